@@ -1,0 +1,166 @@
+#include "driver/file_sets.h"
+
+#include <vector>
+
+#include "driver/log_line.h"
+#include "driver/process_file.h"
+#include "driver/run_settings.h"
+#include "platform/console.h"
+#include "platform/descriptors.h"
+#include "platform/file_ops.h"
+#include "platform/file_search.h"
+#include "platform/process.h"
+
+FileSetEntry fileSetTable[kFileSetRows];
+
+namespace {
+
+bool isSeparator(char c) { return c == ':' || c == '\\' || c == '/'; }
+
+void upperCaseInPlace(std::string& text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+}
+
+[[noreturn]] void refuseSpec(const char* message, const char* spec) {
+    logLine(message, spec);
+    platform::exitProcess(1);
+}
+
+// The files this run writes must never be read as inputs: the temporary
+// result, the move report, the append file and the tool's own standard
+// output (reading what is being appended would never end).
+bool isRunOwnFile(const std::string& path) {
+    const platform::FileIdentity entry = platform::fileIdentity(path);
+    if (!entry.exists) return false;
+    if (entry == platform::descriptorIdentity(oOut)) return true;
+    if (settings.replace &&
+        (entry == platform::fileIdentity(kTempResultName) || entry == platform::fileIdentity(kRedirectName)))
+        return true;
+    return settings.append && entry == platform::fileIdentity(settings.appendName);
+}
+
+std::string joinPath(const std::string& dir, const std::string& name) {
+    if (!dir.empty() && dir.back() == '\\') return dir + name;
+    return dir + "\\" + name;
+}
+
+// Runs a search; a directory that exists but cannot be read is reported,
+// and the walk goes on.
+bool search(const std::string& searchPath, std::vector<platform::DirectoryEntry>& entries) {
+    bool failed = false;
+    bool found = platform::findFiles(searchPath, entries, &failed);
+    if (failed) {
+        std::string text = "!!! Lecture impossible de " + searchPath;
+        printSystemError(text.c_str());
+    }
+    return found;
+}
+
+}  // namespace
+
+void splitFileSpec(const std::string& spec, std::string& dir, std::string& pattern) {
+    std::size_t end = spec.size();
+    while (end > 0 && isSeparator(spec[end - 1])) --end;
+    std::size_t start = end;
+    while (start > 0 && !isSeparator(spec[start - 1])) --start;
+    dir = spec.substr(0, start);
+    pattern = spec.substr(start);
+    if (start == end) pattern.clear();  // no name component at all
+}
+
+void addFileSpec(const char* spec) {
+    std::string dir;
+    std::string pattern;
+    splitFileSpec(spec, dir, pattern);
+    if (pattern.empty()) refuseSpec("Sp" TXT2VB_E_ACUTE "cification de fichier sans nom : \"%s\"\n", spec);
+
+    for (FileSetEntry& row : fileSetTable) {
+        if (!row.used) break;
+        bool match;
+        if (dir.empty() && row.dir.empty()) {
+            match = true;
+        } else {
+            upperCaseInPlace(dir);
+            upperCaseInPlace(row.dir);
+            match = dir == row.dir;
+        }
+        if (match) {
+            row.patterns += ";" + pattern;
+            return;
+        }
+    }
+    for (FileSetEntry& row : fileSetTable) {
+        if (row.used) continue;
+        row.used = true;
+        row.dir = dir;
+        row.patterns = pattern;
+        return;
+    }
+    refuseSpec("Trop de r" TXT2VB_E_ACUTE "pertoires (10 au plus) : \"%s\"\n", spec);
+}
+
+void completeFileSets() {
+    for (FileSetEntry& row : fileSetTable) {
+        if (row.used && row.dir.empty()) row.dir = ".";
+    }
+}
+
+void walkFileSets() {
+    for (const FileSetEntry& row : fileSetTable) {
+        if (!row.used) break;
+        if (settings.recursive) {
+            walkTree(row.dir, row.patterns);
+        } else {
+            walkPatterns(row.dir, row.patterns);
+        }
+    }
+}
+
+int walkPatterns(const std::string& dir, const std::string& patterns) {
+    if (settings.traceDirs) logLine("%s - %s\n", dir.c_str(), patterns.c_str());
+    std::size_t start = 0;
+    while (start <= patterns.size()) {
+        std::size_t end = patterns.find(';', start);
+        if (end == std::string::npos) end = patterns.size();
+        if (end > start) walkPattern(dir, patterns.substr(start, end - start));
+        start = end + 1;
+    }
+    return 1;
+}
+
+int walkPattern(const std::string& dir, const std::string& pattern) {
+    std::vector<platform::DirectoryEntry> entries;
+    if (!search(joinPath(dir, pattern), entries)) return 0;
+    for (const platform::DirectoryEntry& entry : entries) {
+        if (entry.isDirectory) continue;
+        if (settings.replace && entry.isReadOnly) {
+            logLine("!!! Parsing impossible de %s%s (ReadOnly)\n", dir.c_str(), entry.name.c_str());
+            continue;
+        }
+        const std::string path = joinPath(dir, entry.name);
+        if (isRunOwnFile(path)) continue;
+        settings.currentSize = entry.size;
+        totals.bytesIn += entry.size;
+        processFile(path.c_str());
+    }
+    return 1;
+}
+
+int walkTree(const std::string& dir, const std::string& patterns) {
+    walkPatterns(dir, patterns);
+    std::vector<platform::DirectoryEntry> entries;
+    // The separator is always added here, even after a final '\'.
+    if (!search(dir + "\\*.*", entries)) return 0;
+    for (const platform::DirectoryEntry& entry : entries) {
+        if (!entry.isDirectory || entry.isLink) continue;
+        if (entry.name == "." || entry.name == "..") continue;
+        walkTree(dir + "\\" + entry.name, patterns);
+    }
+    return 1;
+}
+
+void clearFileSets() {
+    for (FileSetEntry& row : fileSetTable) row = FileSetEntry();
+}

@@ -1,0 +1,28 @@
+// The file specifications of the command line, merged per directory, and
+// the walk that hands every selected file to processFile.
+#pragma once
+
+#include <string>
+
+struct FileSetEntry {
+    std::string dir;       // directory part as typed, upper-cased by comparisons
+    std::string patterns;  // ";"-joined name patterns
+    bool used = false;
+};
+
+constexpr int kFileSetRows = 10;
+extern FileSetEntry fileSetTable[kFileSetRows];
+
+// Splits a specification at its last name component: the directory part
+// (separators included) and the pattern.
+void splitFileSpec(const std::string& spec, std::string& dir, std::string& pattern);
+
+// Enters one specification. A specification with no name component, or one
+// whose directory would need an eleventh row, ends the run with a message.
+void addFileSpec(const char* spec);
+void completeFileSets();
+void walkFileSets();
+int walkPatterns(const std::string& dir, const std::string& patterns);
+int walkPattern(const std::string& dir, const std::string& pattern);
+int walkTree(const std::string& dir, const std::string& patterns);
+void clearFileSets();

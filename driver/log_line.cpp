@@ -1,0 +1,86 @@
+#include "driver/log_line.h"
+
+#include <cerrno>
+#include <cinttypes>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "platform/console.h"
+#include "platform/process.h"
+
+int logLine(const char* format, ...) {
+    char small[1024];
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    int needed = std::vsnprintf(small, sizeof small, format, args);
+    va_end(args);
+    if (needed < 0) {
+        va_end(again);
+        return 0;
+    }
+    if (static_cast<std::size_t>(needed) < sizeof small) {
+        platform::writeStandardError(small, static_cast<unsigned long>(needed));
+    } else {
+        std::vector<char> large(static_cast<std::size_t>(needed) + 1);
+        std::vsnprintf(large.data(), large.size(), format, again);
+        platform::writeStandardError(large.data(), static_cast<unsigned long>(needed));
+    }
+    va_end(again);
+    return needed;
+}
+
+void printSystemError(const char* text) {
+    int saved = errno;
+    std::string line;
+    if (text != nullptr && text[0] != '\0') {
+        line += text;
+        line += ": ";
+    }
+    line += platform::errorText(saved);
+    line += '\n';
+    platform::writeStandardError(line.data(), static_cast<unsigned long>(line.size()));
+    errno = saved;
+}
+
+void failWithSystemError(const char* text, int status) {
+    printSystemError(text);
+    platform::exitProcess(status);
+}
+
+std::int64_t deltaPercent(std::int64_t in, std::int64_t out) {
+    if (in <= 0) return 0;
+    // out - in cannot overflow: both are sizes, so not negative.
+    std::int64_t diff = out - in;
+    std::uint64_t magnitude = diff < 0 ? static_cast<std::uint64_t>(-diff) : static_cast<std::uint64_t>(diff);
+    std::uint64_t base = static_cast<std::uint64_t>(in);
+    std::uint64_t whole = magnitude / base;
+    std::uint64_t rest = magnitude % base;
+    // rest * 100 / base without a 128-bit product: add rest a hundred times,
+    // taking base off whenever the sum reaches it (rest < base, so once).
+    std::uint64_t fraction = 0;
+    std::uint64_t sum = 0;
+    for (int i = 0; i < 100; ++i) {
+        sum += rest;
+        if (sum >= base) {
+            sum -= base;
+            ++fraction;
+        }
+    }
+    const std::uint64_t limit = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    std::uint64_t percent = (whole > (limit - fraction) / 100) ? limit : whole * 100 + fraction;
+    return diff < 0 ? -static_cast<std::int64_t>(percent) : static_cast<std::int64_t>(percent);
+}
+
+std::string formatDelta(std::int64_t in, std::int64_t out) {
+    std::int64_t diff = out - in;
+    const char* sign = diff > 0 ? "+" : "";
+    char text[128];
+    std::snprintf(text, sizeof text, "(delta:%s%" PRId64 "/%s%" PRId64 "%%)", sign, diff, sign,
+                  deltaPercent(in, out));
+    return text;
+}

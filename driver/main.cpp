@@ -1,0 +1,7 @@
+#include "driver/command_line.h"
+#include "platform/process.h"
+
+int main(int argc, char** argv) {
+    platform::initProcess();
+    return runMain(argc, argv);
+}

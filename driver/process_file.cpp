@@ -1,0 +1,128 @@
+#include "driver/process_file.h"
+
+#include <cerrno>
+#include <cinttypes>
+#include <vector>
+
+#include "driver/log_line.h"
+#include "driver/run_settings.h"
+#include "driver/usage.h"
+#include "parser/parser.h"
+#include "parser/scan_frame.h"
+#include "platform/descriptors.h"
+#include "platform/file_ops.h"
+#include "platform/file_search.h"
+#include "platform/process.h"
+#include "platform/text_input.h"
+#include "platform/text_output.h"
+
+namespace {
+
+const char kCreateError[] = "Erreur de creation du fichier de sortie";
+
+// The report a move leaves in the redirect file, as the command
+// interpreter's move writes it.
+void writeMoveReport() {
+    int fd = platform::openFile(kRedirectName, "w+");
+    if (fd < 0) return;
+    static const char report[] = "        1 file(s) moved.\r\n";
+    platform::writeAll(fd, report, sizeof report - 1);
+    platform::closeDescriptor(fd);
+}
+
+// The result could not be written whole: nothing of it may stand in for the
+// user's data. The append file is cut back to what it held before.
+[[noreturn]] void failResult(int errorNumber, int resultFd, long long appendStart) {
+    platform::duplicateOnto(oOut, 1);
+    if (resultFd >= 0) {
+        if (settings.append && appendStart >= 0) platform::truncateDescriptor(resultFd, appendStart);
+        platform::closeDescriptor(resultFd);
+    }
+    if (settings.replace) platform::removeFile(settings.outName);
+    errno = errorNumber;
+    failWithSystemError(kCreateError, -2);
+}
+
+void replaceInput(const char* path, std::int64_t resultSize) {
+    const std::string newName =
+        settings.changeExt ? newExtensionName(path, settings.newExt) : std::string(path);
+    if (settings.sizeDelta && !settings.silent) {
+        logLine("%s", formatDelta(settings.currentSize, resultSize).c_str());
+    }
+    // The result takes the new name first; the input goes only once its
+    // replacement stands, so a failure at any point loses nothing.
+    if (!platform::moveFile(settings.outName, newName)) {
+        int saved = errno;
+        platform::removeFile(settings.outName);
+        errno = saved;
+        std::string text = "Erreur de remplacement de " + newName;
+        failWithSystemError(text.c_str(), -2);
+    }
+    writeMoveReport();
+    if (!(platform::fileIdentity(path) == platform::fileIdentity(newName))) platform::removeFile(path);
+    if (!settings.silent) logLine("\n");
+}
+
+}  // namespace
+
+std::int64_t fileSizeOf(const std::string& name) {
+    std::vector<platform::DirectoryEntry> entries;
+    if (!platform::findFiles(name, entries)) return 0;
+    return entries.front().size;
+}
+
+void processFile(const char* path) {
+    if (settings.append && settings.replace) printUsage(1);
+    settings.currentPath = path;
+    if (!settings.silent) logLine("Parsing de %s (%" PRId64 " octets) ... ", path, settings.currentSize);
+
+    platform::duplicateOnto(oIn, 0);
+    platform::duplicateOnto(oOut, 1);
+
+    int inputFd = platform::openFile(path, settings.inMode);
+    if (inputFd < 0) failWithSystemError(path, -1);
+    int resultFd = -1;
+    long long appendStart = -1;
+    if (settings.replace || settings.append) {
+        resultFd = platform::openFile(settings.outName.c_str(), settings.outMode);
+        if (resultFd < 0) failWithSystemError(kCreateError, -2);
+        if (settings.append) appendStart = platform::descriptorSize(resultFd);
+    }
+    platform::duplicateOnto(inputFd, 0);
+    if (resultFd >= 0) platform::duplicateOnto(resultFd, 1);
+    // The streams must start on this file: nothing buffered from the last.
+    platform::standardInput().reset();
+    platform::TextOutputStream& out = platform::standardOutput();
+    out.flush();
+    out.clearError();
+    out.resetByteCount();
+    ++totals.filesProcessed;
+
+    beginFileScan();
+    beforeParse();
+    if (yy_parse_input() != 0) failWithSystemError("Erreur de parsing\n", -3);
+    endFileScan();
+    afterParse();
+
+    platform::duplicateOnto(oIn, 0);
+    platform::closeDescriptor(inputFd);
+    bool written = out.flush();
+    std::int64_t resultSize = static_cast<std::int64_t>(out.bytesWritten());
+
+    if (resultFd < 0) {
+        if (!written) {
+            errno = out.errorNumber();
+            failWithSystemError("Erreur d'ecriture sur la sortie standard", -2);
+        }
+        if (settings.sizeDelta) totals.bytesOut += resultSize;
+        return;
+    }
+    if (!written) failResult(out.errorNumber(), resultFd, appendStart);
+    platform::duplicateOnto(oOut, 1);
+    if (!platform::closeDescriptorChecked(resultFd)) failResult(errno, -1, -1);
+    // In replace mode the delta reports the closed result's size as the
+    // file system gives it.
+    if (settings.replace && settings.sizeDelta) resultSize = fileSizeOf(settings.outName);
+    if (settings.sizeDelta) totals.bytesOut += resultSize;
+    if (settings.replace) replaceInput(path, resultSize);
+}

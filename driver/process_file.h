@@ -1,0 +1,18 @@
+// Converting one selected file, and putting the result in place.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Converts the file at `path` (as the walk built it) to the console, the
+// append file or, in replace mode, in place of the input. Failures end the
+// process with their fixed status.
+void processFile(const char* path);
+
+// The size of the first entry a search for `name` finds, or 0.
+std::int64_t fileSizeOf(const std::string& name);
+
+// The result's name under -e: the path cut before its file name's last run
+// of characters other than '.', then the new extension. A file name without
+// an extension keeps its whole name and gains "." and the extension.
+std::string newExtensionName(const std::string& path, const std::string& newExt);

@@ -1,0 +1,36 @@
+// Descriptor-level services: duplication, raw reads and writes, the terminal
+// test and opening files beneath the text-mode streams.
+#pragma once
+
+#include <cstddef>
+
+namespace platform {
+
+// A new descriptor for the same open file, or -1 (errno set).
+int duplicateDescriptor(int descriptor);
+// Makes `target` refer to the open file of `source`, closing it first.
+// Returns false on failure (errno set).
+bool duplicateOnto(int source, int target);
+void closeDescriptor(int descriptor);
+// Closes and reports whether the close succeeded (errno set).
+bool closeDescriptorChecked(int descriptor);
+// The size of the open file, or -1.
+long long descriptorSize(int descriptor);
+// Cuts the open file to `size` bytes.
+bool truncateDescriptor(int descriptor, long long size);
+bool isTerminal(int descriptor);
+
+// Writes every byte, retrying after interruptions and short writes.
+bool writeAll(int descriptor, const char* data, std::size_t length);
+// Reads at most `capacity` bytes: the count, 0 at end of file, -1 on error.
+long readSome(int descriptor, char* data, std::size_t capacity);
+
+// Opens a file (a path as the tool writes it, see paths.h) for the
+// text-mode streams, with a C open mode: "r" reading,
+// "w+" created or emptied, "a+" created if missing and written at its end
+// (an existing file's one final 0x1A byte is removed first). The descriptor
+// itself is binary: the streams above it do the text-mode conversions.
+// Returns -1 on failure (errno set).
+int openFile(const char* path, const char* mode);
+
+}  // namespace platform

@@ -1,0 +1,29 @@
+// Wildcard file search over the paths the tool builds.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct DirectoryEntry {
+    std::string name;  // without its directory
+    bool isDirectory = false;  // a link to a directory counts as one
+    bool isReadOnly = false;   // the owner may not write it
+    bool isLink = false;       // a symbolic link (or reparse point): never descended
+    std::int64_t size = 0;
+};
+
+// Searches `searchPath`, a directory part and a last component that is a
+// name pattern with the wildcards * and ? (matched ignoring case; "*.*"
+// matches every name). The entries come sorted by name, ignoring case, and
+// the listing is taken whole when the search starts. Returns false when
+// nothing matched (including a directory that does not exist); a listing
+// that fails part-way sets `failed` (errno set).
+bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entries, bool* failed = nullptr);
+
+// True when `pattern` matches `name`, ignoring ASCII case.
+bool wildcardMatch(const char* pattern, const char* name);
+
+}  // namespace platform

@@ -1,0 +1,142 @@
+#include "platform/file_ops.h"
+
+#include "platform/paths.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace platform {
+
+bool removeFile(const std::string& path) { return ::unlink(nativePath(path).c_str()) == 0; }
+
+// Closes a descriptor without disturbing errno, for cleanup after a failure.
+static void closeQuietly(int fd) {
+    int saved = errno;
+    ::close(fd);
+    errno = saved;
+}
+
+static void unlinkQuietly(const std::string& path) {
+    int saved = errno;
+    ::unlink(path.c_str());
+    errno = saved;
+}
+
+static bool copyAll(int from, int to) {
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = ::read(from, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (got == 0) return true;
+        const char* data = buffer;
+        std::size_t left = static_cast<std::size_t>(got);
+        while (left > 0) {
+            ssize_t put = ::write(to, data, left);
+            if (put < 0) {
+                if (errno == EINTR) continue;
+                return false;
+            }
+            if (put == 0) {
+                errno = EIO;
+                return false;
+            }
+            data += put;
+            left -= static_cast<std::size_t>(put);
+        }
+    }
+}
+
+// Writes the source's bytes into a new, flushed file beside the target and
+// renames it over the target, so the target is either the old file or the
+// complete new one, never a partial copy.
+static bool copyOver(const std::string& source, const std::string& target) {
+    int in;
+    do {
+        in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (in < 0 && errno == EINTR);
+    if (in < 0) return false;
+    struct stat info;
+    if (::fstat(in, &info) != 0) {
+        closeQuietly(in);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        // Only file contents can be copied; anything else keeps the
+        // rename's answer.
+        closeQuietly(in);
+        errno = EXDEV;
+        return false;
+    }
+
+    std::size_t slash = target.find_last_of('/');
+    std::string directory = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    // The decorated name must still fit the file system's limit on names.
+    if (base.size() > 200) base.resize(200);
+    std::string temporaryName = directory + "." + base + ".txt2vb-XXXXXX";
+    std::vector<char> pattern(temporaryName.begin(), temporaryName.end());
+    pattern.push_back('\0');
+    int out = ::mkstemp(pattern.data());
+    if (out < 0) {
+        closeQuietly(in);
+        return false;
+    }
+    temporaryName = pattern.data();
+    ::fcntl(out, F_SETFD, FD_CLOEXEC);
+
+    bool ok = copyAll(in, out) && ::fchmod(out, info.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO)) == 0 &&
+              ::fsync(out) == 0;
+    closeQuietly(in);
+    if (!ok) {
+        closeQuietly(out);
+        unlinkQuietly(temporaryName);
+        return false;
+    }
+    // A failing close can be the first report of a failed write.
+    if (::close(out) != 0 || ::rename(temporaryName.c_str(), target.c_str()) != 0) {
+        unlinkQuietly(temporaryName);
+        return false;
+    }
+    return true;
+}
+
+bool moveFile(const std::string& source, const std::string& target) {
+    std::string from = nativePath(source);
+    std::string to = nativePath(target);
+    if (::rename(from.c_str(), to.c_str()) == 0) return true;
+    if (errno != EXDEV) return false;
+    if (!copyOver(from, to)) return false;
+    // The target is complete; the source goes only now. Should that fail,
+    // the move has still happened, the data merely exists twice.
+    ::unlink(from.c_str());
+    return true;
+}
+
+static FileIdentity identityOf(const struct stat& info) {
+    FileIdentity identity;
+    identity.exists = true;
+    identity.device = static_cast<std::uint64_t>(info.st_dev);
+    identity.inode = static_cast<std::uint64_t>(info.st_ino);
+    return identity;
+}
+
+FileIdentity fileIdentity(const std::string& path) {
+    struct stat info;
+    if (::stat(nativePath(path).c_str(), &info) != 0) return FileIdentity();
+    return identityOf(info);
+}
+
+FileIdentity descriptorIdentity(int descriptor) {
+    struct stat info;
+    if (::fstat(descriptor, &info) != 0) return FileIdentity();
+    return identityOf(info);
+}
+
+}  // namespace platform

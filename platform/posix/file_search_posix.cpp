@@ -1,0 +1,128 @@
+#include "platform/file_search.h"
+
+#include "platform/paths.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace platform {
+
+static char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+static bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// Orders names ignoring ASCII case; names equal that way go by their bytes,
+// so the order is total and the same on every run.
+static bool nameLess(const std::string& a, const std::string& b) {
+    std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        unsigned char x = static_cast<unsigned char>(lowerAscii(a[i]));
+        unsigned char y = static_cast<unsigned char>(lowerAscii(b[i]));
+        if (x != y) return x < y;
+    }
+    if (a.size() != b.size()) return a.size() < b.size();
+    return a < b;
+}
+
+bool wildcardMatch(const char* pattern, const char* name) {
+    // "*.*" stands for every name, as it does on Windows, dot or no dot.
+    if (std::strcmp(pattern, "*.*") == 0) return true;
+
+    // Greedy matching: a star first takes nothing; on a mismatch the most
+    // recent star takes one more character and matching resumes after it.
+    // Earlier stars never need revisiting, so the cost stays polynomial.
+    const char* p = pattern;
+    const char* n = name;
+    const char* starPattern = nullptr;
+    const char* starName = nullptr;
+    while (*n != '\0') {
+        if (*p == '*') {
+            starPattern = ++p;
+            starName = n;
+        } else if (*p != '\0' && (*p == '?' || lowerAscii(*p) == lowerAscii(*n))) {
+            ++p;
+            ++n;
+        } else if (starPattern != nullptr) {
+            p = starPattern;
+            n = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (*p == '*') ++p;
+    return *p == '\0';
+}
+
+// Fills in what stat tells about one entry. Returns false when the entry
+// has gone since the listing was read.
+static bool describe(const std::string& path, DirectoryEntry& entry) {
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0) return errno != ENOENT;
+    entry.isLink = S_ISLNK(info.st_mode);
+    // The link's target decides the rest; a dangling link stays a plain,
+    // empty, writable entry.
+    if (::stat(path.c_str(), &info) != 0) return true;
+    entry.isDirectory = S_ISDIR(info.st_mode);
+    entry.isReadOnly = (info.st_mode & S_IWUSR) == 0;
+    entry.size = static_cast<std::int64_t>(info.st_size);
+    return true;
+}
+
+bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entries, bool* failed) {
+    entries.clear();
+
+    // The directory part keeps its final separator, so "\*.txt" stays the
+    // root and "c:*.txt" (a drive with no separator) is the root too.
+    std::string directoryPart;
+    std::string pattern;
+    std::size_t last = searchPath.find_last_of("\\/");
+    if (last != std::string::npos) {
+        directoryPart = searchPath.substr(0, last + 1);
+        pattern = searchPath.substr(last + 1);
+    } else if (searchPath.size() >= 2 && isAsciiLetter(searchPath[0]) && searchPath[1] == ':') {
+        directoryPart = searchPath.substr(0, 2);
+        pattern = searchPath.substr(2);
+    } else {
+        pattern = searchPath;
+    }
+    std::string directory = directoryPart.empty() ? std::string(".") : nativePath(directoryPart);
+
+    DIR* dir = ::opendir(directory.c_str());
+    if (dir == nullptr) {
+        if (failed != nullptr && errno != ENOENT && errno != ENOTDIR) *failed = true;
+        return false;
+    }
+    // The whole listing is read before anything is looked at, so files the
+    // caller creates while working through it are never picked up.
+    std::vector<std::string> names;
+    for (;;) {
+        errno = 0;
+        const dirent* item = ::readdir(dir);
+        if (item == nullptr) {
+            if (errno != 0 && failed != nullptr) *failed = true;
+            break;
+        }
+        const char* name = item->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+        if (wildcardMatch(pattern.c_str(), name)) names.emplace_back(name);
+    }
+    int savedErrno = errno;
+    ::closedir(dir);
+    errno = savedErrno;
+
+    if (directory.back() != '/') directory += '/';
+    for (const std::string& name : names) {
+        DirectoryEntry entry;
+        entry.name = name;
+        if (describe(directory + name, entry)) entries.push_back(std::move(entry));
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const DirectoryEntry& a, const DirectoryEntry& b) { return nameLess(a.name, b.name); });
+    errno = savedErrno;
+    return !entries.empty();
+}
+
+}  // namespace platform

@@ -1,0 +1,13 @@
+// Process start and end.
+#pragma once
+
+namespace platform {
+
+// Run once at start: a write beyond a file-size limit must fail with an
+// error the tool can report, not kill the process.
+void initProcess();
+
+// Flushes standard output and ends the process with `status`.
+[[noreturn]] void exitProcess(int status);
+
+}  // namespace platform

@@ -1,0 +1,68 @@
+#include "platform/text_output.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "platform/descriptors.h"
+
+namespace platform {
+
+TextOutputStream::TextOutputStream(int descriptor) : descriptor_(descriptor) {}
+
+TextOutputStream::~TextOutputStream() { flush(); }
+
+void TextOutputStream::write(const char* data, std::size_t length) {
+    for (std::size_t i = 0; i < length; ++i) putByte(static_cast<unsigned char>(data[i]));
+}
+
+void TextOutputStream::writeText(const char* text) { write(text, std::strlen(text)); }
+
+void TextOutputStream::printf(const char* format, ...) {
+    char small[512];
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    int needed = std::vsnprintf(small, sizeof small, format, args);
+    va_end(args);
+    if (needed < 0) {
+        va_end(again);
+        return;
+    }
+    if (static_cast<std::size_t>(needed) < sizeof small) {
+        write(small, static_cast<std::size_t>(needed));
+    } else {
+        std::vector<char> large(static_cast<std::size_t>(needed) + 1);
+        std::vsnprintf(large.data(), large.size(), format, again);
+        write(large.data(), static_cast<std::size_t>(needed));
+    }
+    va_end(again);
+}
+
+void TextOutputStream::drain() {
+    if (used_ == 0) return;
+    if (writeAll(descriptor_, buffer_, used_)) {
+        written_ += used_;
+    } else if (!failed_) {
+        failed_ = true;
+        errorNumber_ = errno;
+    }
+    used_ = 0;
+}
+
+bool TextOutputStream::flush() {
+    drain();
+    return !failed_;
+}
+
+TextOutputStream& standardOutput() {
+    // Never destroyed before exit handlers run: the object lives in static
+    // storage and its destructor flushes at the ordinary process exit.
+    static TextOutputStream stream(1);
+    return stream;
+}
+
+}  // namespace platform

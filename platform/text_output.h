@@ -1,0 +1,68 @@
+// Buffered text-mode output stream over one descriptor.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace platform {
+
+// Every line feed written reaches the descriptor as the pair CR LF, on every
+// platform, so both builds produce the same bytes. Bytes are collected in a
+// buffer of our own: writing one byte costs a few instructions, and the
+// descriptor is written in large blocks. A failed write is remembered, so a
+// caller can ask afterwards whether everything written reached the descriptor.
+class TextOutputStream {
+public:
+    explicit TextOutputStream(int descriptor);
+    ~TextOutputStream();
+    TextOutputStream(const TextOutputStream&) = delete;
+    TextOutputStream& operator=(const TextOutputStream&) = delete;
+
+    void putByte(unsigned char byte) {
+        if (used_ + 2 > kCapacity) drain();
+        if (byte == '\n') buffer_[used_++] = '\r';
+        buffer_[used_++] = static_cast<char>(byte);
+    }
+    void write(const char* data, std::size_t length);
+    void writeText(const char* text);
+    // Formats in the manner of printf; any length is written whole.
+    void printf(const char* format, ...)
+#if defined(__GNUC__)
+        __attribute__((format(printf, 2, 3)))
+#endif
+        ;
+
+    // Hands the buffer to the descriptor. False when any write since the last
+    // clearError() failed.
+    bool flush();
+    bool failed() const { return failed_; }
+    // The error number of the first failed write.
+    int errorNumber() const { return errorNumber_; }
+    void clearError() {
+        failed_ = false;
+        errorNumber_ = 0;
+    }
+    // Bytes handed to the descriptor (after CR LF expansion) since the count
+    // was last reset; flush first for an exact figure.
+    std::uint64_t bytesWritten() const { return written_; }
+    void resetByteCount() { written_ = 0; }
+    // Drops whatever is buffered without writing it.
+    void discard() { used_ = 0; }
+
+private:
+    static constexpr std::size_t kCapacity = 1 << 16;
+    void drain();
+
+    int descriptor_;
+    std::size_t used_ = 0;
+    bool failed_ = false;
+    int errorNumber_ = 0;
+    std::uint64_t written_ = 0;
+    char buffer_[kCapacity];
+};
+
+// The process's standard output (descriptor 1). It is flushed when the
+// process ends through exitProcess() or a normal return from main.
+TextOutputStream& standardOutput();
+
+}  // namespace platform

@@ -1,0 +1,356 @@
+#!/usr/bin/env python3
+"""End-to-end tests of txt2vb: exact standard output, standard error, exit
+status and the files left behind, each case in a fresh directory."""
+import argparse
+import os
+import resource
+import signal
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import harness  # noqa: E402
+from harness import E_ACUTE, crlf, err, run, status  # noqa: E402
+
+
+def convert(data: bytes) -> bytes:
+    """The expected conversion of one file's bytes (text-mode input)."""
+    text = data.split(b"\x1a", 1)[0].replace(b"\r\n", b"\n")
+    out = bytearray(b"\t= \"")
+    in_string = True
+    for byte in text:
+        c = bytes([byte])
+        if c == b"\n":
+            out += b"\" _\n" if in_string else b"\t_\n"
+            in_string = False
+            continue
+        if not in_string:
+            out += b"\t& \""
+            in_string = True
+        out += b"\"\"" if c == b"\"" else c
+    out += b"\"\n" if in_string else b"\t& \"\"\n"
+    return crlf(bytes(out))
+
+
+def usage(prog: bytes) -> bytes:
+    e = E_ACUTE
+    lines = [
+        prog + b" ([-a:fileAppend]|([-r[-l][-e:fileExt]])) [-d] [-s] [-t] FileIn [>outfile.txt]\n",
+        b"\n",
+        b"Logiciel de traitement lexical (Version 1.4.1)\n",
+        b"     -a : ajoute le r" + e + b"sultat au fichier sp" + e + b"cifi" + e + b"\n",
+        b"     -d : affiche les r" + e + b"pertoires parcourus\n",
+        b"     -e : change l'extension du fichier de sortie (ex: -e:asp)\n",
+        b"     -r : recouvre le fichier d'entr" + e + b"e par le r" + e + b"sultat\n",
+        b"          sinon le r" + e + b"sultat est dirig" + e + b" vers la sortie " + e + b"cran (stdout)\n",
+        b"     -s : mode silencieux\n",
+        b"     -t : modification dans toute l'arboraissance\n",
+        b"     -l : indique la diff" + e + b"rence de taille entre le fichier\n",
+        b"          original et le fichier de sortie\n",
+        b"     -v : mode bavard\n",
+        b"   -nbl : nombre de ligne a bufferiser\n",
+        b"   -nbf : nombre de avant la marque\n",
+        b"     -? : ce message\n",
+        b"\n",
+    ]
+    return crlf(b"".join(lines))
+
+
+def summary(count: int, delta: bytes = b"") -> bytes:
+    return b"%d fichiers pars" % count + E_ACUTE + b"s" + delta + b"\n"
+
+
+def progress(path: bytes, size: int) -> bytes:
+    return b"Parsing de " + path + b" (%d octets) ... " % size
+
+
+SAMPLE = b"ab\r\nsay \"hi\"\r\n\r\nend\r\n"
+SAMPLE_OUT = convert(SAMPLE)
+
+
+class CommandLine(unittest.TestCase):
+    def test_usage_cases(self):
+        prog = os.fsencode(harness.TOOL[-1])
+        cases = [
+            ("no argument", [], 0),
+            ("-?", ["-?"], 0),
+            ("-? after options", ["-s", "-r", "-?", "x.txt"], 0),
+            ("-a with -r on a file", ["-a:out.txt", "-r", "*.txt"], 1),
+        ]
+        for name, args, code in cases:
+            with self.subTest(name):
+                r = run(args, files={"x.txt": b"data\r\n"})
+                self.assertEqual(r.stdout, usage(prog))
+                self.assertEqual(r.stderr, b"")
+                self.assertEqual(r.status, code)
+                self.assertEqual(r.files, {"x.txt": b"data\r\n"})
+
+    def test_options_only(self):
+        cases = [
+            (["-s"], b""),
+            (["-v"], summary(0)),
+            (["-l"], summary(0, b" (delta:0/0%)")),
+            (["-r"], summary(0)),
+            (["-a:out.txt", "-r", "nothing*.txt"], summary(0)),
+            (["-x", "-xy", "-", "-nbl:20", "-NBF:3", "-r:1"], summary(0)),
+            (["-S", "-D"], b". - nothing*.txt\n"),
+        ]
+        for args, expected_err in cases:
+            with self.subTest(args=args):
+                extra = ["nothing*.txt"] if "-D" in args else []
+                r = run(args + extra)
+                self.assertEqual((r.stdout, r.stderr, r.status), (b"", err(expected_err), 0))
+                self.assertEqual(r.files, {})
+
+    def test_letter_options_in_either_case(self):
+        files = {"a.txt": b"x\r\n"}
+        for args in (["-r", "-s"], ["-R", "-S"]):
+            with self.subTest(args=args):
+                r = run(args + ["*.txt"], files=files)
+                self.assertEqual((r.stdout, r.stderr, r.status), (b"", b"", 0))
+                self.assertEqual(r.files, {"a.txt": convert(b"x\r\n")})
+
+    @unittest.skipIf(harness.WINDOWS, "'/' begins an option on Windows")
+    def test_slash_is_a_path_on_posix(self):
+        r = run(["/nonexistent-dir-of-txt2vb/*.txt"])
+        self.assertEqual((r.stdout, r.stderr, r.status), (b"", summary(0), 0))
+
+    def test_bad_file_specifications(self):
+        too_many = ["d%d/*.txt" % i for i in range(11)]
+        cases = [
+            ("no name component", ["\\"], b"Sp" + E_ACUTE + b"cification de fichier sans nom : \"\\\"\n"),
+            ("empty argument", [""], b"Sp" + E_ACUTE + b"cification de fichier sans nom : \"\"\n"),
+            ("eleventh directory", too_many,
+             b"Trop de r" + E_ACUTE + b"pertoires (10 au plus) : \"d10/*.txt\"\n"),
+        ]
+        for name, args, message in cases:
+            with self.subTest(name):
+                r = run(args, files={"d0/a.txt": b"a"})
+                self.assertEqual((r.stdout, r.stderr, r.status), (b"", err(message), 1))
+                self.assertEqual(r.files, {"d0/a.txt": b"a"})
+
+    def test_ten_directories_are_accepted(self):
+        files = {"d%d/a.txt" % i: b"%d" % i for i in range(10)}
+        r = run(["-s"] + ["d%d/*.txt" % i for i in range(10)], files=files)
+        self.assertEqual(r.stdout, b"".join(convert(b"%d" % i) for i in range(10)))
+        self.assertEqual(r.status, 0)
+
+
+class Console(unittest.TestCase):
+    def test_console_conversion(self):
+        r = run(["*.txt"], files={"a.txt": SAMPLE})
+        self.assertEqual(r.stdout, SAMPLE_OUT)
+        self.assertEqual(r.stderr, err(progress(b".\\a.txt", len(SAMPLE)) + summary(1)))
+        self.assertEqual(r.status, 0)
+        self.assertEqual(r.files, {"a.txt": SAMPLE})
+
+    def test_edge_inputs(self):
+        inputs = [b"", b"\n", b"\r\n", b"\nab", b"\"x\"", b"ab\n\"x\"\n", b"a\x00b\x00",
+                  b"\x80\xff", b"a\rb", b"ab\x1acd\r\n", b"x" * 70000 + b"\r\n", b"\r"]
+        for data in inputs:
+            with self.subTest(data=data[:20]):
+                r = run(["-s", "*.txt"], files={"a.txt": data})
+                self.assertEqual((r.stdout, r.stderr, r.status), (convert(data), b"", 0))
+
+    def test_sizes_and_delta_in_console_mode(self):
+        files = {"a.txt": b"abc\r\n", "b.txt": b""}
+        r = run(["-l", "*.txt"], files=files)
+        out = convert(b"abc\r\n") + convert(b"")
+        self.assertEqual(r.stdout, out)
+        delta = len(out) - 5
+        self.assertEqual(r.stderr, err(progress(b".\\a.txt", 5) + progress(b".\\b.txt", 0)
+                                       + summary(2, b" (delta:+%d/+%d%%)" % (delta, delta * 100 // 5))))
+
+    def test_patterns_merge_per_directory(self):
+        files = {"src/a.htm": b"h", "src/b.txt": b"t", "x.txt": b"x", "src/c.TXT": b"c"}
+        cases = [
+            (["src/*.htm", "src/*.txt"], [b"SRC/\\a.htm", b"SRC/\\b.txt", b"SRC/\\c.TXT"]),
+            (["src/*.htm"], [b"src/\\a.htm"]),
+            (["*.txt", "src/*.htm"], [b".\\x.txt", b"SRC/\\a.htm"]),
+            (["*.txt", "*.txt"], [b".\\x.txt", b".\\x.txt"]),
+            (["src/*.htm", "x.txt", "SRC/*.txt"], [b"SRC/\\a.htm", b"SRC/\\b.txt", b"SRC/\\c.TXT", b".\\x.txt"]),
+        ]
+        for args, paths in cases:
+            with self.subTest(args=args):
+                r = run(args, files=files)
+                expected = b""
+                for p in paths:
+                    expected += progress(p, 1)
+                self.assertEqual(r.stderr, err(expected + summary(len(paths))))
+
+    def test_directory_trace_and_recursion(self):
+        files = {"a.txt": b"1", "lib/b.txt": b"2", "lib/deep/c.txt": b"3", "lib/x.htm": b"4", "z/d.txt": b"5"}
+        r = run(["-t", "-d", "*.txt"], files=files)
+        expected = (b". - *.txt\n" + progress(b".\\a.txt", 1)
+                    + b".\\lib - *.txt\n" + progress(b".\\lib\\b.txt", 1)
+                    + b".\\lib\\deep - *.txt\n" + progress(b".\\lib\\deep\\c.txt", 1)
+                    + b".\\z - *.txt\n" + progress(b".\\z\\d.txt", 1) + summary(4))
+        self.assertEqual(r.stderr, err(expected))
+        self.assertEqual(r.stdout, convert(b"1") + convert(b"2") + convert(b"3") + convert(b"5"))
+
+    def test_recursion_doubles_a_final_separator(self):
+        files = {"src/a.txt": b"1", "src/lib/b.txt": b"2"}
+        r = run(["-t", "-s", "-d", "src\\*.txt"], files=files)
+        self.assertEqual(r.stderr, err(b"src\\ - *.txt\nsrc\\\\lib - *.txt\n"))
+        r = run(["-t", "src\\*.txt"], files=files)
+        self.assertEqual(r.stderr, err(progress(b"src\\a.txt", 1) + progress(b"src\\\\lib\\b.txt", 1) + summary(2)))
+
+    def test_directories_and_names_select_nothing(self):
+        files = {"sub/a.txt": b"1"}
+        for spec in ("sub", "sub/", "sub\\"):
+            with self.subTest(spec=spec):
+                r = run([spec], files=files)
+                self.assertEqual((r.stdout, r.stderr, r.status), (b"", err(summary(0)), 0))
+
+    @unittest.skipIf(harness.WINDOWS, "symbolic links")
+    def test_symbolic_link_loop_is_not_followed(self):
+        def setup(root):
+            os.symlink("..", os.path.join(root, "sub", "loop"))
+            os.symlink("sub", os.path.join(root, "alias"))
+        r = run(["-t", "-s", "-d", "*.txt"], files={"sub/a.txt": b"1"}, setup=setup)
+        self.assertEqual(r.stderr, err(b". - *.txt\n.\\sub - *.txt\n"))
+        self.assertEqual(r.stdout, convert(b"1"))
+        self.assertEqual(r.status, 0)
+
+    @unittest.skipIf(harness.WINDOWS, "symbolic links")
+    def test_input_that_cannot_be_opened(self):
+        def setup(root):
+            os.symlink("missing-target", os.path.join(root, "b.txt"))
+        r = run(["*.txt"], files={"a.txt": b"1"}, setup=setup)
+        self.assertEqual(r.stdout, convert(b"1"))
+        self.assertEqual(r.stderr, err(progress(b".\\a.txt", 1) + progress(b".\\b.txt", 0)
+                                       + b".\\b.txt: No such file or directory\n"))
+        self.assertEqual(r.status, status(-1))
+
+    def test_named_options_change_nothing_visible(self):
+        r = run(["-s", "-nbl:2", "-nbf:1", "-v", "*.txt"], files={"a.txt": b"1\n2\n3\n4\n"})
+        self.assertEqual((r.stdout, r.stderr, r.status), (convert(b"1\n2\n3\n4\n"), b"", 0))
+
+
+class Append(unittest.TestCase):
+    def test_append_two_files(self):
+        files = {"a.txt": b"1\r\n", "b.txt": b"2", "out.txt": b"old\r\n\x1a"}
+        r = run(["-a:out.txt", "*.txt"], files=files)
+        self.assertEqual(r.stdout, b"")
+        self.assertEqual(r.stderr, err(progress(b".\\a.txt", 3) + progress(b".\\b.txt", 1) + summary(2)))
+        self.assertEqual(r.files["out.txt"], b"old\r\n" + convert(b"1\r\n") + convert(b"2"))
+        self.assertEqual(r.status, 0)
+
+    def test_append_file_cannot_be_created(self):
+        for args in (["-a:missing/out.txt"], ["-a"]):
+            with self.subTest(args=args):
+                r = run(args + ["*.txt"], files={"a.txt": b"1"})
+                self.assertEqual(r.stderr, err(progress(b".\\a.txt", 1)
+                                               + b"Erreur de creation du fichier de sortie: No such file or directory\n"))
+                self.assertEqual(r.status, status(-2))
+                self.assertEqual(r.files, {"a.txt": b"1"})
+
+    def test_long_append_name_is_kept_whole(self):
+        name = "d" * 120 + "/" + "n" * 200 + ".out"
+        r = run(["-s", "-a:" + name, "*.txt"], files={"a.txt": b"1", name + ".keep": b""})
+        self.assertEqual(r.status, 0)
+        self.assertEqual(r.files[name], convert(b"1"))
+
+
+class Replace(unittest.TestCase):
+    def test_replace_in_place(self):
+        files = {"a.txt": SAMPLE, "b.txt": b"", "c.htm": b"keep"}
+        r = run(["-r", "*.txt"], files=files)
+        self.assertEqual(r.stdout, b"")
+        self.assertEqual(r.stderr, err(progress(b".\\a.txt", len(SAMPLE)) + b"\n"
+                                       + progress(b".\\b.txt", 0) + b"\n" + summary(2)))
+        self.assertEqual(r.files, {"a.txt": SAMPLE_OUT, "b.txt": convert(b""), "c.htm": b"keep"})
+        self.assertEqual(r.status, 0)
+
+    def test_replace_with_size_delta(self):
+        files = {"a.txt": SAMPLE, "e.txt": b""}
+        r = run(["-r", "-l", "*.txt"], files=files)
+        d = len(SAMPLE_OUT) - len(SAMPLE)
+        self.assertEqual(r.stderr, err(
+            progress(b".\\a.txt", len(SAMPLE)) + b"(delta:+%d/+%d%%)\n" % (d, d * 100 // len(SAMPLE))
+            + progress(b".\\e.txt", 0) + b"(delta:+7/+0%)\n"
+            + summary(2, b" (delta:+%d/+%d%%)" % (d + 7, (d + 7) * 100 // len(SAMPLE)))))
+
+    def test_replace_with_new_extension(self):
+        files = {"dir/page.htm": b"p", "dir/a.b.htm": b"q", "dir/README": b"r"}
+        r = run(["-r", "-s", "-e:asp", "dir/*"], files=files)
+        self.assertEqual(r.files, {"dir/page.asp": convert(b"p"), "dir/a.b.asp": convert(b"q"),
+                                   "dir/README.asp": convert(b"r")})
+        self.assertEqual(r.status, 0)
+        r = run(["-r", "-s", "-e:", "dir/*.htm"], files={"dir/page.htm": b"p"})
+        self.assertEqual(r.files, {"dir/page.": convert(b"p")})
+
+    def test_extension_change_onto_the_same_name_keeps_the_file(self):
+        r = run(["-r", "-s", "-e:TXT", "*.txt"], files={"a.txt": b"p"})
+        self.assertEqual(r.files, {"a.txt": convert(b"p")})
+
+    def test_silent_replace(self):
+        r = run(["-r", "-s", "-l", "*.txt"], files={"a.txt": b"x"})
+        self.assertEqual((r.stdout, r.stderr, r.status), (b"", b"", 0))
+
+    def test_read_only_file_is_skipped(self):
+        def setup(root):
+            os.chmod(os.path.join(root, "b.txt"), 0o444)
+        r = run(["-r", "-s", "*.txt"], files={"a.txt": b"1", "b.txt": b"2"}, setup=setup)
+        self.assertEqual(r.stderr, err(b"!!! Parsing impossible de .b.txt (ReadOnly)\n"))
+        self.assertEqual(r.files, {"a.txt": convert(b"1"), "b.txt": b"2"})
+        r = run(["-s", "*.txt"], files={"b.txt": b"2"}, setup=setup)
+        self.assertEqual(r.stdout, convert(b"2"))
+
+    def test_awkward_file_names(self):
+        names = ["it's \"q\" $HOME.txt", "-dash.txt", "sp ace.txt", "star*.txt", "line\nfeed.txt"]
+        files = {n: n.encode() for n in names}
+        r = run(["-r", "-s", "*.txt"], files=files)
+        self.assertEqual(r.files, {n: convert(n.encode()) for n in names})
+        self.assertEqual(r.status, 0)
+
+    def test_own_files_are_never_converted(self):
+        files = {"a.txt": b"1", "_~vask827.tmp": b"left over", "_~null932": b"report"}
+        # A temporary result left by an earlier run is neither converted nor
+        # kept: this run's first result takes its place.
+        r = run(["-r", "-s", "*"], files=files)
+        self.assertEqual(r.files, {"a.txt": convert(b"1")})
+        r = run(["-s", "-a:all.txt", "*.txt"], files={"a.txt": b"1", "all.txt": b""})
+        self.assertEqual(r.files["all.txt"], convert(b"1"))
+
+    @unittest.skipIf(harness.WINDOWS, "file-size limits")
+    def test_file_size_limit_loses_nothing(self):
+        big = b"x" * 5000 + b"\r\n"
+        def limit():
+            signal.signal(signal.SIGXFSZ, signal.SIG_DFL)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (4096, 4096))
+        r = run(["-r", "-s", "*.txt"], files={"a.txt": big}, preexec=limit)
+        self.assertEqual(r.status, status(-2))
+        self.assertEqual(r.stderr, err(b"Erreur de creation du fichier de sortie: File too large\n"))
+        self.assertEqual(r.files, {"a.txt": big})
+        r = run(["-s", "-a:out.txt", "*.txt"], files={"a.txt": big, "out.txt": b"before"}, preexec=limit)
+        self.assertEqual(r.status, status(-2))
+        self.assertEqual(r.files, {"a.txt": big, "out.txt": b"before"})
+
+    @unittest.skipIf(harness.WINDOWS or not os.path.isdir("/dev/shm"), "needs a second file system")
+    def test_result_on_another_file_system(self):
+        import tempfile
+        with tempfile.TemporaryDirectory(dir="/dev/shm") as other:
+            target = os.path.join(other, "a.txt")
+            with open(target, "wb") as f:
+                f.write(SAMPLE)
+            r = run(["-r", "-s", target.replace("/", "\\")])
+            self.assertEqual(r.status, 0)
+            with open(target, "rb") as f:
+                self.assertEqual(f.read(), SAMPLE_OUT)
+            self.assertEqual(os.listdir(other), ["a.txt"])
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--tool", help="path of the txt2vb binary")
+    options, rest = parser.parse_known_args()
+    command = os.environ.get("TXT2VB_COMMAND") or options.tool
+    if not command:
+        parser.error("give --tool or set TXT2VB_COMMAND")
+    harness.set_tool(command if os.environ.get("TXT2VB_COMMAND") else '"%s"' % command)
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=1)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,154 @@
+// Exact output of the conversion rules, through a memory buffer and through
+// the whole per-file frame reading standard input.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "test_support.h"
+#include "vb_expression.h"
+
+namespace {
+
+struct Case {
+    const char* name;
+    std::string input;
+    std::string expected;  // line ends written as \n here, CR LF in the output
+};
+
+std::string crlf(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+std::string withoutLineFeeds(const std::string& text) {
+    std::string out;
+    for (char c : text)
+        if (c != '\n') out += c;
+    return out;
+}
+
+const std::vector<Case>& cases() {
+    static const std::vector<Case> all = {
+        {"worked example", "ab\nsay \"hi\"\n\nend\n",
+         "\t= \"ab\" _\n\t& \"say \"\"hi\"\"\" _\n\t_\n\t& \"end\" _\n\t& \"\"\n"},
+        {"worked example without final newline", "ab\nsay \"hi\"\n\nend",
+         "\t= \"ab\" _\n\t& \"say \"\"hi\"\"\" _\n\t_\n\t& \"end\"\n"},
+        {"empty input", "", "\t= \"\"\n"},
+        {"single newline", "\n", "\t= \"\" _\n\t& \"\"\n"},
+        {"empty first line", "\nab", "\t= \"\" _\n\t& \"ab\"\n"},
+        {"quote at line start", "ab\n\"x\"\n", "\t= \"ab\" _\n\t& \"\"\"x\"\"\" _\n\t& \"\"\n"},
+        {"quote first", "\"x\"", "\t= \"\"\"x\"\"\"\n"},
+        {"two newlines after text", "a\n\nb", "\t= \"a\" _\n\t_\n\t& \"b\"\n"},
+        {"runs of empty lines", "\n\n\n", "\t= \"\" _\n\t_\n\t_\n\t& \"\"\n"},
+        {"lone quote", "\"", "\t= \"\"\"\"\n"},
+        {"NUL in the middle", std::string("a\0b", 3), std::string("\t= \"a\0b\"\n", 9)},
+        {"NUL last", std::string("ab\0", 3), std::string("\t= \"ab\0\"\n", 9)},
+        {"NUL alone", std::string("\0", 1), std::string("\t= \"\0\"\n", 7)},
+        {"NUL opens a line", std::string("a\n\0", 3), std::string("\t= \"a\" _\n\t& \"\0\"\n", 16)},
+        {"high bytes", "\x80\xff\xe9", "\t= \"\x80\xff\xe9\"\n"},
+        {"tab and blanks", "\t a ", "\t= \"\t a \"\n"},
+    };
+    return all;
+}
+
+TEST(Conversion, ExactBytesThroughMemoryBuffer) {
+    for (const Case& c : cases()) {
+        EXPECT_EQ(convertMemory(c.input), crlf(c.expected)) << c.name;
+    }
+}
+
+TEST(Conversion, ExactBytesThroughStandardInput) {
+    for (const Case& c : cases()) {
+        EXPECT_EQ(convertStream(c.input), crlf(c.expected)) << c.name;
+    }
+}
+
+// What the text-mode input does to line ends and Ctrl-Z, as the file
+// converter sees it; a memory buffer takes every byte as it is.
+TEST(Conversion, TextModeInput) {
+    struct TextCase {
+        const char* name;
+        std::string input;
+        std::string fromStream;
+        std::string fromMemory;
+    };
+    const std::vector<TextCase> textCases = {
+        {"CR LF is one newline", "ab\r\ncd\r\n", "\t= \"ab\" _\n\t& \"cd\" _\n\t& \"\"\n",
+         "\t= \"ab\r\" _\n\t& \"cd\r\" _\n\t& \"\"\n"},
+        {"lone CR is text", "a\rb", "\t= \"a\rb\"\n", "\t= \"a\rb\"\n"},
+        {"CR CR LF", "a\r\r\nb", "\t= \"a\r\" _\n\t& \"b\"\n", "\t= \"a\r\r\" _\n\t& \"b\"\n"},
+        {"Ctrl-Z ends the input", "ab\x1a" "cd\n", "\t= \"ab\"\n", "\t= \"ab\x1a" "cd\" _\n\t& \"\"\n"},
+        {"Ctrl-Z first", "\x1a" "abc", "\t= \"\"\n", "\t= \"\x1a" "abc\"\n"},
+    };
+    for (const TextCase& c : textCases) {
+        EXPECT_EQ(convertStream(c.input), crlf(c.fromStream)) << c.name;
+        EXPECT_EQ(convertMemory(c.input), crlf(c.fromMemory)) << c.name;
+    }
+}
+
+TEST(Conversion, LongLineIsConvertedWhole) {
+    std::string line(100000, 'x');
+    line[5000] = '"';
+    std::string expected = "\t= \"" + line.substr(0, 5000) + "\"\"" + line.substr(5001) + "\"\n";
+    EXPECT_EQ(convertStream(line), crlf(expected));
+    EXPECT_EQ(convertMemory(line), crlf(expected));
+}
+
+TEST(Conversion, EveryOutputOfTheTableIsAValidExpression) {
+    for (const Case& c : cases()) {
+        std::string value, error;
+        ASSERT_TRUE(parseVbExpression(crlf(c.expected), value, error)) << c.name << ": " << error;
+        EXPECT_EQ(value, withoutLineFeeds(c.input)) << c.name;
+    }
+}
+
+// The checker must refuse the outputs of the uncounted-prologue rules.
+TEST(VbExpressionChecker, RejectsBrokenOutputs) {
+    const std::vector<std::pair<const char*, std::string>> broken = {
+        {"lone quote after a final newline", "\t= \"ab\" _\n\t& \"end\" _\n\"\n"},
+        {"newline right after the prologue", "\t= \"\t_\n\"\n"},
+        {"doubled quote before the operand", "\t= \"ab\" _\n\"\"\t& \"x\"\"\" _\n\"\n"},
+        {"empty first line opening nothing", "\t= \"\t_\nab\"\n"},
+        {"no prologue", "\"ab\"\n"},
+        {"string never closed", "\t= \"ab\n"},
+        {"continuation at the end", "\t= \"ab\" _\n"},
+        {"bare continuation at the end", "\t= \"ab\" _\n\t_\n"},
+        {"text after the end", "\t= \"ab\"\n\t& \"c\"\n"},
+        {"missing line end", "\t= \"ab\""},
+        {"LF without CR", "\t= \"ab\" _\n\t& \"\"\n"},
+    };
+    for (const auto& [name, text] : broken) {
+        std::string value, error;
+        std::string output = std::string(name) == std::string("LF without CR") ? text : crlf(text);
+        EXPECT_FALSE(parseVbExpression(output, value, error)) << name;
+        EXPECT_FALSE(error.empty()) << name;
+    }
+}
+
+// Generated inputs of the bytes that matter: every output must be a valid
+// expression whose value is the input without its line breaks.
+TEST(Conversion, PropertyValueEqualsInputWithoutLineBreaks) {
+    std::mt19937 random(20261208);
+    const std::string alphabet = std::string("\"\n\r\0\x1a\xff\x80\t a", 11);
+    for (int round = 0; round < 400; ++round) {
+        std::size_t length = random() % 40;
+        std::string input;
+        for (std::size_t i = 0; i < length; ++i) input += alphabet[random() % alphabet.size()];
+        if (round % 3 == 0 && !input.empty() && input.back() == '\n') input.pop_back();
+
+        std::string value, error;
+        std::string fromMemory = convertMemory(input);
+        ASSERT_TRUE(parseVbExpression(fromMemory, value, error)) << "memory, round " << round << ": " << error;
+        EXPECT_EQ(value, withoutLineFeeds(input)) << "memory, round " << round;
+
+        std::string fromStream = convertStream(input);
+        ASSERT_TRUE(parseVbExpression(fromStream, value, error)) << "stream, round " << round << ": " << error;
+        EXPECT_EQ(value, withoutLineFeeds(textModeDecode(input))) << "stream, round " << round;
+    }
+}
+
+}  // namespace
