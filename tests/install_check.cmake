@@ -1,0 +1,13 @@
+# Installs the build into a scratch prefix and checks what lands there.
+set(prefix "${BUILD}/install-check")
+file(REMOVE_RECURSE "${prefix}")
+execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD}" --prefix "${prefix}" RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+foreach(path bin/txt2vb share/man/man1/txt2vb.1)
+  if(NOT EXISTS "${prefix}/${path}")
+    message(FATAL_ERROR "not installed: ${path}")
+  endif()
+endforeach()
+file(REMOVE_RECURSE "${prefix}")
