@@ -55,9 +55,6 @@ int TextInputStream::getByteSlow() {
     return '\r';
 }
 
-TextInputStream& standardInput() {
-    static TextInputStream stream(0);
-    return stream;
-}
+TextInputStream standardInputStream(0);
 
 }  // namespace platform

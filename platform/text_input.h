@@ -52,6 +52,7 @@ private:
 };
 
 // The process's standard input (descriptor 0).
-TextInputStream& standardInput();
+extern TextInputStream standardInputStream;
+inline TextInputStream& standardInput() { return standardInputStream; }
 
 }  // namespace platform

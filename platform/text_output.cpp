@@ -14,8 +14,17 @@ TextOutputStream::TextOutputStream(int descriptor) : descriptor_(descriptor) {}
 
 TextOutputStream::~TextOutputStream() { flush(); }
 
-void TextOutputStream::write(const char* data, std::size_t length) {
+void TextOutputStream::writeSlow(const char* data, std::size_t length) {
     for (std::size_t i = 0; i < length; ++i) putByte(static_cast<unsigned char>(data[i]));
+}
+
+void TextOutputStream::writeThrough(const char* data, std::size_t length) {
+    if (writeAll(descriptor_, data, length)) {
+        written_ += length;
+    } else if (!failed_) {
+        failed_ = true;
+        errorNumber_ = errno;
+    }
 }
 
 void TextOutputStream::writeText(const char* text) { write(text, std::strlen(text)); }
@@ -44,12 +53,7 @@ void TextOutputStream::printf(const char* format, ...) {
 
 void TextOutputStream::drain() {
     if (used_ == 0) return;
-    if (writeAll(descriptor_, buffer_, used_)) {
-        written_ += used_;
-    } else if (!failed_) {
-        failed_ = true;
-        errorNumber_ = errno;
-    }
+    writeThrough(buffer_, used_);
     used_ = 0;
 }
 
@@ -58,11 +62,8 @@ bool TextOutputStream::flush() {
     return !failed_;
 }
 
-TextOutputStream& standardOutput() {
-    // Never destroyed before exit handlers run: the object lives in static
-    // storage and its destructor flushes at the ordinary process exit.
-    static TextOutputStream stream(1);
-    return stream;
-}
+// Its destructor flushes at the ordinary process exit. Nothing writes to it
+// while static objects are still being constructed.
+TextOutputStream standardOutputStream(1);
 
 }  // namespace platform

@@ -23,7 +23,30 @@ public:
         if (byte == '\n') buffer_[used_++] = '\r';
         buffer_[used_++] = static_cast<char>(byte);
     }
-    void write(const char* data, std::size_t length);
+    // A byte known not to be a line feed.
+    void putTextByte(unsigned char byte) {
+        if (used_ == kCapacity) drain();
+        buffer_[used_++] = static_cast<char>(byte);
+    }
+    void write(const char* data, std::size_t length) {
+        if (length == 1) {
+            putByte(static_cast<unsigned char>(*data));
+        } else {
+            writeSlow(data, length);
+        }
+    }
+    // Appends bytes that already hold their CR LF pairs, as one block.
+    void writeRaw(const char* data, std::size_t length) {
+        if (length > kCapacity - used_) {
+            drain();
+            if (length > kCapacity) {
+                writeThrough(data, length);
+                return;
+            }
+        }
+        for (std::size_t i = 0; i < length; ++i) buffer_[used_ + i] = data[i];
+        used_ += length;
+    }
     void writeText(const char* text);
     // Formats in the manner of printf; any length is written whole.
     void printf(const char* format, ...)
@@ -52,6 +75,8 @@ public:
 private:
     static constexpr std::size_t kCapacity = 1 << 16;
     void drain();
+    void writeSlow(const char* data, std::size_t length);
+    void writeThrough(const char* data, std::size_t length);
 
     int descriptor_;
     std::size_t used_ = 0;
@@ -63,6 +88,7 @@ private:
 
 // The process's standard output (descriptor 1). It is flushed when the
 // process ends through exitProcess() or a normal return from main.
-TextOutputStream& standardOutput();
+extern TextOutputStream standardOutputStream;
+inline TextOutputStream& standardOutput() { return standardOutputStream; }
 
 }  // namespace platform

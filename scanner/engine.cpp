@@ -4,6 +4,7 @@
 #include "platform/text_input.h"
 #include "platform/text_output.h"
 #include "scanner/fatal.h"
+#include "scanner/line_state.h"
 #include "scanner/rules.h"
 #include "scanner/scan_buffer.h"
 #include "scanner/tables.h"
@@ -16,7 +17,49 @@ char* last_accept_pos = nullptr;
 
 namespace {
 
-int classOf(char byte) { return yy_class_table[static_cast<unsigned char>(byte)]; }
+// Matching from the start state over the end mark (two NULs) gives the same
+// result every time; it is worked out from the tables once, since the
+// engine meets the end mark once for every byte it reads.
+constexpr int kEndOfBufferAction = 5;
+
+struct EndMarkMatch {
+    bool known = false;
+    int state = 0;   // the state after backing up
+    int act = 0;
+    int length = 0;
+    int lastAcceptState = 0;
+    int lastAcceptOffset = 0;
+};
+EndMarkMatch endMarkMatch;
+// The match over the end mark is the end-of-buffer action on its one byte.
+bool endMarkShortcut = false;
+
+void computeEndMarkMatch() {
+    endMarkMatch = EndMarkMatch();
+    endMarkShortcut = false;
+    int state = start_code;
+    int offset = 0;
+    int lastState = -1;
+    int lastOffset = 0;
+    do {
+        if (offset == 2) return;  // would read past the end mark: no shortcut
+        if (yy_accept_table[state] != 0) {
+            lastState = state;
+            lastOffset = offset;
+        }
+        state = yy_dense.byByte[state][0];
+        ++offset;
+    } while (yy_base_table[state] != kJamBase);
+    int act = yy_accept_table[state];
+    if (act == 0) {
+        if (lastState < 0) return;
+        state = lastState;
+        offset = lastOffset;
+        act = yy_accept_table[state];
+    }
+    endMarkMatch = {true, state, act, offset, lastState, lastOffset};
+    endMarkShortcut = act == kEndOfBufferAction && offset == 1;
+}
 
 void firstCallSetUp() {
     first_call = 0;
@@ -25,6 +68,7 @@ void firstCallSetUp() {
     if (scan_out == nullptr) scan_out = &platform::standardOutput();
     if (current_buffer == nullptr) current_buffer = yy_create_buffer(scan_in, kDefaultBufferSize);
     yy_load_state();
+    computeEndMarkMatch();
 }
 
 }  // namespace
@@ -32,12 +76,13 @@ void firstCallSetUp() {
 int yy_prev_state() {
     int state = start_code;
     for (char* p = match_start; p < scan_pos; ++p) {
-        int byteClass = *p != '\0' ? classOf(*p) : kNulClass;
+        // Here a NUL is data: it takes the NUL class, not the end mark's.
+        int byteClass = *p != '\0' ? yy_class_table[static_cast<unsigned char>(*p)] : kNulClass;
         if (yy_accept_table[state] != 0) {
             last_accept_state = state;
             last_accept_pos = p;
         }
-        state = yy_next_state(state, byteClass);
+        state = yy_dense.byClass[state][byteClass];
     }
     return state;
 }
@@ -47,15 +92,29 @@ int yy_try_nul(int state) {
         last_accept_state = state;
         last_accept_pos = scan_pos;
     }
-    int next = yy_next_state(state, kNulClass);
+    int next = yy_dense.byClass[state][kNulClass];
     return next == kJamState ? 0 : next;
 }
+
+namespace {
+
+// True at the end mark of a stream buffer read one byte per refill, with
+// nothing of a match kept: the state the engine is in once per byte of a
+// file, where the shortcut below applies.
+inline bool atOneByteEndMark(const char* cp) {
+    const ScanBuffer* b = current_buffer;
+    return cp == b->storage + scan_count && endMarkShortcut && b->status == SCAN_NORMAL && b->may_refill &&
+           !b->is_interactive && b->size > 1;
+}
+
+}  // namespace
 
 int yy_next_token() {
     char* cp;
     char* bp;
     int state;
     int act;
+    int kept;
 
     if (first_call) firstCallSetUp();
 
@@ -68,14 +127,75 @@ int yy_next_token() {
         bp = cp;
         state = start_code;
 
+        // The steady state of a file scan, one byte per cycle: the match over
+        // the end mark (known from the tables), the end-of-buffer action,
+        // the one-byte refill and the match of the byte read, each leaving
+        // the scanner state exactly as the general steps below would.
+        if (atOneByteEndMark(cp)) {
+            // Rule actions may switch buffers or start states; while they do
+            // not, the conditions of this path hold from byte to byte.
+            const ScanBuffer* const lane = current_buffer;
+            const int endMarkAcceptState = endMarkMatch.lastAcceptState;
+            const int endMarkAcceptOffset = endMarkMatch.lastAcceptOffset;
+            for (;;) {
+                int byte = scan_in->getByte();
+                last_accept_state = endMarkAcceptState;
+                last_accept_pos = cp + endMarkAcceptOffset;
+                if (byte == ScanStream::kEnd) {
+                    // The refill meets the end again and handles it.
+                    match_start = cp;
+                    match_length = 1;
+                    scan_pos = cp + 1;
+                    held_char = *scan_pos;  // the second NUL of the end mark
+                    kept = 0;
+                    goto refill;
+                }
+                char* storage = lane->storage;
+                storage[0] = static_cast<char>(byte);
+                noteByteRead(byte);
+                scan_count = 1;
+                storage[1] = '\0';
+                storage[2] = '\0';
+                match_start = storage;
+                scan_pos = storage;
+                held_char = '\0';
+                bp = storage;
+                cp = storage + 1;
+                act = yy_dense.initialAction[byte];
+                if (act == 0) {
+                    // A NUL: its match goes on past the byte.
+                    state = yy_dense.byByte[kInitialStartCode][byte];
+                    if (yy_base_table[state] == kJamBase) goto find_action;
+                    goto match;
+                }
+                match_length = 1;
+                scan_pos = cp;
+                switch (act) {
+                    case 1:
+                        ruleQuote();
+                        break;
+                    case 2:
+                        ruleNewline();
+                        break;
+                    case 3:
+                        ruleText();
+                        break;
+                    default:
+                        goto dispatch;
+                }
+                if (current_buffer != lane || start_code != kInitialStartCode) break;
+                cp = scan_pos;
+            }
+            continue;
+        }
+
     match:
         do {
-            int byteClass = classOf(*cp);
             if (yy_accept_table[state] != 0) {
                 last_accept_state = state;
                 last_accept_pos = cp;
             }
-            state = yy_next_state(state, byteClass);
+            state = yy_dense.byByte[state][static_cast<unsigned char>(*cp)];
             ++cp;
         } while (yy_base_table[state] != kJamBase);
 
@@ -111,8 +231,8 @@ int yy_next_token() {
             case 4:
                 ruleDefault();
                 continue;
-            case 5:
-                break;  // end of buffer, below
+            case kEndOfBufferAction:
+                break;  // below
             case 6:
                 return 0;
             default:
@@ -120,53 +240,52 @@ int yy_next_token() {
         }
 
         // End of buffer: the match ran into a NUL, the end mark or data.
-        {
-            *cp = held_char;
-            int kept = static_cast<int>(cp - match_start) - 1;
-            if (current_buffer->status == SCAN_NEW) {
-                scan_count = current_buffer->char_count;
-                current_buffer->input_stream = scan_in;
-                current_buffer->status = SCAN_NORMAL;
+        *cp = held_char;
+        kept = static_cast<int>(cp - match_start) - 1;
+        if (current_buffer->status == SCAN_NEW) {
+            scan_count = current_buffer->char_count;
+            current_buffer->input_stream = scan_in;
+            current_buffer->status = SCAN_NORMAL;
+        }
+        if (scan_pos <= current_buffer->storage + scan_count) {
+            // A NUL that is data.
+            scan_pos = match_start + kept;
+            state = yy_prev_state();
+            int next = yy_try_nul(state);
+            bp = match_start;
+            if (next != 0) {
+                cp = ++scan_pos;
+                state = next;
+                goto match;
             }
-            if (scan_pos <= current_buffer->storage + scan_count) {
-                // A NUL that is data.
+            cp = scan_pos;
+            goto find_action;
+        }
+    refill:
+        switch (yy_refill()) {
+            case REFILL_CONTINUE:
                 scan_pos = match_start + kept;
-                state = yy_prev_state();
-                int next = yy_try_nul(state);
-                bp = match_start;
-                if (next != 0) {
-                    cp = ++scan_pos;
-                    state = next;
-                    goto match;
-                }
+                state = kept == 0 ? start_code : yy_prev_state();
                 cp = scan_pos;
+                bp = match_start;
+                goto match;
+            case REFILL_END:
+                switched_at_end = 0;
+                if (wrapHook()) {
+                    scan_pos = match_start;
+                    act = 6 + (start_code - 1) / 2;
+                    goto dispatch;
+                }
+                if (!switched_at_end) yy_restart_input(scan_in);
+                continue;
+            case REFILL_LAST_MATCH:
+                scan_pos = current_buffer->storage + scan_count;
+                state = yy_prev_state();
+                cp = scan_pos;
+                bp = match_start;
                 goto find_action;
-            }
-            switch (yy_refill()) {
-                case REFILL_CONTINUE:
-                    scan_pos = match_start + kept;
-                    state = yy_prev_state();
-                    cp = scan_pos;
-                    bp = match_start;
-                    goto match;
-                case REFILL_END:
-                    switched_at_end = 0;
-                    if (wrapHook()) {
-                        scan_pos = match_start;
-                        act = 6 + (start_code - 1) / 2;
-                        goto dispatch;
-                    }
-                    if (!switched_at_end) yy_restart_input(scan_in);
-                    continue;
-                case REFILL_LAST_MATCH:
-                    scan_pos = current_buffer->storage + scan_count;
-                    state = yy_prev_state();
-                    cp = scan_pos;
-                    bp = match_start;
-                    goto find_action;
-                default:
-                    continue;
-            }
+            default:
+                continue;
         }
     }
 }

@@ -11,3 +11,17 @@ extern char curLine[kCurLineSize];
 extern int curLineLength;  // strlen(curLine), kept to append in constant time
 
 void clearCurLine();
+// A line feed was read: the line goes to the history and the next begins.
+void finishLine();
+
+// Keeps the line's text and number for one byte read by the one-byte
+// refill: a line feed finishes the line; a NUL adds nothing; any other byte
+// is appended while the line holds fewer than 4999 characters.
+inline void noteByteRead(int byte) {
+    if (byte == '\n') {
+        finishLine();
+    } else if (byte != 0 && curLineLength < kCurLineSize - 1) {
+        curLine[curLineLength++] = static_cast<char>(byte);
+        curLine[curLineLength] = '\0';
+    }
+}

@@ -1,7 +1,6 @@
 #include <cstdint>
 
 #include "scanner/fatal.h"
-#include "scanner/line_history.h"
 #include "scanner/line_state.h"
 #include "scanner/scan_buffer.h"
 
@@ -52,14 +51,7 @@ int readOneByte(char* into) {
         return 0;
     }
     *into = static_cast<char>(c);
-    if (c == '\n') {
-        recordLine(noLng, curLine);
-        clearCurLine();
-        ++noLng;
-    } else if (c != 0 && curLineLength < kCurLineSize - 1) {
-        curLine[curLineLength++] = static_cast<char>(c);
-        curLine[curLineLength] = '\0';
-    }
+    noteByteRead(c);
     return 1;
 }
 
@@ -71,8 +63,28 @@ int yy_refill() {
 
     if (!b->may_refill) return (scan_pos - match_start == 1) ? REFILL_END : REFILL_LAST_MATCH;
 
-    // Move the unfinished match to the front; the copy runs forward.
     int keep = static_cast<int>(scan_pos - match_start - 1);
+
+    // The usual case of a file: nothing to keep, room for the byte, one
+    // byte read into the front of the storage.
+    if (keep == 0 && !b->is_interactive && b->status != SCAN_END_PENDING && b->size > 1) {
+        char* storage = b->storage;
+        if (readOneByte(storage) == 1) {
+            scan_count = 1;
+            storage[1] = '\0';
+            storage[2] = '\0';
+            match_start = storage;
+            return REFILL_CONTINUE;
+        }
+        scan_count = 0;
+        yy_restart_input(scan_in);
+        current_buffer->storage[0] = '\0';
+        current_buffer->storage[1] = '\0';
+        match_start = current_buffer->storage;
+        return REFILL_END;
+    }
+
+    // Move the unfinished match to the front; the copy runs forward.
     char* from = match_start;
     for (int i = 0; i < keep; ++i) b->storage[i] = from[i];
 

@@ -2,7 +2,11 @@
 // string expression on standard output.
 #pragma once
 
+#include <cstddef>
+
 #include "platform/text_output.h"
+#include "scanner/engine.h"
+#include "scanner/scan_buffer.h"
 
 // 1 while a string literal is open on the current output line.
 extern int inString;
@@ -12,14 +16,68 @@ extern int textSeen;
 // The engine's output stream for matched bytes: standard output.
 extern platform::TextOutputStream* scan_out;
 
-// Rule actions for a one-byte match at match_start.
-void ruleQuote();      // rule 1: a double quote, written doubled
-void ruleNewline();    // rule 2: a line feed ends the line of the expression
-void ruleText();       // rule 3: any other byte, written unchanged
-void ruleDefault();    // rule 4: never matched by these tables
-
 // "\t= \"", leaving the string open.
 void writePrologue();
 // Closes the open string, or adds an empty operand when the input ended
 // with a line feed, so that the expression is always complete.
 void writeEpilogue();
+
+// The fixed pieces, written as the text-mode stream writes them (each line
+// feed as CR LF), so that each goes to the buffer as one block.
+namespace rule_text {
+constexpr char kOpenOperand[] = "\t& \"";
+constexpr char kDoubledQuote[] = "\"\"";
+constexpr char kCloseAndContinue[] = "\" _\r\n";
+constexpr char kBareContinuation[] = "\t_\r\n";
+constexpr char kPrologue[] = "\t= \"";
+constexpr char kEpilogue[] = "\"\r\n";
+constexpr char kEmptyLastOperand[] = "\t& \"\"\r\n";
+
+template <std::size_t N>
+inline void writeFixed(const char (&text)[N]) {
+    platform::standardOutput().writeRaw(text, N - 1);
+}
+
+// A line of the expression that no string has opened yet needs an operand
+// of its own before its first character.
+inline void openOperandIfNeeded() {
+    if (inString == 0) writeFixed(kOpenOperand);
+    inString = 1;
+}
+}  // namespace rule_text
+
+// Rule actions for the match at match_start. They are defined here so that
+// the engine's per-byte path can inline them.
+
+// Rule 1: a double quote, written doubled.
+inline void ruleQuote() {
+    rule_text::openOperandIfNeeded();
+    rule_text::writeFixed(rule_text::kDoubledQuote);
+}
+
+// Rule 2: a line feed closes the open string, or continues a line that has
+// none, and ends the line of the expression.
+inline void ruleNewline() {
+    if (inString == 1) {
+        rule_text::writeFixed(rule_text::kCloseAndContinue);
+    } else {
+        rule_text::writeFixed(rule_text::kBareContinuation);
+    }
+    inString = 0;
+}
+
+// Rule 3: any other byte, written unchanged inside the string.
+inline void ruleText() {
+    rule_text::openOperandIfNeeded();
+    textSeen = 1;
+    // No line feed reaches this rule, so the bytes go to the buffer as
+    // they are.
+    if (match_length == 1) {
+        scan_out->putTextByte(static_cast<unsigned char>(*match_start));
+    } else {
+        scan_out->write(match_start, static_cast<std::size_t>(match_length));
+    }
+}
+
+// Rule 4, the default rule: no state of these tables selects it.
+inline void ruleDefault() { scan_out->write(match_start, static_cast<std::size_t>(match_length)); }
