@@ -121,7 +121,7 @@ int runMain(int argc, char** argv) {
     walkFileSets();
 
     if (!settings.silent) printSummary();
-    if (settings.replace) platform::removeFile(kRedirectName);
+    if (settings.replace) platform::removeFile(kRedirectName, platform::PathLookup::Exact);
     releaseAll();
     platform::standardOutput().flush();
     return 0;

@@ -30,16 +30,29 @@ void upperCaseInPlace(std::string& text) {
 
 // The files this run writes must never be read as inputs: the temporary
 // result, the move report, the append file and the tool's own standard
-// output (reading what is being appended would never end).
-bool isRunOwnFile(const std::string& path) {
-    const platform::FileIdentity entry = platform::fileIdentity(path);
-    if (!entry.exists) return false;
-    if (entry == platform::descriptorIdentity(oOut)) return true;
-    if (settings.replace &&
-        (entry == platform::fileIdentity(kTempResultName) || entry == platform::fileIdentity(kRedirectName)))
-        return true;
-    return settings.append && entry == platform::fileIdentity(settings.appendName);
-}
+// output (reading what is being appended would never end). Their identities
+// are taken when a listing is walked: a file the run creates later is not
+// in that listing, and one that existed keeps its identity when rewritten.
+struct OwnFiles {
+    std::vector<platform::FileIdentity> identities;
+
+    OwnFiles() {
+        add(platform::descriptorIdentity(oOut));
+        if (settings.replace) {
+            add(platform::fileIdentity(kTempResultName, platform::PathLookup::Exact));
+            add(platform::fileIdentity(kRedirectName, platform::PathLookup::Exact));
+        }
+        if (settings.append) add(platform::fileIdentity(settings.appendName));
+    }
+    void add(const platform::FileIdentity& identity) {
+        if (identity.exists) identities.push_back(identity);
+    }
+    bool contains(const platform::FileIdentity& identity) const {
+        for (const platform::FileIdentity& own : identities)
+            if (own == identity) return true;
+        return false;
+    }
+};
 
 std::string joinPath(const std::string& dir, const std::string& name) {
     if (!dir.empty() && dir.back() == '\\') return dir + name;
@@ -133,14 +146,15 @@ int walkPatterns(const std::string& dir, const std::string& patterns) {
 int walkPattern(const std::string& dir, const std::string& pattern) {
     std::vector<platform::DirectoryEntry> entries;
     if (!search(joinPath(dir, pattern), entries)) return 0;
+    const OwnFiles ownFiles;
     for (const platform::DirectoryEntry& entry : entries) {
         if (entry.isDirectory) continue;
         if (settings.replace && entry.isReadOnly) {
             logLine("!!! Parsing impossible de %s%s (ReadOnly)\n", dir.c_str(), entry.name.c_str());
             continue;
         }
+        if (ownFiles.contains(entry.identity)) continue;
         const std::string path = joinPath(dir, entry.name);
-        if (isRunOwnFile(path)) continue;
         settings.currentSize = entry.size;
         totals.bytesIn += entry.size;
         processFile(path.c_str());

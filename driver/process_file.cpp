@@ -21,9 +21,13 @@ namespace {
 const char kCreateError[] = "Erreur de creation du fichier de sortie";
 
 // The report a move leaves in the redirect file, as the command
-// interpreter's move writes it.
+// interpreter's move writes it. Every move writes the same line, so it is
+// written once per run.
 void writeMoveReport() {
-    int fd = platform::openFile(kRedirectName, "w+");
+    static bool written = false;
+    if (written) return;
+    written = true;
+    int fd = platform::openFile(kRedirectName, "w+", platform::PathLookup::Exact);
     if (fd < 0) return;
     static const char report[] = "        1 file(s) moved.\r\n";
     platform::writeAll(fd, report, sizeof report - 1);
@@ -38,7 +42,7 @@ void writeMoveReport() {
         if (settings.append && appendStart >= 0) platform::truncateDescriptor(resultFd, appendStart);
         platform::closeDescriptor(resultFd);
     }
-    if (settings.replace) platform::removeFile(settings.outName);
+    if (settings.replace) platform::removeFile(settings.outName, platform::PathLookup::Exact);
     errno = errorNumber;
     failWithSystemError(kCreateError, -2);
 }
@@ -51,15 +55,19 @@ void replaceInput(const char* path, std::int64_t resultSize) {
     }
     // The result takes the new name first; the input goes only once its
     // replacement stands, so a failure at any point loses nothing.
-    if (!platform::moveFile(settings.outName, newName)) {
+    if (!platform::moveFile(settings.outName, newName, platform::PathLookup::Exact)) {
         int saved = errno;
-        platform::removeFile(settings.outName);
+        platform::removeFile(settings.outName, platform::PathLookup::Exact);
         errno = saved;
         std::string text = "Erreur de remplacement de " + newName;
         failWithSystemError(text.c_str(), -2);
     }
     writeMoveReport();
-    if (!(platform::fileIdentity(path) == platform::fileIdentity(newName))) platform::removeFile(path);
+    // Under a new name the input goes, unless that name found the input
+    // itself (names are looked up ignoring case).
+    if (newName != path && platform::fileIdentity(path) != platform::fileIdentity(newName)) {
+        platform::removeFile(path);
+    }
     if (!settings.silent) logLine("\n");
 }
 
@@ -84,7 +92,10 @@ void processFile(const char* path) {
     int resultFd = -1;
     long long appendStart = -1;
     if (settings.replace || settings.append) {
-        resultFd = platform::openFile(settings.outName.c_str(), settings.outMode);
+        // The temporary result is the tool's own name; the append file is
+        // the user's, looked up like any path.
+        resultFd = platform::openFile(settings.outName.c_str(), settings.outMode,
+                                      settings.replace ? platform::PathLookup::Exact : platform::PathLookup::IgnoreCase);
         if (resultFd < 0) failWithSystemError(kCreateError, -2);
         if (settings.append) appendStart = platform::descriptorSize(resultFd);
     }

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+#include "platform/paths.h"
+
 namespace platform {
 
 // A new descriptor for the same open file, or -1 (errno set).
@@ -31,6 +33,6 @@ long readSome(int descriptor, char* data, std::size_t capacity);
 // (an existing file's one final 0x1A byte is removed first). The descriptor
 // itself is binary: the streams above it do the text-mode conversions.
 // Returns -1 on failure (errno set).
-int openFile(const char* path, const char* mode);
+int openFile(const char* path, const char* mode, PathLookup lookup = PathLookup::IgnoreCase);
 
 }  // namespace platform

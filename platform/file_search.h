@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_identity.h"
+
 namespace platform {
 
 struct DirectoryEntry {
@@ -13,6 +15,7 @@ struct DirectoryEntry {
     bool isReadOnly = false;   // the owner may not write it
     bool isLink = false;       // a symbolic link (or reparse point): never descended
     std::int64_t size = 0;
+    FileIdentity identity;     // of the file (a link's target)
 };
 
 // Searches `searchPath`, a directory part and a last component that is a

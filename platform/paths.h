@@ -10,6 +10,11 @@ namespace platform {
 // looked up ignoring case when no exact match exists, so "SRC\x.txt" finds
 // "src/x.txt"; a component found nowhere is kept as written. On Windows the
 // path is used as it stands.
-std::string nativePath(const std::string& path);
+//
+// Names the tool makes for itself (its temporary result, its report file)
+// need no such lookup: PathLookup::Exact only maps the separators, which
+// spares a directory listing for a name that does not exist yet.
+enum class PathLookup { IgnoreCase, Exact };
+std::string nativePath(const std::string& path, PathLookup lookup = PathLookup::IgnoreCase);
 
 }  // namespace platform

@@ -74,7 +74,7 @@ static bool dropFinalCtrlZ(int fd) {
     return true;
 }
 
-int openFile(const char* path, const char* mode) {
+int openFile(const char* path, const char* mode, PathLookup lookup) {
     int flags;
     if (std::strcmp(mode, "r") == 0) {
         flags = O_RDONLY;
@@ -86,7 +86,7 @@ int openFile(const char* path, const char* mode) {
         errno = EINVAL;
         return -1;
     }
-    const std::string native = nativePath(path);
+    const std::string native = nativePath(path, lookup);
     int fd;
     do {
         fd = ::open(native.c_str(), flags | O_CLOEXEC, 0666);

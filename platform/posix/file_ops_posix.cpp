@@ -11,7 +11,9 @@
 
 namespace platform {
 
-bool removeFile(const std::string& path) { return ::unlink(nativePath(path).c_str()) == 0; }
+bool removeFile(const std::string& path, PathLookup lookup) {
+    return ::unlink(nativePath(path, lookup).c_str()) == 0;
+}
 
 // Closes a descriptor without disturbing errno, for cleanup after a failure.
 static void closeQuietly(int fd) {
@@ -107,8 +109,8 @@ static bool copyOver(const std::string& source, const std::string& target) {
     return true;
 }
 
-bool moveFile(const std::string& source, const std::string& target) {
-    std::string from = nativePath(source);
+bool moveFile(const std::string& source, const std::string& target, PathLookup sourceLookup) {
+    std::string from = nativePath(source, sourceLookup);
     std::string to = nativePath(target);
     if (::rename(from.c_str(), to.c_str()) == 0) return true;
     if (errno != EXDEV) return false;
@@ -127,9 +129,9 @@ static FileIdentity identityOf(const struct stat& info) {
     return identity;
 }
 
-FileIdentity fileIdentity(const std::string& path) {
+FileIdentity fileIdentity(const std::string& path, PathLookup lookup) {
     struct stat info;
-    if (::stat(nativePath(path).c_str(), &info) != 0) return FileIdentity();
+    if (::stat(nativePath(path, lookup).c_str(), &info) != 0) return FileIdentity();
     return identityOf(info);
 }
 

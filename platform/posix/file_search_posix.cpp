@@ -64,10 +64,13 @@ static bool describe(const std::string& path, DirectoryEntry& entry) {
     entry.isLink = S_ISLNK(info.st_mode);
     // The link's target decides the rest; a dangling link stays a plain,
     // empty, writable entry.
-    if (::stat(path.c_str(), &info) != 0) return true;
+    if (entry.isLink && ::stat(path.c_str(), &info) != 0) return true;
     entry.isDirectory = S_ISDIR(info.st_mode);
     entry.isReadOnly = (info.st_mode & S_IWUSR) == 0;
     entry.size = static_cast<std::int64_t>(info.st_size);
+    entry.identity.exists = true;
+    entry.identity.device = static_cast<std::uint64_t>(info.st_dev);
+    entry.identity.inode = static_cast<std::uint64_t>(info.st_ino);
     return true;
 }
 
@@ -89,6 +92,24 @@ bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entri
         pattern = searchPath;
     }
     std::string directory = directoryPart.empty() ? std::string(".") : nativePath(directoryPart);
+
+    // A name without wildcards selects at most that one entry: looking it
+    // up spares reading the whole directory (a shell that expanded *.txt
+    // hands over thousands of such names).
+    if (pattern.find_first_of("*?") == std::string::npos) {
+        if (pattern.empty() || pattern == "." || pattern == "..") return false;
+        std::string resolved = nativePath(directory + "/" + pattern);
+        struct stat info;
+        if (::lstat(resolved.c_str(), &info) != 0) {
+            if (failed != nullptr && errno != ENOENT && errno != ENOTDIR) *failed = true;
+            return false;
+        }
+        DirectoryEntry entry;
+        entry.name = resolved.substr(resolved.find_last_of('/') + 1);
+        describe(resolved, entry);
+        entries.push_back(std::move(entry));
+        return true;
+    }
 
     DIR* dir = ::opendir(directory.c_str());
     if (dir == nullptr) {

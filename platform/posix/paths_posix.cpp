@@ -52,7 +52,35 @@ static std::string lookUp(const std::string& directory, const std::string& compo
     return found ? best : component;
 }
 
-std::string nativePath(const std::string& path) {
+// The path with '/' separators and the drive prefix as the root, every
+// component as written.
+static std::string directForm(const std::string& path) {
+    std::size_t pos = 0;
+    std::string result;
+    if (path.size() >= 2 && isAsciiLetter(path[0]) && path[1] == ':') {
+        result = "/";
+        pos = 2;
+    }
+    bool lastWasSeparator = !result.empty();
+    for (; pos < path.size(); ++pos) {
+        if (isSeparator(path[pos])) {
+            if (!lastWasSeparator) result += '/';
+            lastWasSeparator = true;
+        } else {
+            result += path[pos];
+            lastWasSeparator = false;
+        }
+    }
+    return result;
+}
+
+std::string nativePath(const std::string& path, PathLookup lookup) {
+    // Most paths name something that exists as written: one test spares
+    // the lookup of every component.
+    std::string direct = directForm(path);
+    struct stat info;
+    if (lookup == PathLookup::Exact || direct.empty() || ::lstat(direct.c_str(), &info) == 0) return direct;
+
     std::size_t pos = 0;
     bool absolute = false;
     // A drive prefix names the one file-system root there is.
