@@ -23,10 +23,7 @@ void upperCaseInPlace(std::string& text) {
     }
 }
 
-[[noreturn]] void refuseSpec(const char* message, const char* spec) {
-    logLine(message, spec);
-    platform::exitProcess(1);
-}
+std::string quoted(const char* spec) { return std::string(" : \"") + spec + "\"\n"; }
 
 // The files this run writes must never be read as inputs: the temporary
 // result, the move report, the append file and the tool's own standard
@@ -84,10 +81,20 @@ void splitFileSpec(const std::string& spec, std::string& dir, std::string& patte
 }
 
 void addFileSpec(const char* spec) {
+    std::string message;
+    if (tryAddFileSpec(spec, message)) return;
+    logLine("%s", message.c_str());
+    platform::exitProcess(1);
+}
+
+bool tryAddFileSpec(const char* spec, std::string& message) {
     std::string dir;
     std::string pattern;
     splitFileSpec(spec, dir, pattern);
-    if (pattern.empty()) refuseSpec("Sp" TXT2VB_E_ACUTE "cification de fichier sans nom : \"%s\"\n", spec);
+    if (pattern.empty()) {
+        message = "Sp" TXT2VB_E_ACUTE "cification de fichier sans nom" + quoted(spec);
+        return false;
+    }
 
     for (FileSetEntry& row : fileSetTable) {
         if (!row.used) break;
@@ -101,7 +108,7 @@ void addFileSpec(const char* spec) {
         }
         if (match) {
             row.patterns += ";" + pattern;
-            return;
+            return true;
         }
     }
     for (FileSetEntry& row : fileSetTable) {
@@ -109,9 +116,10 @@ void addFileSpec(const char* spec) {
         row.used = true;
         row.dir = dir;
         row.patterns = pattern;
-        return;
+        return true;
     }
-    refuseSpec("Trop de r" TXT2VB_E_ACUTE "pertoires (10 au plus) : \"%s\"\n", spec);
+    message = "Trop de r" TXT2VB_E_ACUTE "pertoires (10 au plus)" + quoted(spec);
+    return false;
 }
 
 void completeFileSets() {

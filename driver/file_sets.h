@@ -18,7 +18,10 @@ extern FileSetEntry fileSetTable[kFileSetRows];
 void splitFileSpec(const std::string& spec, std::string& dir, std::string& pattern);
 
 // Enters one specification. A specification with no name component, or one
-// whose directory would need an eleventh row, ends the run with a message.
+// whose directory would need an eleventh row, is refused: false, with the
+// message for the user in `message`.
+bool tryAddFileSpec(const char* spec, std::string& message);
+// As tryAddFileSpec, ending the run with the message and status 1 on refusal.
 void addFileSpec(const char* spec);
 void completeFileSets();
 void walkFileSets();
