@@ -6,6 +6,7 @@
 #include "driver/file_sets.h"
 #include "driver/log_line.h"
 #include "driver/named_options.h"
+#include "driver/process_file.h"
 #include "driver/run_settings.h"
 #include "driver/usage.h"
 #include "platform/console.h"
@@ -121,7 +122,7 @@ int runMain(int argc, char** argv) {
     walkFileSets();
 
     if (!settings.silent) printSummary();
-    if (settings.replace) platform::removeFile(kRedirectName, platform::PathLookup::Exact);
+    if (settings.replace) endReplaceRun();
     releaseAll();
     platform::standardOutput().flush();
     return 0;

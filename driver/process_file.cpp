@@ -10,6 +10,7 @@
 #include "parser/parser.h"
 #include "parser/scan_frame.h"
 #include "platform/descriptors.h"
+#include "platform/file_lock.h"
 #include "platform/file_ops.h"
 #include "platform/file_search.h"
 #include "platform/process.h"
@@ -20,18 +21,33 @@ namespace {
 
 const char kCreateError[] = "Erreur de creation du fichier de sortie";
 
+// Runs in replace mode share the fixed temporary name in their working
+// directory: a run holds a lock on its report file from its first file to
+// its end, and a second run in the same directory waits for it.
+platform::ExclusiveFileLock replaceLock;
+
+// Ends the run on a failure. The report file of a replace run goes too: a
+// failed run leaves nothing of its own but the partial result of a failed
+// parse.
+[[noreturn]] void fail(const char* text, int status) {
+    if (replaceLock.held()) {
+        int saved = errno;
+        endReplaceRun();
+        errno = saved;
+    }
+    failWithSystemError(text, status);
+}
+
 // The report a move leaves in the redirect file, as the command
 // interpreter's move writes it. Every move writes the same line, so it is
 // written once per run.
 void writeMoveReport() {
     static bool written = false;
-    if (written) return;
+    if (written || !replaceLock.held()) return;
     written = true;
-    int fd = platform::openFile(kRedirectName, "w+", platform::PathLookup::Exact);
-    if (fd < 0) return;
     static const char report[] = "        1 file(s) moved.\r\n";
-    platform::writeAll(fd, report, sizeof report - 1);
-    platform::closeDescriptor(fd);
+    platform::truncateDescriptor(replaceLock.descriptor(), 0);
+    platform::writeAll(replaceLock.descriptor(), report, sizeof report - 1);
 }
 
 // The result could not be written whole: nothing of it may stand in for the
@@ -44,7 +60,7 @@ void writeMoveReport() {
     }
     if (settings.replace) platform::removeFile(settings.outName, platform::PathLookup::Exact);
     errno = errorNumber;
-    failWithSystemError(kCreateError, -2);
+    fail(kCreateError, -2);
 }
 
 void replaceInput(const char* path, std::int64_t resultSize) {
@@ -60,7 +76,7 @@ void replaceInput(const char* path, std::int64_t resultSize) {
         platform::removeFile(settings.outName, platform::PathLookup::Exact);
         errno = saved;
         std::string text = "Erreur de remplacement de " + newName;
-        failWithSystemError(text.c_str(), -2);
+        fail(text.c_str(), -2);
     }
     writeMoveReport();
     // Under a new name the input goes, unless that name found the input
@@ -72,6 +88,11 @@ void replaceInput(const char* path, std::int64_t resultSize) {
 }
 
 }  // namespace
+
+void endReplaceRun() {
+    platform::removeFile(kRedirectName, platform::PathLookup::Exact);
+    replaceLock.release();
+}
 
 std::int64_t fileSizeOf(const std::string& name) {
     std::vector<platform::DirectoryEntry> entries;
@@ -88,7 +109,11 @@ void processFile(const char* path) {
     platform::duplicateOnto(oOut, 1);
 
     int inputFd = platform::openFile(path, settings.inMode);
-    if (inputFd < 0) failWithSystemError(path, -1);
+    if (inputFd < 0) fail(path, -1);
+    if (settings.replace && !replaceLock.held() &&
+        !replaceLock.acquire(kRedirectName, platform::PathLookup::Exact)) {
+        fail(kCreateError, -2);
+    }
     int resultFd = -1;
     long long appendStart = -1;
     if (settings.replace || settings.append) {
@@ -96,7 +121,7 @@ void processFile(const char* path) {
         // the user's, looked up like any path.
         resultFd = platform::openFile(settings.outName.c_str(), settings.outMode,
                                       settings.replace ? platform::PathLookup::Exact : platform::PathLookup::IgnoreCase);
-        if (resultFd < 0) failWithSystemError(kCreateError, -2);
+        if (resultFd < 0) fail(kCreateError, -2);
         if (settings.append) appendStart = platform::descriptorSize(resultFd);
     }
     platform::duplicateOnto(inputFd, 0);
@@ -111,7 +136,7 @@ void processFile(const char* path) {
 
     beginFileScan();
     beforeParse();
-    if (yy_parse_input() != 0) failWithSystemError("Erreur de parsing\n", -3);
+    if (yy_parse_input() != 0) fail("Erreur de parsing\n", -3);
     endFileScan();
     afterParse();
 
@@ -123,7 +148,7 @@ void processFile(const char* path) {
     if (resultFd < 0) {
         if (!written) {
             errno = out.errorNumber();
-            failWithSystemError("Erreur d'ecriture sur la sortie standard", -2);
+            fail("Erreur d'ecriture sur la sortie standard", -2);
         }
         if (settings.sizeDelta) totals.bytesOut += resultSize;
         return;

@@ -9,6 +9,10 @@
 // process with their fixed status.
 void processFile(const char* path);
 
+// Ends a replace-mode run: removes the move report and lets another run in
+// the same directory go on.
+void endReplaceRun();
+
 // The size of the first entry a search for `name` finds, or 0.
 std::int64_t fileSizeOf(const std::string& name);
 

@@ -56,22 +56,24 @@ bool wildcardMatch(const char* pattern, const char* name) {
     return *p == '\0';
 }
 
-// Fills in what stat tells about one entry. Returns false when the entry
-// has gone since the listing was read.
-static bool describe(const std::string& path, DirectoryEntry& entry) {
+enum class Described { Ok, Gone, Failed };
+
+// Fills in what stat tells about one entry: Gone when the entry has gone
+// since the listing was read, Failed when it cannot be examined (errno set).
+static Described describe(const std::string& path, DirectoryEntry& entry) {
     struct stat info;
-    if (::lstat(path.c_str(), &info) != 0) return errno != ENOENT;
+    if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? Described::Gone : Described::Failed;
     entry.isLink = S_ISLNK(info.st_mode);
     // The link's target decides the rest; a dangling link stays a plain,
     // empty, writable entry.
-    if (entry.isLink && ::stat(path.c_str(), &info) != 0) return true;
+    if (entry.isLink && ::stat(path.c_str(), &info) != 0) return Described::Ok;
     entry.isDirectory = S_ISDIR(info.st_mode);
     entry.isReadOnly = (info.st_mode & S_IWUSR) == 0;
     entry.size = static_cast<std::int64_t>(info.st_size);
     entry.identity.exists = true;
     entry.identity.device = static_cast<std::uint64_t>(info.st_dev);
     entry.identity.inode = static_cast<std::uint64_t>(info.st_ino);
-    return true;
+    return Described::Ok;
 }
 
 bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entries, bool* failed) {
@@ -106,7 +108,10 @@ bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entri
         }
         DirectoryEntry entry;
         entry.name = resolved.substr(resolved.find_last_of('/') + 1);
-        describe(resolved, entry);
+        if (describe(resolved, entry) != Described::Ok) {
+            if (failed != nullptr) *failed = true;
+            return false;
+        }
         entries.push_back(std::move(entry));
         return true;
     }
@@ -138,7 +143,15 @@ bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entri
     for (const std::string& name : names) {
         DirectoryEntry entry;
         entry.name = name;
-        if (describe(directory + name, entry)) entries.push_back(std::move(entry));
+        // An entry that cannot be examined (a path beyond the system's
+        // limit) is left out, and the search reports the failure.
+        Described described = describe(directory + name, entry);
+        if (described == Described::Ok) {
+            entries.push_back(std::move(entry));
+        } else if (described == Described::Failed) {
+            savedErrno = errno;
+            if (failed != nullptr) *failed = true;
+        }
     }
     std::sort(entries.begin(), entries.end(),
               [](const DirectoryEntry& a, const DirectoryEntry& b) { return nameLess(a.name, b.name); });

@@ -82,5 +82,33 @@ def run(args, files=None, setup=None, preexec=None, timeout=60, cwd_sub=None):
         return Result(proc.stdout, proc.stderr, proc.returncode, found, dirs)
 
 
+def windows_program_path(path: str) -> str:
+    """The program path a Windows program run by Wine sees as argv[0]: Wine
+    hands it the DOS form of the path, whatever form it was started with
+    (/abs/txt2vb.exe becomes Z:\\abs\\txt2vb.exe)."""
+    if not path.startswith("/"):
+        return path
+    # The answer goes through a file, not a pipe: the first Wine program of
+    # a session starts Wine's background services, which inherit its
+    # handles and would hold a pipe open for as long as they run.
+    try:
+        with tempfile.TemporaryFile() as out:
+            subprocess.run(["winepath", "-w", path], stdin=subprocess.DEVNULL, stdout=out,
+                           stderr=subprocess.DEVNULL, timeout=120, check=True)
+            out.seek(0)
+            converted = out.read().decode().strip()
+        if converted:
+            return converted
+    except (OSError, subprocess.SubprocessError):
+        pass
+    return "Z:" + path.replace("/", "\\")
+
+
 def set_tool(command):
     TOOL[:] = shlex.split(command)
+    if WINDOWS and len(TOOL) >= 2 and os.path.basename(TOOL[0]).startswith("wine"):
+        # Wine's own diagnostics would mix with the tool's standard error.
+        os.environ.setdefault("WINEDEBUG", "-all")
+        # Started by its DOS path, the program's argv[0] (shown in the usage
+        # text) is the path the command line holds.
+        TOOL[-1] = windows_program_path(TOOL[-1])

@@ -1,0 +1,169 @@
+"""Fault injection: whatever happens to a run, no user file is lost or
+half-written."""
+import os
+import random
+import shutil
+import signal
+import subprocess
+import tempfile
+import threading
+import time
+import unittest
+
+import harness
+from harness import err, run, status
+from run_e2e import convert
+
+
+def as_nobody():
+    """Runs the tool as an unprivileged user, so that permissions bite."""
+    os.setgid(65534)
+    os.setuid(65534)
+
+
+def tree_files(dirs=3, per_dir=100):
+    files = {}
+    for d in range(dirs):
+        for f in range(per_dir):
+            files["d%d/f%03d.txt" % (d, f)] = (b"dir %d file %d \"q\"\r\nsecond line\r\n" % (d, f)) * (1 + f % 7)
+    return files
+
+
+def write_files(root, files):
+    for rel, content in files.items():
+        path = os.path.join(root, rel)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(content)
+
+
+def read_tree(root):
+    found, _ = harness.snapshot(root)
+    return found
+
+
+@unittest.skipIf(harness.WINDOWS, "POSIX signals and permissions")
+class Faults(unittest.TestCase):
+    def assert_each_file_whole(self, before, after, allowed_extra=("_~vask827.tmp", "_~null932")):
+        for rel, content in before.items():
+            self.assertTrue(rel in after, "input lost: " + rel)
+            self.assertTrue(after[rel] in (content, convert(content)), "input half-written: " + rel)
+        for rel in after:
+            self.assertTrue(rel in before or rel in allowed_extra, "unexpected file: " + rel)
+
+    def test_killed_at_random_points(self):
+        files = tree_files()
+        rng = random.Random(20261208)
+        # The run's length on this machine, to spread the kills over it.
+        with tempfile.TemporaryDirectory() as root:
+            write_files(root, files)
+            start = time.monotonic()
+            subprocess.run(harness.TOOL + ["-r", "-t", "-s", "*.txt"], cwd=root, check=True)
+            duration = time.monotonic() - start
+        for attempt in range(12):
+            with self.subTest(attempt=attempt), tempfile.TemporaryDirectory() as root:
+                write_files(root, files)
+                proc = subprocess.Popen(harness.TOOL + ["-r", "-t", "-s", "*.txt"], cwd=root,
+                                        stdin=subprocess.DEVNULL)
+                time.sleep(rng.uniform(0, duration * 1.2))
+                proc.send_signal(signal.SIGKILL)
+                proc.wait()
+                self.assert_each_file_whole(files, read_tree(root))
+
+    def test_two_replace_runs_in_one_directory(self):
+        files = {"a/x%03d.txt" % i: b"a %d \"x\"\r\n" % i * 20 for i in range(150)}
+        files.update({"b/y%03d.txt" % i: b"b %d\r\n\r\n" % i * 30 for i in range(150)})
+        with tempfile.TemporaryDirectory() as root:
+            write_files(root, files)
+            runs = [subprocess.Popen(harness.TOOL + ["-r", "-s", spec], cwd=root, stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+                    for spec in ("a/*.txt", "b/*.txt")]
+            outputs = [p.communicate(timeout=120) for p in runs]
+            self.assertEqual([p.returncode for p in runs], [0, 0], outputs)
+            self.assertEqual(read_tree(root), {rel: convert(c) for rel, c in files.items()})
+
+    def test_unreadable_input_and_directory(self):
+        def setup(root):
+            os.chmod(root, 0o777)
+            for top, dirs, names in os.walk(root):
+                for d in dirs:
+                    os.chmod(os.path.join(top, d), 0o777)
+                for n in names:
+                    os.chmod(os.path.join(top, n), 0o666)
+            os.chmod(os.path.join(root, "b.txt"), 0o200)  # writable, not readable
+            os.chmod(os.path.join(root, "locked"), 0o000)
+        files = {"a.txt": b"1", "b.txt": b"2", "c.txt": b"3", "locked/d.txt": b"4"}
+        # An input that cannot be read ends the run: what was done stays done.
+        r = run(["-r", "-s", "*.txt"], files=files, setup=setup, preexec=as_nobody)
+        self.assertEqual(r.status, status(-1))
+        self.assertEqual(r.stderr, err(b".\\b.txt: Permission denied\n"))
+        self.assertEqual(r.files, {"a.txt": convert(b"1"), "b.txt": b"2", "c.txt": b"3", "locked/d.txt": b"4"})
+        # A directory that cannot be read is reported and passed over.
+        r = run(["-s", "c.txt", "locked/*.txt"], files=files, setup=setup, preexec=as_nobody)
+        self.assertEqual(r.status, 0)
+        self.assertEqual(r.stdout, convert(b"3"))
+        self.assertEqual(r.stderr, err(b"!!! Lecture impossible de LOCKED/\\*.txt: Permission denied\n"))
+        # In console mode too, the first input that cannot be read ends it.
+        r = run(["-t", "-s", "*.txt"], files=files, setup=setup, preexec=as_nobody)
+        self.assertEqual(r.status, status(-1))
+        self.assertEqual(r.stdout, convert(b"1"))
+
+    def test_read_only_file_is_kept_in_replace_mode(self):
+        def setup(root):
+            os.chmod(os.path.join(root, "a.txt"), 0o444)
+        r = run(["-r", "*.txt"], files={"a.txt": b"keep"}, setup=setup)
+        self.assertEqual(r.files, {"a.txt": b"keep"})
+        self.assertEqual(r.stderr, err(b"!!! Parsing impossible de .a.txt (ReadOnly)\n"
+                                       b"0 fichiers pars" + harness.E_ACUTE + b"s\n"))
+
+    def test_directory_removed_during_the_walk(self):
+        with tempfile.TemporaryDirectory() as root:
+            write_files(root, {"a/x.txt": b"x", "c/y.txt": b"y"})
+            os.mkdir(os.path.join(root, "b"))
+            fifo = os.path.join(root, "b", "pipe.txt")
+            os.mkfifo(fifo)
+            proc = subprocess.Popen(harness.TOOL + ["-t", "-s", "*.txt"], cwd=root, stdin=subprocess.DEVNULL,
+                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+            # Opening the pipe for writing waits until the tool reads it: by
+            # then the walk has listed c, which goes before it is walked.
+            result = {}
+            def feed():
+                with open(fifo, "wb") as f:
+                    shutil.rmtree(os.path.join(root, "c"))
+                    f.write(b"p")
+            writer = threading.Thread(target=feed)
+            writer.start()
+            out, errors = proc.communicate(timeout=60)
+            writer.join(timeout=60)
+            self.assertEqual((out, errors, proc.returncode), (convert(b"x") + convert(b"p"), b"", 0))
+
+    def test_deep_trees_and_long_paths(self):
+        # 40 levels of 60-character names: paths of about 2,500 characters.
+        name = "n" * 60
+        rel = "/".join([name] * 40)
+        files = {rel + "/deep.txt": b"deep", "top.txt": b"top"}
+        r = run(["-t", "-s", "*.txt"], files=files)
+        self.assertEqual((r.stdout, r.stderr, r.status), (convert(b"top") + convert(b"deep"), b"", 0))
+
+    def test_path_beyond_the_system_limit_is_reported(self):
+        name = "m" * 200
+        def setup(root):
+            # Built relative to each level: the whole path exceeds PATH_MAX.
+            fd = os.open(root, os.O_RDONLY)
+            for _ in range(25):
+                os.mkdir(name, dir_fd=fd)
+                next_fd = os.open(name, os.O_RDONLY, dir_fd=fd)
+                os.close(fd)
+                fd = next_fd
+            os.close(fd)
+        with tempfile.TemporaryDirectory() as root:
+            setup(root)
+            proc = subprocess.run(harness.TOOL + ["-t", "-s", "*.txt"], cwd=root, stdin=subprocess.DEVNULL,
+                                  capture_output=True, timeout=60)
+            shutil.rmtree(root, ignore_errors=True)
+            if os.path.exists(root):
+                subprocess.run(["rm", "-rf", root])
+        self.assertEqual(proc.returncode, 0)
+        self.assertEqual(proc.stdout, b"")
+        self.assertIn(b"File name too long", proc.stderr)
+        self.assertTrue(proc.stderr.startswith(b"!!! Lecture impossible de .\\"), proc.stderr[:80])
