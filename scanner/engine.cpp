@@ -37,7 +37,8 @@ bool endMarkShortcut = false;
 void computeEndMarkMatch() {
     endMarkMatch = EndMarkMatch();
     endMarkShortcut = false;
-    int state = start_code;
+    // Matching runs from INITIAL only: the engine refuses any other start.
+    int state = kInitialStartCode;
     int offset = 0;
     int lastState = -1;
     int lastOffset = 0;
