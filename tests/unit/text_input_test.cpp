@@ -1,0 +1,238 @@
+// The text-mode input stream beneath the scanner: line-end conversion,
+// Ctrl-Z, pairs split between two reads, read errors, reset, and inputs
+// larger than its buffer.
+#include "platform/text_input.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <future>
+#include <memory>
+#include <random>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using platform::TextInputStream;
+
+// A temporary file holding `content`, opened for reading and removed
+// from the directory at once.
+int fileWith(const std::string& content) {
+    char name[] = "/tmp/txt2vb-input-XXXXXX";
+    int fd = mkstemp(name);
+    if (fd < 0) return -1;
+    unlink(name);
+    if (!content.empty() && write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size())) {
+        close(fd);
+        return -1;
+    }
+    lseek(fd, 0, SEEK_SET);
+    return fd;
+}
+
+// Every byte up to the end; each must lie in 0..255.
+std::string readAll(TextInputStream& stream) {
+    std::string bytes;
+    for (;;) {
+        int c = stream.getByte();
+        if (c == TextInputStream::kEnd) return bytes;
+        EXPECT_GE(c, 0);
+        EXPECT_LE(c, 255);
+        bytes += static_cast<char>(c);
+    }
+}
+
+// The conversion a text-mode stream performs, written out plainly.
+std::string decoded(const std::string& raw) {
+    std::string out;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\x1a') break;
+        if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
+        out += raw[i];
+    }
+    return out;
+}
+
+TEST(TextInputStreamTest, ConvertsLikeTextMode) {
+    struct Case {
+        const char* name;
+        std::string raw;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"empty", "", ""},
+        {"plain text", "abc\n", "abc\n"},
+        {"CR LF becomes LF", "a\r\nb\r\n", "a\nb\n"},
+        {"lone CR unchanged", "a\rb", "a\rb"},
+        {"CR at the very end", "ab\r", "ab\r"},
+        {"CR alone", "\r", "\r"},
+        {"CR CR LF", "a\r\r\nb", "a\r\nb"},
+        {"LF CR", "\n\r", "\n\r"},
+        {"CR LF only", "\r\n\r\n", "\n\n"},
+        {"Ctrl-Z ends the input", "ab\x1a" "cd\r\n", "ab"},
+        {"Ctrl-Z first", "\x1a" "abc", ""},
+        {"CR before Ctrl-Z", "a\r\x1a\n", "a\r"},
+        {"NUL bytes", std::string("a\0\0b", 4), std::string("a\0\0b", 4)},
+        {"high bytes", "\xff\x80\xfe", "\xff\x80\xfe"},
+    };
+    for (const Case& c : cases) {
+        int fd = fileWith(c.raw);
+        ASSERT_GE(fd, 0);
+        auto stream = std::make_unique<TextInputStream>(fd);
+        EXPECT_EQ(stream->descriptor(), fd);
+        EXPECT_EQ(readAll(*stream), c.expected) << c.name;
+        EXPECT_TRUE(stream->atEnd()) << c.name;
+        EXPECT_FALSE(stream->hasError()) << c.name;
+        // The end stays the end.
+        EXPECT_EQ(stream->getByte(), TextInputStream::kEnd) << c.name;
+        close(fd);
+    }
+}
+
+TEST(TextInputStreamTest, CtrlZEndsTheInputUntilReset) {
+    int fd = fileWith("ab\x1a" "cd");
+    ASSERT_GE(fd, 0);
+    auto stream = std::make_unique<TextInputStream>(fd);
+    EXPECT_EQ(readAll(*stream), "ab");
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(stream->getByte(), TextInputStream::kEnd);
+    EXPECT_TRUE(stream->atEnd());
+    // After the reset the stream reads the descriptor again, from where
+    // the descriptor now stands.
+    lseek(fd, 3, SEEK_SET);
+    stream->reset();
+    EXPECT_FALSE(stream->atEnd());
+    EXPECT_EQ(readAll(*stream), "cd");
+    close(fd);
+}
+
+TEST(TextInputStreamTest, ResetDropsBufferedBytesAndIndicators) {
+    int fd = fileWith("abcdef");
+    ASSERT_GE(fd, 0);
+    auto stream = std::make_unique<TextInputStream>(fd);
+    EXPECT_EQ(stream->getByte(), 'a');  // the whole file is buffered now
+    lseek(fd, 3, SEEK_SET);
+    stream->reset();
+    EXPECT_EQ(stream->getByte(), 'd');
+    EXPECT_EQ(readAll(*stream), "ef");
+    EXPECT_TRUE(stream->atEnd());
+    lseek(fd, 0, SEEK_SET);
+    stream->reset();
+    EXPECT_FALSE(stream->atEnd());
+    EXPECT_EQ(readAll(*stream), "abcdef");
+    close(fd);
+}
+
+TEST(TextInputStreamTest, ReadErrorSetsTheErrorIndicator) {
+    int directory = open("/", O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(directory, 0);
+    auto stream = std::make_unique<TextInputStream>(directory);
+    EXPECT_EQ(stream->getByte(), TextInputStream::kEnd);
+    EXPECT_TRUE(stream->hasError());
+    EXPECT_FALSE(stream->atEnd());
+    EXPECT_EQ(stream->getByte(), TextInputStream::kEnd);
+    EXPECT_TRUE(stream->hasError());
+    stream->reset();
+    EXPECT_FALSE(stream->hasError());
+    EXPECT_FALSE(stream->atEnd());
+    close(directory);
+
+    // A descriptor that is not open at all.
+    auto closed = std::make_unique<TextInputStream>(-1);
+    EXPECT_EQ(closed->getByte(), TextInputStream::kEnd);
+    EXPECT_TRUE(closed->hasError());
+}
+
+// The raw bytes arrive in two writes on a pipe; the second is written only
+// after the reader has taken `takenFirst` bytes, so the first read holds
+// exactly the first part.
+TEST(TextInputStreamTest, PairSplitBetweenTwoReads) {
+    struct Case {
+        const char* name;
+        std::string first;
+        std::size_t takenFirst;
+        std::string second;  // empty: the writer closes the pipe instead
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"CR then LF", "a\r", 1, "\nb", "a\nb"},
+        {"CR then a letter", "a\r", 1, "b", "a\rb"},
+        {"CR then CR LF", "a\r", 1, "\r\nb", "a\r\nb"},
+        {"CR then Ctrl-Z", "a\r", 1, "\x1a\n", "a\r"},
+        {"CR then the end", "a\r", 1, "", "a\r"},
+        {"CR LF then CR LF", "a\r\nb\r", 2, "\n", "a\nb\n"},
+    };
+    for (const Case& c : cases) {
+        int ends[2];
+        ASSERT_EQ(pipe(ends), 0);
+        std::promise<void> taken;
+        std::future<void> goOn = taken.get_future();
+        bool wroteAll = false;
+        ASSERT_EQ(write(ends[1], c.first.data(), c.first.size()), static_cast<ssize_t>(c.first.size()));
+        std::thread writer([&] {
+            goOn.wait();
+            wroteAll = c.second.empty() ||
+                       write(ends[1], c.second.data(), c.second.size()) == static_cast<ssize_t>(c.second.size());
+            close(ends[1]);
+        });
+        auto stream = std::make_unique<TextInputStream>(ends[0]);
+        std::string got;
+        for (std::size_t i = 0; i < c.takenFirst; ++i) got += static_cast<char>(stream->getByte());
+        taken.set_value();
+        got += readAll(*stream);
+        writer.join();
+        EXPECT_TRUE(wroteAll) << c.name;
+        EXPECT_EQ(got, c.expected) << c.name;
+        EXPECT_FALSE(stream->hasError()) << c.name;
+        close(ends[0]);
+    }
+}
+
+TEST(TextInputStreamTest, InputsLargerThanTheBuffer) {
+    const std::size_t block = 1 << 16;
+    std::mt19937 random(4242);
+    const std::string alphabet("ab\r\n\0\xff", 6);
+    auto generate = [&](std::size_t length) {
+        std::string raw;
+        for (std::size_t i = 0; i < length; ++i) raw += alphabet[random() % alphabet.size()];
+        return raw;
+    };
+    struct Case {
+        const char* name;
+        std::string raw;
+    };
+    std::vector<Case> cases;
+    cases.push_back({"one block exactly", std::string(block, 'x')});
+    cases.push_back({"one byte more than a block", std::string(block, 'x') + "y"});
+    std::string straddle = generate(3 * block + 17);
+    // CR LF pairs across the first read, and across the second, which
+    // starts with the CR kept from the first.
+    straddle[block - 1] = '\r';
+    straddle[block] = '\n';
+    straddle[2 * block - 2] = '\r';
+    straddle[2 * block - 1] = '\n';
+    cases.push_back({"pairs across block ends", straddle});
+    std::string lastIsCr = std::string(block - 1, 'x') + "\r";
+    cases.push_back({"CR last of a block and of the input", lastIsCr});
+    std::string crThenLetter = std::string(block - 1, 'x') + "\rz";
+    cases.push_back({"CR last of a block, letter next", crThenLetter});
+    std::string ctrlZLate = generate(200000);
+    ctrlZLate[150000] = '\x1a';
+    cases.push_back({"Ctrl-Z far in", ctrlZLate});
+
+    for (const Case& c : cases) {
+        int fd = fileWith(c.raw);
+        ASSERT_GE(fd, 0);
+        auto stream = std::make_unique<TextInputStream>(fd);
+        std::string got = readAll(*stream);
+        EXPECT_EQ(got.size(), decoded(c.raw).size()) << c.name;
+        EXPECT_TRUE(got == decoded(c.raw)) << c.name;
+        EXPECT_TRUE(stream->atEnd()) << c.name;
+        close(fd);
+    }
+}
+
+}  // namespace
