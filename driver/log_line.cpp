@@ -6,32 +6,18 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <vector>
 
 #include "platform/console.h"
+#include "platform/format_text.h"
 #include "platform/process.h"
 
 int logLine(const char* format, ...) {
-    char small[1024];
     va_list args;
     va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    int needed = std::vsnprintf(small, sizeof small, format, args);
+    const std::string text = platform::formatText(format, args);
     va_end(args);
-    if (needed < 0) {
-        va_end(again);
-        return 0;
-    }
-    if (static_cast<std::size_t>(needed) < sizeof small) {
-        platform::writeStandardError(small, static_cast<unsigned long>(needed));
-    } else {
-        std::vector<char> large(static_cast<std::size_t>(needed) + 1);
-        std::vsnprintf(large.data(), large.size(), format, again);
-        platform::writeStandardError(large.data(), static_cast<unsigned long>(needed));
-    }
-    va_end(again);
-    return needed;
+    platform::writeStandardError(text.data(), static_cast<unsigned long>(text.size()));
+    return static_cast<int>(text.size());
 }
 
 void printSystemError(const char* text) {

@@ -4,9 +4,10 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <vector>
+#include <string>
 
 #include "platform/descriptors.h"
+#include "platform/format_text.h"
 
 namespace platform {
 
@@ -30,25 +31,11 @@ void TextOutputStream::writeThrough(const char* data, std::size_t length) {
 void TextOutputStream::writeText(const char* text) { write(text, std::strlen(text)); }
 
 void TextOutputStream::printf(const char* format, ...) {
-    char small[512];
     va_list args;
     va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    int needed = std::vsnprintf(small, sizeof small, format, args);
+    const std::string text = formatText(format, args);
     va_end(args);
-    if (needed < 0) {
-        va_end(again);
-        return;
-    }
-    if (static_cast<std::size_t>(needed) < sizeof small) {
-        write(small, static_cast<std::size_t>(needed));
-    } else {
-        std::vector<char> large(static_cast<std::size_t>(needed) + 1);
-        std::vsnprintf(large.data(), large.size(), format, again);
-        write(large.data(), static_cast<std::size_t>(needed));
-    }
-    va_end(again);
+    write(text.data(), text.size());
 }
 
 void TextOutputStream::drain() {
