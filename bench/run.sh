@@ -13,8 +13,8 @@ build=$root/build-bench
 
 "$root/scripts/install-deps.sh"
 command -v /usr/bin/time >/dev/null || { apt-get update -qq && apt-get install -y -qq time >/dev/null; }
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTXT2VB_TESTS=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target txt2vb >/dev/null
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTXT2VB_TESTS=OFF -DTXT2VB_BENCH=ON >/dev/null
+cmake --build "$build" -j"$(nproc)" --target txt2vb engine_bench >/dev/null
 tool=$build/txt2vb
 
 mkdir -p "$work"
@@ -45,6 +45,9 @@ median() {
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 minus() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.3f", a - b}'; }
 
+echo "== engine micro-benchmarks (1 MiB of text)"
+"$build/engine_bench" --benchmark_min_time=0.5 2>/dev/null | grep -E 'MemoryBuffer|StandardInput|Benchmark'
+echo
 printf '%-34s %9s  %s\n' "figure" "value" "command"
 for input in lf100.txt crlf100.txt; do
   t_tool=$(median "rm -f out.vb && $tool -s -a:out.vb $input")

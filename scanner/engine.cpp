@@ -118,6 +118,13 @@ int yy_next_token() {
     int kept;
 
     if (first_call) firstCallSetUp();
+    // A buffer freed while current leaves none: scanning goes on from the
+    // input stream, as at the first call, instead of through a null buffer.
+    if (current_buffer == nullptr) {
+        if (scan_in == nullptr) scan_in = &platform::standardInput();  // a memory buffer had none
+        current_buffer = yy_create_buffer(scan_in, kDefaultBufferSize);
+        yy_load_state();
+    }
 
     for (;;) {
         // Only INITIAL is declared in these tables; matching from any

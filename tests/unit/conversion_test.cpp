@@ -4,6 +4,8 @@
 
 #include <random>
 
+#include "parser/parser.h"
+#include "parser/scan_frame.h"
 #include "test_support.h"
 #include "vb_expression.h"
 
@@ -149,6 +151,25 @@ TEST(Conversion, PropertyValueEqualsInputWithoutLineBreaks) {
         ASSERT_TRUE(parseVbExpression(fromStream, value, error)) << "stream, round " << round << ": " << error;
         EXPECT_EQ(value, withoutLineFeeds(textModeDecode(input))) << "stream, round " << round;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A memory buffer freed while current leaves the scanner without a buffer
+// and without an input stream: the next scan reads standard input again.
+TEST(Conversion, StreamScanAfterAFreedMemoryBuffer) {
+    EXPECT_EQ(convertMemory("ab"), crlf("\t= \"ab\"\n"));
+    std::string output;
+    withStdin("cd\n", [&] {
+        output = captureStdout([] {
+            beginFileScan();
+            ASSERT_EQ(yy_parse_input(), 0);
+            endFileScan();
+        });
+    });
+    EXPECT_EQ(output, crlf("\t= \"cd\" _\n\t& \"\"\n"));
 }
 
 }  // namespace
