@@ -1,0 +1,116 @@
+#include "platform/descriptors.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include "platform/win32/wide_paths.h"
+#include "platform/win32/windows_api.h"
+
+namespace platform {
+
+// The runtime's read and write take an unsigned int count; larger requests
+// go through in pieces of this size.
+static const std::size_t kLargestTransfer = 1u << 30;
+
+int duplicateDescriptor(int descriptor) { return ::_dup(descriptor); }
+
+bool duplicateOnto(int source, int target) { return ::_dup2(source, target) == 0; }
+
+void closeDescriptor(int descriptor) { ::_close(descriptor); }
+
+bool closeDescriptorChecked(int descriptor) { return ::_close(descriptor) == 0; }
+
+long long descriptorSize(int descriptor) { return ::_filelengthi64(descriptor); }
+
+bool truncateDescriptor(int descriptor, long long size) {
+    errno_t result = ::_chsize_s(descriptor, size);
+    if (result != 0) {
+        errno = result;
+        return false;
+    }
+    return true;
+}
+
+bool isTerminal(int descriptor) {
+    // The runtime calls every character device a terminal, the NUL device
+    // included; only a console is one.
+    if (!::_isatty(descriptor)) return false;
+    HANDLE handle = reinterpret_cast<HANDLE>(::_get_osfhandle(descriptor));
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode) != 0;
+}
+
+bool writeAll(int descriptor, const char* data, std::size_t length) {
+    while (length > 0) {
+        std::size_t chunk = length < kLargestTransfer ? length : kLargestTransfer;
+        int n = ::_write(descriptor, data, static_cast<unsigned int>(chunk));
+        if (n < 0) return false;
+        if (n == 0) {
+            // Nothing taken and no error: the device is full.
+            errno = ENOSPC;
+            return false;
+        }
+        data += n;
+        length -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+long readSome(int descriptor, char* data, std::size_t capacity) {
+    std::size_t chunk = capacity < kLargestTransfer ? capacity : kLargestTransfer;
+    return ::_read(descriptor, data, static_cast<unsigned int>(chunk));
+}
+
+// Removes one final 0x1A byte of a disk file, as a text-mode append open
+// does. The descriptor is open for reading and writing.
+static bool dropFinalCtrlZ(int fd) {
+    struct _stati64 info;
+    if (::_fstati64(fd, &info) != 0) return false;
+    if ((info.st_mode & _S_IFMT) != _S_IFREG || info.st_size == 0) return true;
+    if (::_lseeki64(fd, info.st_size - 1, SEEK_SET) < 0) return false;
+    char last = 0;
+    if (::_read(fd, &last, 1) != 1) return false;
+    if (last == 0x1A && !truncateDescriptor(fd, info.st_size - 1)) return false;
+    // Writes go to the end whatever the position (_O_APPEND); reads start
+    // from the beginning, as after any open.
+    return ::_lseeki64(fd, 0, SEEK_SET) >= 0;
+}
+
+int openFile(const char* path, const char* mode, PathLookup) {
+    int flags;
+    if (std::strcmp(mode, "r") == 0) {
+        flags = _O_RDONLY;
+    } else if (std::strcmp(mode, "w+") == 0) {
+        flags = _O_RDWR | _O_CREAT | _O_TRUNC;
+    } else if (std::strcmp(mode, "a+") == 0) {
+        flags = _O_RDWR | _O_CREAT | _O_APPEND;
+    } else {
+        errno = EINVAL;
+        return -1;
+    }
+    // Binary: the text-mode streams above do the conversions themselves, so
+    // both builds write and read the same bytes. Not inherited: the tool
+    // starts no other process. The file system finds names ignoring case by
+    // itself, so every lookup is the same.
+    int fd = -1;
+    errno_t result = ::_wsopen_s(&fd, win32::systemPath(path).c_str(), flags | _O_BINARY | _O_NOINHERIT, _SH_DENYNO,
+                                 _S_IREAD | _S_IWRITE);
+    if (result != 0) {
+        errno = result;
+        return -1;
+    }
+    if (fd >= 0 && mode[0] == 'a' && !dropFinalCtrlZ(fd)) {
+        int saved = errno;
+        ::_close(fd);
+        errno = saved;
+        return -1;
+    }
+    return fd;
+}
+
+}  // namespace platform
