@@ -32,10 +32,29 @@ constexpr char kBareContinuation[] = "\t_\r\n";
 constexpr char kPrologue[] = "\t= \"";
 constexpr char kEpilogue[] = "\"\r\n";
 constexpr char kEmptyLastOperand[] = "\t& \"\"\r\n";
+// A carriage return or a NUL cannot stand inside a string literal (VBScript
+// ends the line, or the text, there): each joins the expression as a named
+// constant between two strings instead.
+constexpr char kCarriageReturnInString[] = "\" & vbCr & \"";
+constexpr char kCarriageReturnOperand[] = "\t& vbCr & \"";
+constexpr char kNulInString[] = "\" & vbNullChar & \"";
+constexpr char kNulOperand[] = "\t& vbNullChar & \"";
 
 template <std::size_t N>
 inline void writeFixed(const char (&text)[N]) {
     platform::standardOutput().writeRaw(text, N - 1);
+}
+
+// A constant joins the open string (or starts the line's operands) and
+// opens the next string.
+template <std::size_t N, std::size_t M>
+inline void joinConstant(const char (&afterString)[N], const char (&asOperand)[M]) {
+    if (inString) {
+        writeFixed(afterString);
+    } else {
+        writeFixed(asOperand);
+    }
+    inString = 1;
 }
 
 // A line of the expression that no string has opened yet needs an operand
@@ -66,14 +85,24 @@ inline void ruleNewline() {
     inString = 0;
 }
 
-// Rule 3: any other byte, written unchanged inside the string.
+// Rule 3: any other byte, written unchanged inside the string; a carriage
+// return or a NUL as its constant between two strings.
 inline void ruleText() {
-    rule_text::openOperandIfNeeded();
     textSeen = 1;
+    const unsigned char first = static_cast<unsigned char>(*match_start);
+    if (first <= '\r' && match_length == 1 && (first == '\r' || first == '\0')) {
+        if (first == '\r') {
+            rule_text::joinConstant(rule_text::kCarriageReturnInString, rule_text::kCarriageReturnOperand);
+        } else {
+            rule_text::joinConstant(rule_text::kNulInString, rule_text::kNulOperand);
+        }
+        return;
+    }
+    rule_text::openOperandIfNeeded();
     // No line feed reaches this rule, so the bytes go to the buffer as
     // they are.
     if (match_length == 1) {
-        scan_out->putTextByte(static_cast<unsigned char>(*match_start));
+        scan_out->putTextByte(first);
     } else {
         scan_out->write(match_start, static_cast<std::size_t>(match_length));
     }

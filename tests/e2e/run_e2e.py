@@ -24,6 +24,12 @@ def convert(data: bytes) -> bytes:
             out += b"\" _\n" if in_string else b"\t_\n"
             in_string = False
             continue
+        if c in (b"\r", b"\0"):
+            # A carriage return or a NUL joins the expression as a constant.
+            name = b"vbCr" if c == b"\r" else b"vbNullChar"
+            out += (b"\" & " if in_string else b"\t& ") + name + b" & \""
+            in_string = True
+            continue
         if not in_string:
             out += b"\t& \""
             in_string = True

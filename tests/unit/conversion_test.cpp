@@ -47,10 +47,11 @@ const std::vector<Case>& cases() {
         {"two newlines after text", "a\n\nb", "\t= \"a\" _\n\t_\n\t& \"b\"\n"},
         {"runs of empty lines", "\n\n\n", "\t= \"\" _\n\t_\n\t_\n\t& \"\"\n"},
         {"lone quote", "\"", "\t= \"\"\"\"\n"},
-        {"NUL in the middle", std::string("a\0b", 3), std::string("\t= \"a\0b\"\n", 9)},
-        {"NUL last", std::string("ab\0", 3), std::string("\t= \"ab\0\"\n", 9)},
-        {"NUL alone", std::string("\0", 1), std::string("\t= \"\0\"\n", 7)},
-        {"NUL opens a line", std::string("a\n\0", 3), std::string("\t= \"a\" _\n\t& \"\0\"\n", 16)},
+        {"NUL in the middle", std::string("a\0b", 3), "\t= \"a\" & vbNullChar & \"b\"\n"},
+        {"NUL last", std::string("ab\0", 3), "\t= \"ab\" & vbNullChar & \"\"\n"},
+        {"NUL alone", std::string("\0", 1), "\t= \"\" & vbNullChar & \"\"\n"},
+        {"NUL opens a line", std::string("a\n\0", 3), "\t= \"a\" _\n\t& vbNullChar & \"\"\n"},
+        {"NUL then CR", std::string("\0\rx", 3), "\t= \"\" & vbNullChar & \"\" & vbCr & \"x\"\n"},
         {"high bytes", "\x80\xff\xe9", "\t= \"\x80\xff\xe9\"\n"},
         {"tab and blanks", "\t a ", "\t= \"\t a \"\n"},
     };
@@ -80,9 +81,13 @@ TEST(Conversion, TextModeInput) {
     };
     const std::vector<TextCase> textCases = {
         {"CR LF is one newline", "ab\r\ncd\r\n", "\t= \"ab\" _\n\t& \"cd\" _\n\t& \"\"\n",
-         "\t= \"ab\r\" _\n\t& \"cd\r\" _\n\t& \"\"\n"},
-        {"lone CR is text", "a\rb", "\t= \"a\rb\"\n", "\t= \"a\rb\"\n"},
-        {"CR CR LF", "a\r\r\nb", "\t= \"a\r\" _\n\t& \"b\"\n", "\t= \"a\r\r\" _\n\t& \"b\"\n"},
+         "\t= \"ab\" & vbCr & \"\" _\n\t& \"cd\" & vbCr & \"\" _\n\t& \"\"\n"},
+        {"lone CR is vbCr", "a\rb", "\t= \"a\" & vbCr & \"b\"\n", "\t= \"a\" & vbCr & \"b\"\n"},
+        {"CR first", "\rb", "\t= \"\" & vbCr & \"b\"\n", "\t= \"\" & vbCr & \"b\"\n"},
+        {"CR opens a line", "a\n\r\"", "\t= \"a\" _\n\t& vbCr & \"\"\"\"\n",
+         "\t= \"a\" _\n\t& vbCr & \"\"\"\"\n"},
+        {"CR CR LF", "a\r\r\nb", "\t= \"a\" & vbCr & \"\" _\n\t& \"b\"\n",
+         "\t= \"a\" & vbCr & \"\" & vbCr & \"\" _\n\t& \"b\"\n"},
         {"Ctrl-Z ends the input", "ab\x1a" "cd\n", "\t= \"ab\"\n", "\t= \"ab\x1a" "cd\" _\n\t& \"\"\n"},
         {"Ctrl-Z first", "\x1a" "abc", "\t= \"\"\n", "\t= \"\x1a" "abc\"\n"},
     };
@@ -122,6 +127,9 @@ TEST(VbExpressionChecker, RejectsBrokenOutputs) {
         {"text after the end", "\t= \"ab\"\n\t& \"c\"\n"},
         {"missing line end", "\t= \"ab\""},
         {"LF without CR", "\t= \"ab\" _\n\t& \"\"\n"},
+        {"raw CR inside a literal", "\t= \"a\rb\"\n"},
+        {"vbCr without its ampersand", "\t= \"a\" vbCr\n"},
+        {"raw NUL inside a literal", std::string("\t= \"a\0b\"\n", 9)},
     };
     for (const auto& [name, text] : broken) {
         std::string value, error;

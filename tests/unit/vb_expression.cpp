@@ -29,7 +29,8 @@ private:
         for (;;) {
             if (pos_ >= text_.size()) return fail("string literal not closed");
             char c = text_[pos_++];
-            if (c == '\n') return fail("line feed inside a string literal");
+            if (c == '\n' || c == '\r') return fail("line break inside a string literal");
+            if (c == '\0') return fail("NUL inside a string literal");
             if (c != '"') {
                 value += c;
                 continue;
@@ -56,15 +57,29 @@ private:
         }
         return fail("expected \" _\" or the end of the line after a literal");
     }
+    // Operands joined by " & ": string literals and the constants vbCr and
+    // vbNullChar.
+    bool operands(std::string& value) {
+        do {
+            if (take("vbCr")) {
+                value += '\r';
+            } else if (take("vbNullChar")) {
+                value += '\0';
+            } else if (!literal(value)) {
+                return false;
+            }
+        } while (take(" & "));
+        return true;
+    }
     bool parseAll(std::string& value) {
         if (!take("\t= ")) return fail("expected the prologue \"\\t= \"");
-        if (!literal(value)) return false;
+        if (!operands(value)) return false;
         bool continued;
         if (!lineEnd(continued)) return false;
         while (continued) {
             if (take("\t_\r\n")) continue;
             if (!take("\t& ")) return fail("expected \"\\t& \" or \"\\t_\" at a line start");
-            if (!literal(value)) return false;
+            if (!operands(value)) return false;
             if (!lineEnd(continued)) return false;
         }
         return true;
