@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/file_identity.h"
+#include "platform/names.h"
 
 namespace platform {
 
@@ -24,9 +25,9 @@ struct DirectoryEntry {
 // the listing is taken whole when the search starts. Returns false when
 // nothing matched (including a directory that does not exist); a listing
 // that fails part-way sets `failed` (errno set).
-bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entries, bool* failed = nullptr);
-
-// True when `pattern` matches `name`, ignoring ASCII case.
-bool wildcardMatch(const char* pattern, const char* name);
+// Each entry's identity is filled in only when `withIdentity` is set: on
+// some systems it costs opening the file.
+bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entries, bool* failed = nullptr,
+               bool withIdentity = true);
 
 }  // namespace platform

@@ -1,60 +1,14 @@
 #include "platform/file_search.h"
 
-#include "platform/paths.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include "platform/paths.h"
+
 namespace platform {
-
-static char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-static bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-// Orders names ignoring ASCII case; names equal that way go by their bytes,
-// so the order is total and the same on every run.
-static bool nameLess(const std::string& a, const std::string& b) {
-    std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        unsigned char x = static_cast<unsigned char>(lowerAscii(a[i]));
-        unsigned char y = static_cast<unsigned char>(lowerAscii(b[i]));
-        if (x != y) return x < y;
-    }
-    if (a.size() != b.size()) return a.size() < b.size();
-    return a < b;
-}
-
-bool wildcardMatch(const char* pattern, const char* name) {
-    // "*.*" stands for every name, as it does on Windows, dot or no dot.
-    if (std::strcmp(pattern, "*.*") == 0) return true;
-
-    // Greedy matching: a star first takes nothing; on a mismatch the most
-    // recent star takes one more character and matching resumes after it.
-    // Earlier stars never need revisiting, so the cost stays polynomial.
-    const char* p = pattern;
-    const char* n = name;
-    const char* starPattern = nullptr;
-    const char* starName = nullptr;
-    while (*n != '\0') {
-        if (*p == '*') {
-            starPattern = ++p;
-            starName = n;
-        } else if (*p != '\0' && (*p == '?' || lowerAscii(*p) == lowerAscii(*n))) {
-            ++p;
-            ++n;
-        } else if (starPattern != nullptr) {
-            p = starPattern;
-            n = ++starName;
-        } else {
-            return false;
-        }
-    }
-    while (*p == '*') ++p;
-    return *p == '\0';
-}
 
 enum class Described { Ok, Gone, Failed };
 
@@ -76,7 +30,9 @@ static Described describe(const std::string& path, DirectoryEntry& entry) {
     return Described::Ok;
 }
 
-bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entries, bool* failed) {
+// The identity comes with the stat that describes an entry anyway.
+bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entries, bool* failed,
+               bool /*withIdentity*/) {
     entries.clear();
 
     // The directory part keeps its final separator, so "\*.txt" stays the

@@ -4,13 +4,11 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include "platform/names.h"
+
 namespace platform {
 
 static bool isSeparator(char c) { return c == '\\' || c == '/'; }
-
-static bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-static char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 static bool equalIgnoringCase(const char* a, const std::string& b) {
     std::size_t i = 0;

@@ -12,49 +12,6 @@
 
 namespace platform {
 
-static char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Orders names ignoring ASCII case; names equal that way go by their bytes,
-// so the order is total and the same on every run and on every system.
-static bool nameLess(const std::string& a, const std::string& b) {
-    std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        unsigned char x = static_cast<unsigned char>(lowerAscii(a[i]));
-        unsigned char y = static_cast<unsigned char>(lowerAscii(b[i]));
-        if (x != y) return x < y;
-    }
-    if (a.size() != b.size()) return a.size() < b.size();
-    return a < b;
-}
-
-bool wildcardMatch(const char* pattern, const char* name) {
-    // "*.*" stands for every name, dot or no dot.
-    if (std::strcmp(pattern, "*.*") == 0) return true;
-
-    // Greedy matching: a star first takes nothing; on a mismatch the most
-    // recent star takes one more character and matching resumes after it.
-    // Earlier stars never need revisiting, so the cost stays polynomial.
-    const char* p = pattern;
-    const char* n = name;
-    const char* starPattern = nullptr;
-    const char* starName = nullptr;
-    while (*n != '\0') {
-        if (*p == '*') {
-            starPattern = ++p;
-            starName = n;
-        } else if (*p != '\0' && (*p == '?' || lowerAscii(*p) == lowerAscii(*n))) {
-            ++p;
-            ++n;
-        } else if (starPattern != nullptr) {
-            p = starPattern;
-            n = ++starName;
-        } else {
-            return false;
-        }
-    }
-    while (*p == '*') ++p;
-    return *p == '\0';
-}
 
 // Errors of the search's start that only say there is nothing to list: no
 // matching name, a directory part that does not exist, is not a directory,
@@ -101,7 +58,8 @@ static bool isDotOrDotDot(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
-bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entries, bool* failed) {
+bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entries, bool* failed,
+               bool withIdentity) {
     entries.clear();
     // The system's search does the matching, as Windows users know it
     // (short names included). The wide-character search takes paths of any
@@ -133,7 +91,9 @@ bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entri
     // The identity comes from the file itself (a link's target), by the same
     // call that identifies any other path, so the two always compare alike.
     const std::string directory = directoryPartOf(searchPath);
-    for (DirectoryEntry& entry : entries) entry.identity = fileIdentity(directory + entry.name);
+    if (withIdentity) {
+        for (DirectoryEntry& entry : entries) entry.identity = fileIdentity(directory + entry.name);
+    }
     std::sort(entries.begin(), entries.end(),
               [](const DirectoryEntry& a, const DirectoryEntry& b) { return nameLess(a.name, b.name); });
     if (error != ERROR_NO_MORE_FILES) win32::setErrnoFromError(error);

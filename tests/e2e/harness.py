@@ -12,6 +12,10 @@ TOOL = []
 # Where the two builds legitimately differ, the difference lives here.
 WINDOWS = os.environ.get("TXT2VB_TARGET") == "windows"
 E_ACUTE = b"\x82" if WINDOWS else b"\xc3\xa9"
+# Windows drops the final dots of a file name: "page." is made as "page".
+FINAL_DOTS_KEPT = not WINDOWS
+# Names that only POSIX file systems allow.
+POSIX_ONLY_NAMES = ("it's \"q\" $HOME.txt", "star*.txt", "line\nfeed.txt")
 
 
 def crlf(data: bytes) -> bytes:
