@@ -10,3 +10,6 @@ echo "== native build and tests"
 
 echo "== sanitizer build and tests"
 BUILD_DIR="$root/build-asan" BUILD_TYPE=Debug "$root/scripts/test.sh" -DTXT2VB_SANITIZE=ON
+
+echo "== Windows build under Wine, and the VBScript check"
+"$root/scripts/windows-test.sh"
