@@ -20,13 +20,7 @@ public:
 
     // The next byte (0-255), or kEnd at the end of the input or on an error.
     int getByte() {
-        if (next_ < end_) {
-            unsigned char byte = static_cast<unsigned char>(buffer_[next_]);
-            if (byte != '\r' && byte != 0x1A) {
-                ++next_;
-                return byte;
-            }
-        }
+        if (next_ < plainEnd_) return static_cast<unsigned char>(buffer_[next_++]);
         return getByteSlow();
     }
 
@@ -42,10 +36,15 @@ private:
     int getByteSlow();
     // Reads more after the unread bytes; false at end of file or error.
     bool fill();
+    // The first position from `start` holding a CR or a 0x1A, or end_.
+    std::size_t nextSpecial(std::size_t start) const;
 
     int descriptor_;
     std::size_t next_ = 0;
     std::size_t end_ = 0;
+    // Bytes before this position need no conversion: the fast path takes
+    // them one compare each.
+    std::size_t plainEnd_ = 0;
     bool atEnd_ = false;
     bool hasError_ = false;
     char buffer_[kCapacity];
