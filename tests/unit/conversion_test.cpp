@@ -17,15 +17,6 @@ struct Case {
     std::string expected;  // line ends written as \n here, CR LF in the output
 };
 
-std::string crlf(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
-
 std::string withoutLineFeeds(const std::string& text) {
     std::string out;
     for (char c : text)

@@ -32,15 +32,6 @@ namespace {
 
 using Lines = std::vector<std::pair<std::int64_t, std::string>>;
 
-std::string crlf(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
-
 // Places the scanner as the engine does when a match that began at `from`
 // has run one past the end mark of the characters held, then refills.
 int refillFrom(char* from) {

@@ -112,3 +112,12 @@ std::string textModeDecode(const std::string& raw) {
     }
     return decoded;
 }
+
+std::string crlf(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}

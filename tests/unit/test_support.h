@@ -24,5 +24,8 @@ void withStdin(const std::string& content, const std::function<void()>& body);
 // 0x1A ends the input.
 std::string textModeDecode(const std::string& raw);
 
+// `text` as the text-mode output stream writes it: each LF as CR LF.
+std::string crlf(const std::string& text);
+
 // Puts the scanner back into its state at program start.
 void resetScanner();
