@@ -123,6 +123,9 @@ void processFile(const char* path) {
                                       settings.replace ? platform::PathLookup::Exact : platform::PathLookup::IgnoreCase);
         if (resultFd < 0) fail(kCreateError, -2);
         if (settings.append) appendStart = platform::descriptorSize(resultFd);
+        // The result takes the input's place: it keeps the input's
+        // permissions, a private file stays private.
+        if (settings.replace && !platform::copyPermissions(inputFd, resultFd)) fail(kCreateError, -2);
     }
     platform::duplicateOnto(inputFd, 0);
     if (resultFd >= 0) platform::duplicateOnto(resultFd, 1);

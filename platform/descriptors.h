@@ -18,6 +18,10 @@ void closeDescriptor(int descriptor);
 bool closeDescriptorChecked(int descriptor);
 // The size of the open file, or -1.
 long long descriptorSize(int descriptor);
+// Gives the file open on `target` the permissions of the file open on
+// `source`, so that a replacement is no more open to others than the file
+// it replaces. Where files carry no such permissions it does nothing.
+bool copyPermissions(int source, int target);
 // Cuts the open file to `size` bytes.
 bool truncateDescriptor(int descriptor, long long size);
 bool isTerminal(int descriptor);

@@ -32,6 +32,12 @@ long long descriptorSize(int descriptor) {
     return static_cast<long long>(info.st_size);
 }
 
+bool copyPermissions(int source, int target) {
+    struct stat info;
+    if (::fstat(source, &info) != 0) return false;
+    return ::fchmod(target, info.st_mode & 07777) == 0;
+}
+
 bool truncateDescriptor(int descriptor, long long size) {
     return ::ftruncate(descriptor, static_cast<off_t>(size)) == 0;
 }

@@ -27,6 +27,10 @@ bool closeDescriptorChecked(int descriptor) { return ::_close(descriptor) == 0; 
 
 long long descriptorSize(int descriptor) { return ::_filelengthi64(descriptor); }
 
+// A file's only permission here is the read-only attribute, and a read-only
+// input is never replaced.
+bool copyPermissions(int, int) { return true; }
+
 bool truncateDescriptor(int descriptor, long long size) {
     errno_t result = ::_chsize_s(descriptor, size);
     if (result != 0) {

@@ -62,9 +62,11 @@ def snapshot(root):
     return files, dirs
 
 
-def run(args, files=None, setup=None, preexec=None, timeout=60, cwd_sub=None):
+def run(args, files=None, setup=None, preexec=None, timeout=60, cwd_sub=None, after=None):
     """Creates `files` (relative path -> bytes) in a fresh directory, runs
-    the tool there with `args`, and returns what it printed and left."""
+    the tool there with `args`, and returns what it printed and left.
+    `setup(root)` runs before the tool, `after(root)` before the directory
+    is removed."""
     with tempfile.TemporaryDirectory(prefix="txt2vb-e2e-") as root:
         for rel, content in (files or {}).items():
             path = os.path.join(root, rel)
@@ -77,6 +79,8 @@ def run(args, files=None, setup=None, preexec=None, timeout=60, cwd_sub=None):
         proc = subprocess.run(TOOL + list(args), cwd=cwd, stdin=subprocess.DEVNULL,
                               capture_output=True, timeout=timeout, preexec_fn=preexec)
         found, dirs = snapshot(root)
+        if after:
+            after(root)
         # Read-only files must be writable again for the clean-up.
         for top, _, names in os.walk(root):
             for name in names:

@@ -289,6 +289,20 @@ class Replace(unittest.TestCase):
         r = run(["-r", "-s", "-e:TXT", "*.txt"], files={"a.txt": b"p"})
         self.assertEqual(r.files, {"a.txt": convert(b"p")})
 
+    @unittest.skipIf(harness.WINDOWS, "POSIX permissions")
+    def test_replacement_keeps_the_permissions(self):
+        modes = {"private.txt": 0o600, "script.txt": 0o755, "shared.txt": 0o664}
+        def setup(root):
+            for name, mode in modes.items():
+                os.chmod(os.path.join(root, name), mode)
+        seen = {}
+        def check(root):
+            for name in modes:
+                seen[name] = os.stat(os.path.join(root, name)).st_mode & 0o7777
+        r = run(["-r", "-s", "*.txt"], files={name: b"x" for name in modes}, setup=setup, after=check)
+        self.assertEqual(r.status, 0)
+        self.assertEqual(seen, modes)
+
     def test_silent_replace(self):
         r = run(["-r", "-s", "-l", "*.txt"], files={"a.txt": b"x"})
         self.assertEqual((r.stdout, r.stderr, r.status), (b"", b"", 0))
