@@ -58,9 +58,9 @@ std::string joinPath(const std::string& dir, const std::string& name) {
 
 // Runs a search; a directory that exists but cannot be read is reported,
 // and the walk goes on.
-bool search(const std::string& searchPath, std::vector<platform::DirectoryEntry>& entries, bool withIdentity) {
+bool search(const std::string& searchPath, std::vector<platform::DirectoryEntry>& entries, bool directoriesOnly) {
     bool failed = false;
-    bool found = platform::findFiles(searchPath, entries, &failed, withIdentity);
+    bool found = platform::findFiles(searchPath, entries, &failed, directoriesOnly);
     if (failed) {
         std::string text = "!!! Lecture impossible de " + searchPath;
         printSystemError(text.c_str());
@@ -153,7 +153,7 @@ int walkPatterns(const std::string& dir, const std::string& patterns) {
 
 int walkPattern(const std::string& dir, const std::string& pattern) {
     std::vector<platform::DirectoryEntry> entries;
-    if (!search(joinPath(dir, pattern), entries, true)) return 0;
+    if (!search(joinPath(dir, pattern), entries, false)) return 0;
     const OwnFiles ownFiles;
     for (const platform::DirectoryEntry& entry : entries) {
         if (entry.isDirectory) continue;
@@ -174,8 +174,8 @@ int walkTree(const std::string& dir, const std::string& patterns) {
     walkPatterns(dir, patterns);
     std::vector<platform::DirectoryEntry> entries;
     // The separator is always added here, even after a final '\'.
-    // Only directories matter here: their identities are not needed.
-    if (!search(dir + "\\*.*", entries, false)) return 0;
+    // Only directories matter here.
+    if (!search(dir + "\\*.*", entries, true)) return 0;
     for (const platform::DirectoryEntry& entry : entries) {
         if (!entry.isDirectory || entry.isLink) continue;
         if (entry.name == "." || entry.name == "..") continue;

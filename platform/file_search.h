@@ -25,9 +25,10 @@ struct DirectoryEntry {
 // the listing is taken whole when the search starts. Returns false when
 // nothing matched (including a directory that does not exist); a listing
 // that fails part-way sets `failed` (errno set).
-// Each entry's identity is filled in only when `withIdentity` is set: on
-// some systems it costs opening the file.
+// With `directoriesOnly` the caller wants directories alone: entries known
+// not to be directories may be left out, and identities are not filled in
+// (on some systems either costs a call per entry).
 bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entries, bool* failed = nullptr,
-               bool withIdentity = true);
+               bool directoriesOnly = false);
 
 }  // namespace platform

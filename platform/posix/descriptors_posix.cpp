@@ -92,8 +92,17 @@ int openFile(const char* path, const char* mode, PathLookup lookup) {
         errno = EINVAL;
         return -1;
     }
+    int fd = -1;
+    // A file to read is tried as written first: the lookup ignoring case is
+    // needed only when that name does not exist. A file to write must be
+    // looked up first, or a new file would stand beside the one meant.
+    if (flags == O_RDONLY && lookup == PathLookup::IgnoreCase) {
+        do {
+            fd = ::open(nativePath(path, PathLookup::Exact).c_str(), flags | O_CLOEXEC);
+        } while (fd < 0 && errno == EINTR);
+        if (fd >= 0 || errno != ENOENT) return fd;
+    }
     const std::string native = nativePath(path, lookup);
-    int fd;
     do {
         fd = ::open(native.c_str(), flags | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);

@@ -32,7 +32,7 @@ static Described describe(const std::string& path, DirectoryEntry& entry) {
 
 // The identity comes with the stat that describes an entry anyway.
 bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entries, bool* failed,
-               bool /*withIdentity*/) {
+               bool directoriesOnly) {
     entries.clear();
 
     // The directory part keeps its final separator, so "\*.txt" stays the
@@ -89,6 +89,9 @@ bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entri
         }
         const char* name = item->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+        // A plain file is known from the listing itself: no need to stat it
+        // when only directories are wanted.
+        if (directoriesOnly && item->d_type == DT_REG) continue;
         if (wildcardMatch(pattern.c_str(), name)) names.emplace_back(name);
     }
     int savedErrno = errno;

@@ -59,7 +59,7 @@ static bool isDotOrDotDot(const wchar_t* name) {
 }
 
 bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entries, bool* failed,
-               bool withIdentity) {
+               bool directoriesOnly) {
     entries.clear();
     // The system's search does the matching, as Windows users know it
     // (short names included). The wide-character search takes paths of any
@@ -91,7 +91,7 @@ bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entri
     // The identity comes from the file itself (a link's target), by the same
     // call that identifies any other path, so the two always compare alike.
     const std::string directory = directoryPartOf(searchPath);
-    if (withIdentity) {
+    if (!directoriesOnly) {
         for (DirectoryEntry& entry : entries) entry.identity = fileIdentity(directory + entry.name);
     }
     std::sort(entries.begin(), entries.end(),
