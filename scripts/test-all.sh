@@ -13,3 +13,6 @@ BUILD_DIR="$root/build-asan" BUILD_TYPE=Debug "$root/scripts/test.sh" -DTXT2VB_S
 
 echo "== Windows build under Wine, and the VBScript check"
 "$root/scripts/windows-test.sh"
+
+echo "== a short fuzzing pass"
+"$root/scripts/fuzz.sh" 30
