@@ -42,6 +42,20 @@ median() {
   printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {printf "%.3f", a[int((NR+1)/2)]}'
 }
 
+# Median wall time of a command, each run after an untimed set-up command.
+median_after() {
+  local times=()
+  for ((i = 0; i < runs; i++)); do
+    bash -c "$1" >/dev/null 2>&1
+    local start end
+    start=$(date +%s.%N)
+    bash -c "$2" >/dev/null 2>&1
+    end=$(date +%s.%N)
+    times+=("$(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.4f", b - a}')")
+  done
+  printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {printf "%.3f", a[int((NR+1)/2)]}'
+}
+
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 minus() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.3f", a - b}'; }
 
@@ -74,14 +88,11 @@ done
 tree_bench() {
   local place=$1 label=$2
   rm -rf "$place/tree.orig" && ./gen_input tree "$place/tree.orig"
-  local t_tree t_copy t_find
-  t_tree=$(median "cd $place && rm -rf tree && cp -r tree.orig tree && cd tree && $tool -r -t -s '*.txt'")
-  t_copy=$(median "cd $place && rm -rf tree && cp -r tree.orig tree")
-  t_find=$(median "cd $place && rm -rf tree && cp -r tree.orig tree && find tree -name '*.txt' -exec sed -i -f $work/convert.sed {} +")
+  local fresh="cd $place && rm -rf tree && cp -r tree.orig tree && sync"
   local tool_only find_only
-  tool_only=$(minus "$t_tree" "$t_copy")
-  find_only=$(minus "$t_find" "$t_copy")
-  printf '%-34s %8.3fs  %s\n' "10,000 files, $label: txt2vb" "$tool_only" "txt2vb -r -t -s '*.txt' (copy time taken off; target < 1)"
+  tool_only=$(median_after "$fresh" "cd $place/tree && $tool -r -t -s '*.txt'")
+  find_only=$(median_after "$fresh" "cd $place && find tree -name '*.txt' -exec sed -i -f $work/convert.sed {} +")
+  printf '%-34s %8.3fs  %s\n' "10,000 files, $label: txt2vb" "$tool_only" "txt2vb -r -t -s '*.txt' (target < 1)"
   printf '%-34s %8.3fs  %s\n' "10,000 files, $label: find+sed" "$find_only" "find tree -name '*.txt' -exec sed -i -f convert.sed {} +"
   printf '%-34s %9.0f\n' "10,000 files, $label: txt2vb files/s" "$(ratio 10000 "$tool_only")"
   rm -rf "$place/tree" "$place/tree.orig"
