@@ -88,7 +88,7 @@ struct Model {
                 break;
         }
     }
-    // True when the specification is to be accepted.
+    // True when the file argument is to be accepted.
     bool fileSpec(const std::string& dir, const std::string& pattern) {
         if (pattern.empty()) return false;
         for (Row& row : rows) {
@@ -137,7 +137,7 @@ void checkSettings(const RunSettings& want) {
     check(std::strcmp(settings.outMode, want.outMode) == 0, "outMode");
 }
 
-// The specification split as the walk expects it: the pattern is the last
+// The file argument split as the walk expects it: the pattern is the last
 // name component with any separators that follow it, the directory all that
 // precedes it; a specification of separators only has no pattern.
 void checkSplit(const std::string& spec, std::string& dir, std::string& pattern) {
@@ -149,7 +149,7 @@ void checkSplit(const std::string& spec, std::string& dir, std::string& pattern)
         return;
     }
     check(!pattern.empty(), "a specification with a name component has no pattern");
-    check(dir + pattern == spec, "directory and pattern do not make up the specification");
+    check(dir + pattern == spec, "directory and pattern do not make up the file argument");
     check(dir.empty() || isSeparator(dir.back()), "the directory does not end with a separator");
     std::size_t name = pattern.size() - (spec.size() - end);
     check(name > 0, "the pattern has no name");
@@ -247,7 +247,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             bool accepted = tryAddFileSpec(argument.c_str(), message);
             check(accepted == model.fileSpec(dir, pattern), "a specification accepted or refused against the rules");
             check(accepted ? message.empty() : message.find(argument) != std::string::npos,
-                  "the refusal message does not name the specification");
+                  "the refusal message does not name the file argument");
         }
     }
     completeFileSets();
