@@ -21,6 +21,7 @@
 #include "driver/command_line.h"
 #include "driver/named_options.h"
 #include "fuzz_support.h"
+#include "test_support.h"
 #include "parser/parser.h"
 #include "parser/scan_frame.h"
 #include "scanner/line_history.h"
@@ -77,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string input = prefix + std::string(reinterpret_cast<const char*>(data + pos), size - pos);
 
-    fuzz::resetScanner();
+    ::resetScanner();
     int parsed = -1;
     std::string output;
     fuzz::withStdin(input, [&] {
@@ -92,6 +93,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     clearNamedOptions();
 
     if (parsed != 0) fuzz::failWithInput("the parser reported failure", data, size);
-    fuzz::checkConversion("standard input", output, fuzz::textModeDecode(input), data, size);
+    fuzz::checkConversion("standard input", output, ::textModeDecode(input), data, size);
     return 0;
 }

@@ -106,28 +106,6 @@ void withStdin(const std::string& content, const std::function<void()>& body) {
     platform::standardInput().reset();
 }
 
-void resetScanner() {
-    if (current_buffer != nullptr) yy_free_buffer(current_buffer);
-    current_buffer = nullptr;
-    first_call = 1;
-    start_code = 0;
-    scan_in = nullptr;
-    scan_out = nullptr;
-    inString = 0;
-    textSeen = 0;
-}
-
-std::string textModeDecode(const std::string& raw) {
-    std::string decoded;
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        char c = raw[i];
-        if (c == 0x1A) break;
-        if (c == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
-        decoded += c;
-    }
-    return decoded;
-}
-
 std::string withoutLineFeeds(const std::string& text) {
     std::string out;
     out.reserve(text.size());

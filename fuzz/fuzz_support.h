@@ -18,14 +18,6 @@ std::string captureStdout(const std::function<void()>& body);
 // the tool's standard input stream reset before and after.
 void withStdin(const std::string& content, const std::function<void()>& body);
 
-// Puts the scanner back into its state at program start, so that every
-// run of a target starts alike however the previous one ended.
-void resetScanner();
-
-// What the text-mode input delivers for `raw`: the bytes before the first
-// 0x1A, with each CR LF pair read as one line feed and a lone CR kept.
-std::string textModeDecode(const std::string& raw);
-
 // `text` with every line feed removed: the value of the expression the
 // tool writes for `text`.
 std::string withoutLineFeeds(const std::string& text);

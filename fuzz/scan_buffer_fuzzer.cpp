@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "test_support.h"
 #include "scanner/engine.h"
 #include "scanner/rules.h"
 #include "scanner/scan_buffer.h"
@@ -39,7 +40,7 @@ void expectBuffer(const char* what, ScanBuffer* buffer, const std::uint8_t* data
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    fuzz::resetScanner();
+    ::resetScanner();
 
     // A copy of the bytes, made by the scanner.
     ScanBuffer* buffer = yy_scan_bytes(bytes.data(), static_cast<int>(size));
