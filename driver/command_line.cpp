@@ -6,7 +6,7 @@
 #include "driver/file_sets.h"
 #include "driver/log_line.h"
 #include "driver/named_options.h"
-#include "driver/process_file.h"
+#include "driver/replace_run.h"
 #include "driver/run_settings.h"
 #include "driver/usage.h"
 #include "platform/console.h"
@@ -119,6 +119,7 @@ int runMain(int argc, char** argv) {
     if (settings.silent) settings.verbose = 0;
     totals.filesProcessed = 0;
     completeFileSets();
+    if (settings.replace) beginReplaceRun();
     walkFileSets();
 
     if (!settings.silent) printSummary();

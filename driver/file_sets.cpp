@@ -4,6 +4,7 @@
 
 #include "driver/log_line.h"
 #include "driver/process_file.h"
+#include "driver/replace_run.h"
 #include "driver/run_settings.h"
 #include "platform/console.h"
 #include "platform/descriptors.h"
@@ -25,42 +26,42 @@ void upperCaseInPlace(std::string& text) {
 
 std::string quoted(const char* spec) { return std::string(" : \"") + spec + "\"\n"; }
 
-// The files this run writes must never be read as inputs: the temporary
-// result, the move report, the append file and the tool's own standard
-// output (reading what is being appended would never end). Their identities
-// are taken when a listing is walked: a file the run creates later is not
-// in that listing, and one that existed keeps its identity when rewritten.
+// The files this run writes must never be read as inputs: its working
+// files, the append file and the tool's own standard output (reading what
+// is being appended would never end). The append file's identity is taken
+// when a listing is walked: a file the run creates later is not in that
+// listing, and one that existed keeps its identity when rewritten.
 struct OwnFiles {
     std::vector<platform::FileIdentity> identities;
 
     OwnFiles() {
         add(platform::descriptorIdentity(oOut));
-        if (settings.replace) {
-            add(platform::fileIdentity(kTempResultName, platform::PathLookup::Exact));
-            add(platform::fileIdentity(kRedirectName, platform::PathLookup::Exact));
-        }
         if (settings.append) add(platform::fileIdentity(settings.appendName));
     }
     void add(const platform::FileIdentity& identity) {
         if (identity.exists) identities.push_back(identity);
     }
     bool contains(const platform::FileIdentity& identity) const {
+        if (settings.replace && isWorkingFile(identity)) return true;
         for (const platform::FileIdentity& own : identities)
             if (own == identity) return true;
         return false;
     }
 };
 
+bool hasWildcard(const std::string& pattern) { return pattern.find_first_of("*?") != std::string::npos; }
+
 std::string joinPath(const std::string& dir, const std::string& name) {
     if (!dir.empty() && dir.back() == '\\') return dir + name;
     return dir + "\\" + name;
 }
 
-// Runs a search; a directory that exists but cannot be read is reported,
-// and the walk goes on.
-bool search(const std::string& searchPath, std::vector<platform::DirectoryEntry>& entries, bool directoriesOnly) {
+// Runs a search; a directory that exists but cannot be read is reported
+// under the search path it stands for, and the walk goes on.
+bool search(const std::string& searchPath, const platform::FileLocation& directory, const std::string& pattern,
+            std::vector<platform::DirectoryEntry>& entries, bool directoriesOnly) {
     bool failed = false;
-    bool found = platform::findFiles(searchPath, entries, &failed, directoriesOnly);
+    bool found = platform::findFilesIn(directory, pattern, entries, &failed, directoriesOnly);
     if (failed) {
         std::string text = "!!! Lecture impossible de " + searchPath;
         printSystemError(text.c_str());
@@ -131,29 +132,33 @@ void completeFileSets() {
 void walkFileSets() {
     for (const FileSetEntry& row : fileSetTable) {
         if (!row.used) break;
+        // Found once as the user wrote it; below it, every name is taken
+        // as the listing gave it.
+        const platform::FileLocation location = platform::locatePath(row.dir);
         if (settings.recursive) {
-            walkTree(row.dir, row.patterns);
+            walkTree(row.dir, location, row.patterns);
         } else {
-            walkPatterns(row.dir, row.patterns);
+            walkPatterns(row.dir, location, row.patterns);
         }
     }
 }
 
-int walkPatterns(const std::string& dir, const std::string& patterns) {
+int walkPatterns(const std::string& dir, const platform::FileLocation& location, const std::string& patterns) {
     if (settings.traceDirs) logLine("%s - %s\n", dir.c_str(), patterns.c_str());
     std::size_t start = 0;
     while (start <= patterns.size()) {
         std::size_t end = patterns.find(';', start);
         if (end == std::string::npos) end = patterns.size();
-        if (end > start) walkPattern(dir, patterns.substr(start, end - start));
+        if (end > start) walkPattern(dir, location, patterns.substr(start, end - start));
         start = end + 1;
     }
     return 1;
 }
 
-int walkPattern(const std::string& dir, const std::string& pattern) {
+int walkPattern(const std::string& dir, const platform::FileLocation& location, const std::string& pattern) {
     std::vector<platform::DirectoryEntry> entries;
-    if (!search(joinPath(dir, pattern), entries, false)) return 0;
+    if (!search(joinPath(dir, pattern), location, pattern, entries, false)) return 0;
+    const bool wildcard = hasWildcard(pattern);
     const OwnFiles ownFiles;
     for (const platform::DirectoryEntry& entry : entries) {
         if (entry.isDirectory) continue;
@@ -163,23 +168,36 @@ int walkPattern(const std::string& dir, const std::string& pattern) {
         }
         if (ownFiles.contains(entry.identity)) continue;
         const std::string path = joinPath(dir, entry.name);
+        // A FIFO, a device or a socket is never opened when a wildcard
+        // matched it, nor replaced when it was named.
+        if (entry.identity.exists && !entry.isRegular && (wildcard || settings.replace)) {
+            logLine("!!! Parsing impossible de %s (fichier sp" TXT2VB_E_ACUTE "cial)\n", path.c_str());
+            continue;
+        }
+        // Overlapping specifications must not convert a replaced file again.
+        if (settings.replace && replacedThisRun(entry.identity)) continue;
+        SelectedFile file;
+        file.path = path;
+        file.directory = location;
+        file.name = entry.name;
+        file.fromSearch = wildcard;
         settings.currentSize = entry.size;
         totals.bytesIn += entry.size;
-        processFile(path.c_str());
+        processFile(file);
     }
     return 1;
 }
 
-int walkTree(const std::string& dir, const std::string& patterns) {
-    walkPatterns(dir, patterns);
+int walkTree(const std::string& dir, const platform::FileLocation& location, const std::string& patterns) {
+    walkPatterns(dir, location, patterns);
     std::vector<platform::DirectoryEntry> entries;
     // The separator is always added here, even after a final '\'.
     // Only directories matter here.
-    if (!search(dir + "\\*.*", entries, true)) return 0;
+    if (!search(dir + "\\*.*", location, "*.*", entries, true)) return 0;
     for (const platform::DirectoryEntry& entry : entries) {
         if (!entry.isDirectory || entry.isLink) continue;
         if (entry.name == "." || entry.name == "..") continue;
-        walkTree(dir + "\\" + entry.name, patterns);
+        walkTree(dir + "\\" + entry.name, entry.location, patterns);
     }
     return 1;
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/file_location.h"
+
 struct FileSetEntry {
     std::string dir;       // directory part as typed, upper-cased by comparisons
     std::string patterns;  // ";"-joined name patterns
@@ -25,7 +27,8 @@ bool tryAddFileSpec(const char* spec, std::string& message);
 void addFileSpec(const char* spec);
 void completeFileSets();
 void walkFileSets();
-int walkPatterns(const std::string& dir, const std::string& patterns);
-int walkPattern(const std::string& dir, const std::string& pattern);
-int walkTree(const std::string& dir, const std::string& patterns);
+// `dir` is the directory as shown and `location` where the platform finds it.
+int walkPatterns(const std::string& dir, const platform::FileLocation& location, const std::string& patterns);
+int walkPattern(const std::string& dir, const platform::FileLocation& location, const std::string& pattern);
+int walkTree(const std::string& dir, const platform::FileLocation& location, const std::string& patterns);
 void clearFileSets();

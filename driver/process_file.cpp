@@ -2,53 +2,23 @@
 
 #include <cerrno>
 #include <cinttypes>
-#include <vector>
 
 #include "driver/log_line.h"
+#include "driver/replace_run.h"
 #include "driver/run_settings.h"
 #include "driver/usage.h"
 #include "parser/parser.h"
 #include "parser/scan_frame.h"
+#include "platform/console.h"
 #include "platform/descriptors.h"
-#include "platform/file_lock.h"
 #include "platform/file_ops.h"
-#include "platform/file_search.h"
-#include "platform/process.h"
 #include "platform/text_input.h"
 #include "platform/text_output.h"
+#include "platform/working_files.h"
 
 namespace {
 
 const char kCreateError[] = "Erreur de creation du fichier de sortie";
-
-// Runs in replace mode share the fixed temporary name in their working
-// directory: a run holds a lock on its report file from its first file to
-// its end, and a second run in the same directory waits for it.
-platform::ExclusiveFileLock replaceLock;
-
-// Ends the run on a failure. The report file of a replace run goes too: a
-// failed run leaves nothing of its own but the partial result of a failed
-// parse.
-[[noreturn]] void fail(const char* text, int status) {
-    if (replaceLock.held()) {
-        int saved = errno;
-        endReplaceRun();
-        errno = saved;
-    }
-    failWithSystemError(text, status);
-}
-
-// The report a move leaves in the redirect file, as the command
-// interpreter's move writes it. Every move writes the same line, so it is
-// written once per run.
-void writeMoveReport() {
-    static bool written = false;
-    if (written || !replaceLock.held()) return;
-    written = true;
-    static const char report[] = "        1 file(s) moved.\r\n";
-    platform::truncateDescriptor(replaceLock.descriptor(), 0);
-    platform::writeAll(replaceLock.descriptor(), report, sizeof report - 1);
-}
 
 // The result could not be written whole: nothing of it may stand in for the
 // user's data. The append file is cut back to what it held before.
@@ -58,74 +28,90 @@ void writeMoveReport() {
         if (settings.append && appendStart >= 0) platform::truncateDescriptor(resultFd, appendStart);
         platform::closeDescriptor(resultFd);
     }
-    if (settings.replace) platform::removeFile(settings.outName, platform::PathLookup::Exact);
+    if (settings.replace) discardTempResult();
     errno = errorNumber;
-    fail(kCreateError, -2);
+    failWithSystemError(kCreateError, -2);
 }
 
-void replaceInput(const char* path, std::int64_t resultSize) {
-    const std::string newName =
-        settings.changeExt ? newExtensionName(path, settings.newExt) : std::string(path);
+void replaceInput(const SelectedFile& file, const platform::FileLocation& target, const platform::FileFacts& input,
+                  std::int64_t resultSize) {
     if (settings.sizeDelta && !settings.silent) {
         logLine("%s", formatDelta(settings.currentSize, resultSize).c_str());
     }
     // The result takes the new name first; the input goes only once its
     // replacement stands, so a failure at any point loses nothing.
-    if (!platform::moveFile(settings.outName, newName, platform::PathLookup::Exact)) {
-        int saved = errno;
-        platform::removeFile(settings.outName, platform::PathLookup::Exact);
-        errno = saved;
+    const platform::FileLocation inputLocation = platform::locateName(file.directory, file.name);
+    const bool inPlace = target.native == inputLocation.native;
+    if (!placeTempResult(target, input.identity, inPlace)) {
+        discardTempResult();
+        const std::string newName = settings.changeExt ? newExtensionName(file.path, settings.newExt) : file.path;
         std::string text = "Erreur de remplacement de " + newName;
-        fail(text.c_str(), -2);
+        failWithSystemError(text.c_str(), -2);
     }
-    writeMoveReport();
-    // Under a new name the input goes, unless that name found the input
-    // itself (names are looked up ignoring case).
-    if (newName != path && platform::fileIdentity(path) != platform::fileIdentity(newName)) {
-        platform::removeFile(path);
-    }
+    if (!inPlace) platform::removeIfSame(inputLocation, input.identity);
     if (!settings.silent) logLine("\n");
+}
+
+// Under -e: where the result goes, or false (with the notice given) when
+// the new name finds a file the run must not replace.
+bool targetFor(const SelectedFile& file, const platform::FileIdentity& input, platform::FileLocation& target) {
+    target = platform::locateName(file.directory, file.name);
+    if (!settings.changeExt) return true;
+    const std::string newBase = newExtensionName(file.name, settings.newExt);
+    if (chooseTarget(file.directory, newBase, input, target)) return true;
+    logLine("!!! Parsing impossible de %s (%s existe)\n", file.path.c_str(),
+            newExtensionName(file.path, settings.newExt).c_str());
+    return false;
+}
+
+void noticeNotPlainFile(const std::string& path) {
+    logLine("!!! Parsing impossible de %s (fichier sp" TXT2VB_E_ACUTE "cial)\n", path.c_str());
 }
 
 }  // namespace
 
-void endReplaceRun() {
-    platform::removeFile(kRedirectName, platform::PathLookup::Exact);
-    replaceLock.release();
-}
-
-std::int64_t fileSizeOf(const std::string& name) {
-    std::vector<platform::DirectoryEntry> entries;
-    if (!platform::findFiles(name, entries)) return 0;
-    return entries.front().size;
-}
-
-void processFile(const char* path) {
+void processFile(const SelectedFile& file) {
     if (settings.append && settings.replace) printUsage(1);
+    const char* path = file.path.c_str();
     settings.currentPath = path;
-    if (!settings.silent) logLine("Parsing de %s (%" PRId64 " octets) ... ", path, settings.currentSize);
 
+    // A file that is to be replaced, or that a wildcard matched, must be a
+    // plain file: the open cannot wait, and what it opened is looked at
+    // before anything else happens.
+    const bool plainOnly = settings.replace || file.fromSearch;
+    const platform::FileLocation inputLocation = platform::locateName(file.directory, file.name);
+    int inputFd = platform::openInput(inputLocation, plainOnly);
+    platform::FileFacts input;
+    if (inputFd >= 0 && !platform::describeDescriptor(inputFd, input)) {
+        int saved = errno;
+        platform::closeDescriptor(inputFd);
+        errno = saved;
+        inputFd = -1;
+    }
+    if (inputFd >= 0 && plainOnly && !input.isRegular) {
+        platform::closeDescriptor(inputFd);
+        noticeNotPlainFile(file.path);
+        return;
+    }
+    platform::FileLocation target;
+    if (inputFd >= 0 && settings.replace && !targetFor(file, input.identity, target)) {
+        platform::closeDescriptor(inputFd);
+        return;
+    }
+
+    if (!settings.silent) logLine("Parsing de %s (%" PRId64 " octets) ... ", path, settings.currentSize);
     platform::duplicateOnto(oIn, 0);
     platform::duplicateOnto(oOut, 1);
+    if (inputFd < 0) failWithSystemError(path, -1);
 
-    int inputFd = platform::openFile(path, settings.inMode);
-    if (inputFd < 0) fail(path, -1);
-    if (settings.replace && !replaceLock.held() &&
-        !replaceLock.acquire(kRedirectName, platform::PathLookup::Exact)) {
-        fail(kCreateError, -2);
-    }
     int resultFd = -1;
     long long appendStart = -1;
-    if (settings.replace || settings.append) {
-        // The temporary result is the tool's own name; the append file is
-        // the user's, looked up like any path.
-        resultFd = platform::openFile(settings.outName.c_str(), settings.outMode,
-                                      settings.replace ? platform::PathLookup::Exact : platform::PathLookup::IgnoreCase);
-        if (resultFd < 0) fail(kCreateError, -2);
-        if (settings.append) appendStart = platform::descriptorSize(resultFd);
-        // The result takes the input's place: it keeps the input's
-        // permissions, a private file stays private.
-        if (settings.replace && !platform::copyPermissions(inputFd, resultFd)) fail(kCreateError, -2);
+    if (settings.replace) {
+        resultFd = createTempResult();
+    } else if (settings.append) {
+        resultFd = platform::openFile(settings.outName.c_str(), settings.outMode);
+        if (resultFd < 0) failWithSystemError(kCreateError, -2);
+        appendStart = platform::descriptorSize(resultFd);
     }
     platform::duplicateOnto(inputFd, 0);
     if (resultFd >= 0) platform::duplicateOnto(resultFd, 1);
@@ -139,7 +125,7 @@ void processFile(const char* path) {
 
     beginFileScan();
     beforeParse();
-    if (yy_parse_input() != 0) fail("Erreur de parsing\n", -3);
+    if (yy_parse_input() != 0) failWithSystemError("Erreur de parsing\n", -3);
     endFileScan();
     afterParse();
 
@@ -151,17 +137,17 @@ void processFile(const char* path) {
     if (resultFd < 0) {
         if (!written) {
             errno = out.errorNumber();
-            fail("Erreur d'ecriture sur la sortie standard", -2);
+            failWithSystemError("Erreur d'ecriture sur la sortie standard", -2);
         }
         if (settings.sizeDelta) totals.bytesOut += resultSize;
         return;
     }
     if (!written) failResult(out.errorNumber(), resultFd, appendStart);
     platform::duplicateOnto(oOut, 1);
+    // The result was private while it was written; now it takes the
+    // input's owner (where the process may) and permissions.
+    if (settings.replace && !platform::copyOwnerAndMode(resultFd, input)) failResult(errno, resultFd, -1);
     if (!platform::closeDescriptorChecked(resultFd)) failResult(errno, -1, -1);
-    // In replace mode the delta reports the closed result's size as the
-    // file system gives it.
-    if (settings.replace && settings.sizeDelta) resultSize = fileSizeOf(settings.outName);
     if (settings.sizeDelta) totals.bytesOut += resultSize;
-    if (settings.replace) replaceInput(path, resultSize);
+    if (settings.replace) replaceInput(file, target, input, resultSize);
 }

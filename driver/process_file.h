@@ -4,17 +4,19 @@
 #include <cstdint>
 #include <string>
 
-// Converts the file at `path` (as the walk built it) to the console, the
-// append file or, in replace mode, in place of the input. Failures end the
-// process with their fixed status.
-void processFile(const char* path);
+#include "platform/file_location.h"
 
-// Ends a replace-mode run: removes the move report and lets another run in
-// the same directory go on.
-void endReplaceRun();
+// One file the walk selected.
+struct SelectedFile {
+    std::string path;               // as shown: dir, '\' and the name
+    platform::FileLocation directory;  // where it was found
+    std::string name;               // one name in that directory, whatever it holds
+    bool fromSearch = false;        // matched by a wildcard: only a plain file is read
+};
 
-// The size of the first entry a search for `name` finds, or 0.
-std::int64_t fileSizeOf(const std::string& name);
+// Converts the file to the console, the append file or, in replace mode,
+// in place of the input. Failures end the process with their fixed status.
+void processFile(const SelectedFile& file);
 
 // The result's name under -e: the path cut before its file name's last run
 // of characters other than '.', then the new extension. A file name without

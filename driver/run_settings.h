@@ -38,6 +38,7 @@ extern RunTotals totals;
 extern int oIn;
 extern int oOut;
 
-// The fixed names of the replace mode, relative to the working directory.
+// The fixed names of the replace mode, relative to the working directory:
+// the temporary result, and the lock file that one run holds at a time.
 constexpr const char* kTempResultName = "_~vask827.tmp";
 constexpr const char* kRedirectName = "_~null932";

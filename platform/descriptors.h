@@ -4,6 +4,7 @@
 
 #include <cstddef>
 
+#include "platform/file_location.h"
 #include "platform/paths.h"
 
 namespace platform {
@@ -18,10 +19,6 @@ void closeDescriptor(int descriptor);
 bool closeDescriptorChecked(int descriptor);
 // The size of the open file, or -1.
 long long descriptorSize(int descriptor);
-// Gives the file open on `target` the permissions of the file open on
-// `source`, so that a replacement is no more open to others than the file
-// it replaces. Where files carry no such permissions it does nothing.
-bool copyPermissions(int source, int target);
 // Cuts the open file to `size` bytes.
 bool truncateDescriptor(int descriptor, long long size);
 bool isTerminal(int descriptor);
@@ -38,5 +35,10 @@ long readSome(int descriptor, char* data, std::size_t capacity);
 // itself is binary: the streams above it do the text-mode conversions.
 // Returns -1 on failure (errno set).
 int openFile(const char* path, const char* mode, PathLookup lookup = PathLookup::IgnoreCase);
+
+// Opens an input for reading, binary like openFile. With `plainFilesOnly`
+// the open never waits (for a FIFO's writer, say), so the caller can look
+// at what it opened and refuse anything but a plain file before reading.
+int openInput(const FileLocation& location, bool plainFilesOnly);
 
 }  // namespace platform

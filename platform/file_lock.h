@@ -3,14 +3,18 @@
 
 #include <string>
 
-#include "platform/paths.h"
+#include "platform/file_identity.h"
+#include "platform/file_location.h"
 
 namespace platform {
 
-// Waits until no other process holds the lock on the file `path` (created
+// Waits until no other process holds the lock on the file `name` (created
 // if missing), then holds it until release() or the process ends. A lock
 // file removed by its holder is noticed, and the file made anew is locked
-// instead, so two waiters never both go ahead.
+// instead, so two waiters never both go ahead. The file is never written,
+// and only a regular file with one link is taken as a lock file: a link or a
+// device under that name ends the attempt. While held, the file is removed
+// however the process ends.
 class ExclusiveFileLock {
 public:
     ExclusiveFileLock() = default;
@@ -18,15 +22,19 @@ public:
     ExclusiveFileLock(const ExclusiveFileLock&) = delete;
     ExclusiveFileLock& operator=(const ExclusiveFileLock&) = delete;
 
-    // False (errno set) when the file cannot be created or locked.
-    bool acquire(const std::string& path, PathLookup lookup = PathLookup::IgnoreCase);
+    // False when the file cannot be made, checked or locked; `err` says
+    // which and why.
+    bool acquire(const FileLocation& name, std::string* err);
+    // Removes the lock file (while it is still the one held) and lets go.
     void release();
     bool held() const { return descriptor_ >= 0; }
-    // The locked file, open for reading and writing.
-    int descriptor() const { return descriptor_; }
+    const FileIdentity& identity() const { return identity_; }
 
 private:
     int descriptor_ = -1;
+    int exitSlot_ = -1;
+    FileLocation name_;
+    FileIdentity identity_;
 };
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/file_identity.h"
+#include "platform/file_location.h"
 #include "platform/paths.h"
 
 namespace platform {
@@ -19,10 +20,15 @@ bool removeFile(const std::string& path, PathLookup lookup = PathLookup::IgnoreC
 // always looked up ignoring case.
 bool moveFile(const std::string& source, const std::string& target,
               PathLookup sourceLookup = PathLookup::IgnoreCase);
+// With `replaceExisting` false the target must not exist: a file that
+// appeared there meanwhile is left alone and the move fails with EEXIST.
+bool moveFile(const FileLocation& source, const FileLocation& target, bool replaceExisting = true);
+bool removeFile(const FileLocation& location);
 
 // The identity of the file a path names (links followed), or of the file
 // open on a descriptor.
 FileIdentity fileIdentity(const std::string& path, PathLookup lookup = PathLookup::IgnoreCase);
+FileIdentity fileIdentity(const FileLocation& location);
 FileIdentity descriptorIdentity(int descriptor);
 
 }  // namespace platform

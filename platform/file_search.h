@@ -6,15 +6,18 @@
 #include <vector>
 
 #include "platform/file_identity.h"
+#include "platform/file_location.h"
 #include "platform/names.h"
 
 namespace platform {
 
 struct DirectoryEntry {
     std::string name;  // without its directory
+    FileLocation location;     // how the platform reaches it
     bool isDirectory = false;  // a link to a directory counts as one
     bool isReadOnly = false;   // the owner may not write it
     bool isLink = false;       // a symbolic link (or reparse point): never descended
+    bool isRegular = false;    // a plain file (a link's target): not a FIFO, device or socket
     std::int64_t size = 0;
     FileIdentity identity;     // of the file (a link's target)
 };
@@ -30,5 +33,10 @@ struct DirectoryEntry {
 // (on some systems either costs a call per entry).
 bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entries, bool* failed = nullptr,
                bool directoriesOnly = false);
+
+// The same search in a directory the platform has already located (one
+// found by an earlier search, say), with a name pattern as its last part.
+bool findFilesIn(const FileLocation& directory, const std::string& pattern, std::vector<DirectoryEntry>& entries,
+                 bool* failed = nullptr, bool directoriesOnly = false);
 
 }  // namespace platform

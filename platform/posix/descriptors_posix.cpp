@@ -32,12 +32,6 @@ long long descriptorSize(int descriptor) {
     return static_cast<long long>(info.st_size);
 }
 
-bool copyPermissions(int source, int target) {
-    struct stat info;
-    if (::fstat(source, &info) != 0) return false;
-    return ::fchmod(target, info.st_mode & 07777) == 0;
-}
-
 bool truncateDescriptor(int descriptor, long long size) {
     return ::ftruncate(descriptor, static_cast<off_t>(size)) == 0;
 }
@@ -112,6 +106,21 @@ int openFile(const char* path, const char* mode, PathLookup lookup) {
         errno = saved;
         return -1;
     }
+    return fd;
+}
+
+}  // namespace platform
+
+namespace platform {
+
+int openInput(const FileLocation& location, bool plainFilesOnly) {
+    int flags = O_RDONLY | O_NOCTTY | O_CLOEXEC;
+    // Reads of a regular file never wait, whatever this flag says.
+    if (plainFilesOnly) flags |= O_NONBLOCK;
+    int fd;
+    do {
+        fd = ::open(location.native.c_str(), flags);
+    } while (fd < 0 && errno == EINTR);
     return fd;
 }
 

@@ -1,36 +1,62 @@
 #include "platform/file_lock.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/exit_cleanup.h"
+#include "platform/working_files.h"
+
 namespace platform {
 
-bool ExclusiveFileLock::acquire(const std::string& path, PathLookup lookup) {
+static bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool ExclusiveFileLock::acquire(const FileLocation& name, std::string* err) {
     release();
-    const std::string native = nativePath(path, lookup);
+    const char* path = name.native.c_str();
     for (;;) {
-        int fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-        if (fd < 0) return false;
+        if (!isPlainFileOrNothing(name, err)) return false;
+        // No link is followed and no device opened: the name must hold a
+        // plain file of ours or nothing. Non-blocking, so a FIFO put there
+        // cannot hold the run.
+        int fd = ::open(path, O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            *err = name.native + ": " + std::strerror(errno);
+            return false;
+        }
+        // What was opened must be what was checked: a plain file, with one
+        // link (none when its holder has just removed it: then try again).
+        struct stat held;
+        if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode) || held.st_nlink > 1) {
+            ::close(fd);
+            if (!isPlainFileOrNothing(name, err)) return false;
+            *err = name.native + ": " + std::strerror(EEXIST);
+            return false;
+        }
         int result;
         do {
             result = ::flock(fd, LOCK_EX);
         } while (result != 0 && errno == EINTR);
         if (result != 0) {
-            int saved = errno;
+            *err = name.native + ": " + std::strerror(errno);
             ::close(fd);
-            errno = saved;
             return false;
         }
         // The holder may have removed the file before letting go: the lock
         // then guards nothing, and the name must be opened again.
-        struct stat held;
         struct stat named;
-        if (::fstat(fd, &held) == 0 && ::stat(native.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
-            held.st_ino == named.st_ino) {
+        if (::lstat(path, &named) == 0 && sameFile(held, named)) {
             descriptor_ = fd;
+            name_ = name;
+            identity_.exists = true;
+            identity_.device = static_cast<std::uint64_t>(held.st_dev);
+            identity_.inode = static_cast<std::uint64_t>(held.st_ino);
+            exitSlot_ = removeAtExit(name_, identity_);
             return true;
         }
         ::close(fd);
@@ -38,8 +64,19 @@ bool ExclusiveFileLock::acquire(const std::string& path, PathLookup lookup) {
 }
 
 void ExclusiveFileLock::release() {
-    if (descriptor_ >= 0) ::close(descriptor_);
+    if (descriptor_ < 0) return;
+    // Removed while still held, so a waiter wakes to a name that is gone
+    // and makes it anew.
+    struct stat named;
+    if (::lstat(name_.native.c_str(), &named) == 0 && named.st_dev == static_cast<dev_t>(identity_.device) &&
+        named.st_ino == static_cast<ino_t>(identity_.inode)) {
+        ::unlink(name_.native.c_str());
+    }
+    keepAtExit(exitSlot_);
+    exitSlot_ = -1;
+    ::close(descriptor_);
     descriptor_ = -1;
+    identity_ = FileIdentity();
 }
 
 }  // namespace platform

@@ -1,8 +1,11 @@
 #include "platform/file_ops.h"
 
+#include "platform/exit_cleanup.h"
 #include "platform/paths.h"
+#include "platform/working_files.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -58,18 +61,31 @@ static bool copyAll(int from, int to) {
 // Writes the source's bytes into a new, flushed file beside the target and
 // renames it over the target, so the target is either the old file or the
 // complete new one, never a partial copy.
-static bool copyOver(const std::string& source, const std::string& target) {
+// Renames `from` to `to`; without `replaceExisting` only while `to` does not
+// exist, decided by the system in the same step.
+static bool renameFile(const std::string& from, const std::string& to, bool replaceExisting) {
+    if (replaceExisting) return ::rename(from.c_str(), to.c_str()) == 0;
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system without that kind of rename: a new link cannot replace
+    // anything either.
+    if (::link(from.c_str(), to.c_str()) != 0) return false;
+    ::unlink(from.c_str());
+    return true;
+}
+
+static bool copyOver(const std::string& source, const std::string& target, bool replaceExisting) {
     int in;
     do {
         in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
     } while (in < 0 && errno == EINTR);
     if (in < 0) return false;
-    struct stat info;
-    if (::fstat(in, &info) != 0) {
+    FileFacts facts;
+    if (!describeDescriptor(in, facts)) {
         closeQuietly(in);
         return false;
     }
-    if (!S_ISREG(info.st_mode)) {
+    if (!facts.isRegular) {
         // Only file contents can be copied; anything else keeps the
         // rename's answer.
         closeQuietly(in);
@@ -92,29 +108,40 @@ static bool copyOver(const std::string& source, const std::string& target) {
     }
     temporaryName = pattern.data();
     ::fcntl(out, F_SETFD, FD_CLOEXEC);
+    // The copy is made exclusively and readable by its owner alone (as
+    // mkstemp creates it); it takes the source's owner and mode only once
+    // it is whole, and goes however the process ends until it is in place.
+    FileFacts made;
+    int exitSlot = describeDescriptor(out, made) ? removeAtExit(FileLocation{temporaryName}, made.identity) : -1;
 
-    bool ok = copyAll(in, out) && ::fchmod(out, info.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO)) == 0 &&
-              ::fsync(out) == 0;
+    bool ok = copyAll(in, out) && copyOwnerAndMode(out, facts) && ::fsync(out) == 0;
     closeQuietly(in);
     if (!ok) {
         closeQuietly(out);
         unlinkQuietly(temporaryName);
+        keepAtExit(exitSlot);
         return false;
     }
     // A failing close can be the first report of a failed write.
-    if (::close(out) != 0 || ::rename(temporaryName.c_str(), target.c_str()) != 0) {
+    if (::close(out) != 0 || !renameFile(temporaryName, target, replaceExisting)) {
         unlinkQuietly(temporaryName);
+        keepAtExit(exitSlot);
         return false;
     }
+    keepAtExit(exitSlot);
     return true;
 }
 
 bool moveFile(const std::string& source, const std::string& target, PathLookup sourceLookup) {
-    std::string from = nativePath(source, sourceLookup);
-    std::string to = nativePath(target);
-    if (::rename(from.c_str(), to.c_str()) == 0) return true;
+    return moveFile(FileLocation{nativePath(source, sourceLookup)}, locatePath(target));
+}
+
+bool moveFile(const FileLocation& source, const FileLocation& target, bool replaceExisting) {
+    const std::string& from = source.native;
+    const std::string& to = target.native;
+    if (renameFile(from, to, replaceExisting)) return true;
     if (errno != EXDEV) return false;
-    if (!copyOver(from, to)) return false;
+    if (!copyOver(from, to, replaceExisting)) return false;
     // The target is complete; the source goes only now. Should that fail,
     // the move has still happened, the data merely exists twice.
     ::unlink(from.c_str());
@@ -134,6 +161,14 @@ FileIdentity fileIdentity(const std::string& path, PathLookup lookup) {
     if (::stat(nativePath(path, lookup).c_str(), &info) != 0) return FileIdentity();
     return identityOf(info);
 }
+
+FileIdentity fileIdentity(const FileLocation& location) {
+    struct stat info;
+    if (::stat(location.native.c_str(), &info) != 0) return FileIdentity();
+    return identityOf(info);
+}
+
+bool removeFile(const FileLocation& location) { return ::unlink(location.native.c_str()) == 0; }
 
 FileIdentity descriptorIdentity(int descriptor) {
     struct stat info;

@@ -14,14 +14,16 @@ enum class Described { Ok, Gone, Failed };
 
 // Fills in what stat tells about one entry: Gone when the entry has gone
 // since the listing was read, Failed when it cannot be examined (errno set).
-static Described describe(const std::string& path, DirectoryEntry& entry) {
+static Described describe(DirectoryEntry& entry) {
+    const char* path = entry.location.native.c_str();
     struct stat info;
-    if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? Described::Gone : Described::Failed;
+    if (::lstat(path, &info) != 0) return errno == ENOENT ? Described::Gone : Described::Failed;
     entry.isLink = S_ISLNK(info.st_mode);
     // The link's target decides the rest; a dangling link stays a plain,
-    // empty, writable entry.
-    if (entry.isLink && ::stat(path.c_str(), &info) != 0) return Described::Ok;
+    // empty, writable entry that is no regular file.
+    if (entry.isLink && ::stat(path, &info) != 0) return Described::Ok;
     entry.isDirectory = S_ISDIR(info.st_mode);
+    entry.isRegular = S_ISREG(info.st_mode);
     entry.isReadOnly = (info.st_mode & S_IWUSR) == 0;
     entry.size = static_cast<std::int64_t>(info.st_size);
     entry.identity.exists = true;
@@ -30,11 +32,8 @@ static Described describe(const std::string& path, DirectoryEntry& entry) {
     return Described::Ok;
 }
 
-// The identity comes with the stat that describes an entry anyway.
 bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entries, bool* failed,
                bool directoriesOnly) {
-    entries.clear();
-
     // The directory part keeps its final separator, so "\*.txt" stays the
     // root and "c:*.txt" (a drive with no separator) is the root too.
     std::string directoryPart;
@@ -49,22 +48,27 @@ bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entri
     } else {
         pattern = searchPath;
     }
-    std::string directory = directoryPart.empty() ? std::string(".") : nativePath(directoryPart);
+    FileLocation directory{directoryPart.empty() ? std::string(".") : nativePath(directoryPart)};
+    return findFilesIn(directory, pattern, entries, failed, directoriesOnly);
+}
 
+// The identity comes with the stat that describes an entry anyway.
+bool findFilesIn(const FileLocation& directory, const std::string& pattern, std::vector<DirectoryEntry>& entries,
+                 bool* failed, bool directoriesOnly) {
+    entries.clear();
     // A name without wildcards selects at most that one entry: looking it
     // up spares reading the whole directory (a shell that expanded *.txt
     // hands over thousands of such names).
     if (pattern.find_first_of("*?") == std::string::npos) {
         if (pattern.empty() || pattern == "." || pattern == "..") return false;
-        std::string resolved = nativePath(directory + "/" + pattern);
-        struct stat info;
-        if (::lstat(resolved.c_str(), &info) != 0) {
+        DirectoryEntry entry;
+        if (!findName(directory, pattern, entry.location)) {
             if (failed != nullptr && errno != ENOENT && errno != ENOTDIR) *failed = true;
             return false;
         }
-        DirectoryEntry entry;
-        entry.name = resolved.substr(resolved.find_last_of('/') + 1);
-        if (describe(resolved, entry) != Described::Ok) {
+        const std::string& native = entry.location.native;
+        entry.name = native.substr(native.find_last_of('/') + 1);
+        if (describe(entry) != Described::Ok) {
             if (failed != nullptr) *failed = true;
             return false;
         }
@@ -72,7 +76,7 @@ bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entri
         return true;
     }
 
-    DIR* dir = ::opendir(directory.c_str());
+    DIR* dir = ::opendir(directory.native.c_str());
     if (dir == nullptr) {
         if (failed != nullptr && errno != ENOENT && errno != ENOTDIR) *failed = true;
         return false;
@@ -98,13 +102,13 @@ bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entri
     ::closedir(dir);
     errno = savedErrno;
 
-    if (directory.back() != '/') directory += '/';
     for (const std::string& name : names) {
         DirectoryEntry entry;
         entry.name = name;
+        entry.location = locateName(directory, name);
         // An entry that cannot be examined (a path beyond the system's
         // limit) is left out, and the search reports the failure.
-        Described described = describe(directory + name, entry);
+        Described described = describe(entry);
         if (described == Described::Ok) {
             entries.push_back(std::move(entry));
         } else if (described == Described::Failed) {

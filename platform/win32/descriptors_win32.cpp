@@ -27,10 +27,6 @@ bool closeDescriptorChecked(int descriptor) { return ::_close(descriptor) == 0; 
 
 long long descriptorSize(int descriptor) { return ::_filelengthi64(descriptor); }
 
-// A file's only permission here is the read-only attribute, and a read-only
-// input is never replaced.
-bool copyPermissions(int, int) { return true; }
-
 bool truncateDescriptor(int descriptor, long long size) {
     errno_t result = ::_chsize_s(descriptor, size);
     if (result != 0) {
@@ -112,6 +108,23 @@ int openFile(const char* path, const char* mode, PathLookup) {
         int saved = errno;
         ::_close(fd);
         errno = saved;
+        return -1;
+    }
+    return fd;
+}
+
+}  // namespace platform
+
+namespace platform {
+
+// Opening never waits here: Windows lists no FIFOs, and the caller looks at
+// what it opened either way.
+int openInput(const FileLocation& location, bool) {
+    int fd = -1;
+    errno_t result = ::_wsopen_s(&fd, win32::systemPath(location.native).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT,
+                                 _SH_DENYNO, _S_IREAD);
+    if (result != 0) {
+        errno = result;
         return -1;
     }
     return fd;

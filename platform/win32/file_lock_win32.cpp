@@ -4,6 +4,9 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include "platform/console.h"
+#include "platform/exit_cleanup.h"
+#include "platform/working_files.h"
 #include "platform/win32/windows_api.h"
 
 #include "platform/win32/wide_paths.h"
@@ -17,8 +20,9 @@ namespace platform {
 static const DWORD kRetryMilliseconds = 20;
 static const DWORD kDeletePendingMilliseconds = 2000;
 
-bool ExclusiveFileLock::acquire(const std::string& path, PathLookup) {
+bool ExclusiveFileLock::acquire(const FileLocation& lockName, std::string* err) {
     release();
+    const std::string& path = lockName.native;
     // Holding the file open without sharing its data is the lock: another
     // run's open fails with a sharing violation until the handle is closed,
     // which the system does at the latest when the process ends. Deleting is
@@ -28,17 +32,31 @@ bool ExclusiveFileLock::acquire(const std::string& path, PathLookup) {
     const std::wstring name = win32::systemPath(path);
     DWORD deniedFor = 0;
     for (;;) {
-        HANDLE file = ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        // A link or a directory under the name is never opened.
+        if (!isPlainFileOrNothing(lockName, err)) return false;
+        HANDLE file = ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
+            BY_HANDLE_FILE_INFORMATION info;
+            if (!::GetFileInformationByHandle(file, &info) || info.nNumberOfLinks > 1 ||
+                (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+                ::CloseHandle(file);
+                if (!isPlainFileOrNothing(lockName, err)) return false;
+                *err = path + ": " + errorText(EEXIST);
+                return false;
+            }
             int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), 0);
             if (fd < 0) {
-                int saved = errno;
+                *err = path + ": " + errorText(errno);
                 ::CloseHandle(file);
-                errno = saved;
                 return false;
             }
             descriptor_ = fd;
+            name_ = lockName;
+            identity_.exists = true;
+            identity_.device = info.dwVolumeSerialNumber;
+            identity_.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+            exitSlot_ = removeAtExit(name_, identity_);
             return true;
         }
         DWORD error = ::GetLastError();
@@ -46,6 +64,7 @@ bool ExclusiveFileLock::acquire(const std::string& path, PathLookup) {
             deniedFor += kRetryMilliseconds;
         } else if (error != ERROR_SHARING_VIOLATION) {
             win32::setErrnoFromError(error);
+            *err = path + ": " + errorText(errno);
             return false;
         }
         ::Sleep(kRetryMilliseconds);
@@ -53,8 +72,15 @@ bool ExclusiveFileLock::acquire(const std::string& path, PathLookup) {
 }
 
 void ExclusiveFileLock::release() {
-    if (descriptor_ >= 0) ::_close(descriptor_);
+    if (descriptor_ < 0) return;
+    // Removed while still held (deleting is shared), so a waiter finds the
+    // name free once the handle is closed.
+    removeIfSame(name_, identity_);
+    keepAtExit(exitSlot_);
+    exitSlot_ = -1;
+    ::_close(descriptor_);
     descriptor_ = -1;
+    identity_ = FileIdentity();
 }
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <io.h>
 
+#include "platform/exit_cleanup.h"
 #include "platform/win32/windows_api.h"
 
 #include "platform/win32/wide_paths.h"
@@ -32,6 +33,10 @@ static void deleteQuietly(const std::wstring& path) {
     errno = saved;
 }
 
+static DWORD moveFlags(bool replaceExisting) {
+    return MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
+}
+
 // Everything up to and including the last separator or drive colon.
 static std::string directoryOf(const std::string& path) {
     std::size_t last = path.find_last_of("\\/:");
@@ -57,7 +62,8 @@ static bool flushToDisk(const std::wstring& path) {
 // over the target, so the target is either the old file or the complete new
 // one, never a partial copy: a copy straight onto the target that failed
 // half-way would leave neither.
-static bool copyOver(const std::wstring& source, const std::string& target, const std::wstring& wideTarget) {
+static bool copyOver(const std::wstring& source, const std::string& target, const std::wstring& wideTarget,
+                     bool replaceExisting) {
     const std::string directory = directoryOf(target);
     std::string base = target.substr(directory.size());
     // The decorated name must still fit the file system's limit on names.
@@ -73,12 +79,15 @@ static bool copyOver(const std::wstring& source, const std::string& target, cons
             win32::setErrnoFromError(error);
             return false;
         }
+        // The copy goes however the process ends, until it is in place.
+        const FileLocation copy{directory + base + suffix};
+        int exitSlot = removeAtExit(copy, fileIdentity(copy));
         bool ok = flushToDisk(temporary);
-        if (ok && !::MoveFileExW(temporary.c_str(), wideTarget.c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (ok && !::MoveFileExW(temporary.c_str(), wideTarget.c_str(), moveFlags(replaceExisting))) {
             ok = failWithLastError();
         }
         if (!ok) deleteQuietly(temporary);  // errno is already set
+        keepAtExit(exitSlot);
         return ok;
     }
     errno = EEXIST;
@@ -86,13 +95,18 @@ static bool copyOver(const std::wstring& source, const std::string& target, cons
 }
 
 bool moveFile(const std::string& source, const std::string& target, PathLookup) {
-    const std::wstring from = win32::systemPath(source);
-    const std::wstring to = win32::systemPath(target);
+    return moveFile(FileLocation{source}, FileLocation{target});
+}
+
+bool moveFile(const FileLocation& source, const FileLocation& target, bool replaceExisting) {
+    const std::wstring from = win32::systemPath(source.native);
+    const std::wstring to = win32::systemPath(target.native);
     // Within one volume this is a rename, which replaces the target in one
-    // step. No command interpreter is involved.
-    if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    // step (or, without replaceExisting, fails when the target exists). No
+    // command interpreter is involved.
+    if (::MoveFileExW(from.c_str(), to.c_str(), moveFlags(replaceExisting))) return true;
     if (::GetLastError() != ERROR_NOT_SAME_DEVICE) return failWithLastError();
-    if (!copyOver(from, target, to)) return false;
+    if (!copyOver(from, target.native, to, replaceExisting)) return false;
     // The target is complete; the source goes only now. Should that fail,
     // the move has still happened, the data merely exists twice.
     ::DeleteFileW(from.c_str());
@@ -112,7 +126,12 @@ static FileIdentity identityOf(HANDLE handle) {
     return identity;
 }
 
-FileIdentity fileIdentity(const std::string& path, PathLookup) {
+FileIdentity fileIdentity(const std::string& path, PathLookup) { return fileIdentity(FileLocation{path}); }
+
+bool removeFile(const FileLocation& location) { return removeFile(location.native); }
+
+FileIdentity fileIdentity(const FileLocation& location) {
+    const std::string& path = location.native;
     // Only the attributes are read, which no sharing mode forbids, so a file
     // open elsewhere (even locked) can still be identified. Backup semantics
     // let the same call open a directory; links are followed.

@@ -49,6 +49,8 @@ static DirectoryEntry entryOf(const WIN32_FIND_DATAW& data) {
     entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     entry.isReadOnly = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     entry.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    // A listing holds files and directories; devices are never listed.
+    entry.isRegular = !entry.isDirectory && (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) == 0;
     entry.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
                                            data.nFileSizeLow);
     return entry;
@@ -60,7 +62,15 @@ static bool isDotOrDotDot(const wchar_t* name) {
 
 bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entries, bool* failed,
                bool directoriesOnly) {
+    const std::string directory = directoryPartOf(searchPath);
+    return findFilesIn(FileLocation{directory}, searchPath.substr(directory.size()), entries, failed,
+                       directoriesOnly);
+}
+
+bool findFilesIn(const FileLocation& directory, const std::string& pattern, std::vector<DirectoryEntry>& entries,
+                 bool* failed, bool directoriesOnly) {
     entries.clear();
+    const std::string searchPath = locateName(directory, pattern).native;
     // The system's search does the matching, as Windows users know it
     // (short names included). The wide-character search takes paths of any
     // length.
@@ -90,9 +100,9 @@ bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entri
     }
     // The identity comes from the file itself (a link's target), by the same
     // call that identifies any other path, so the two always compare alike.
-    const std::string directory = directoryPartOf(searchPath);
-    if (!directoriesOnly) {
-        for (DirectoryEntry& entry : entries) entry.identity = fileIdentity(directory + entry.name);
+    for (DirectoryEntry& entry : entries) {
+        entry.location = locateName(directory, entry.name);
+        if (!directoriesOnly) entry.identity = fileIdentity(entry.location);
     }
     std::sort(entries.begin(), entries.end(),
               [](const DirectoryEntry& a, const DirectoryEntry& b) { return nameLess(a.name, b.name); });

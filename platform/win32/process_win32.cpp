@@ -15,6 +15,18 @@ static void ignoreInvalidParameter(const wchar_t*, const wchar_t*, const wchar_t
 
 void initProcess() {
     _set_invalid_parameter_handler(ignoreInvalidParameter);
+    // A standard descriptor the tool was started without is given the null
+    // device, so no file the tool opens can take its place.
+    for (int descriptor = 0; descriptor <= 2; ++descriptor) {
+        intptr_t handle = ::_get_osfhandle(descriptor);
+        if (handle != -1 && handle != -2) continue;
+        int opened = ::_open("NUL", descriptor == 0 ? _O_RDONLY : _O_WRONLY);
+        if (opened < 0) std::_Exit(255);
+        if (opened != descriptor) {
+            ::_dup2(opened, descriptor);
+            ::_close(opened);
+        }
+    }
     // No message boxes: a drive without a medium, or a crash, is reported
     // as an error, never by a dialog waiting for someone to click.
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);

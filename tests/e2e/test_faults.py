@@ -123,8 +123,10 @@ class Faults(unittest.TestCase):
             os.mkdir(os.path.join(root, "b"))
             fifo = os.path.join(root, "b", "pipe.txt")
             os.mkfifo(fifo)
-            proc = subprocess.Popen(harness.TOOL + ["-t", "-s", "*.txt"], cwd=root, stdin=subprocess.DEVNULL,
-                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+            # Named without wildcards, the pipe is read (a wildcard would pass
+            # it over).
+            proc = subprocess.Popen(harness.TOOL + ["-t", "-s", "x.txt", "pipe.txt", "y.txt"], cwd=root,
+                                    stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
             # Opening the pipe for writing waits until the tool reads it: by
             # then the walk has listed c, which goes before it is walked.
             result = {}

@@ -1,0 +1,39 @@
+// What a replace run holds from its start to its end: the lock on its
+// working directory, its temporary result, and the files it has replaced.
+#pragma once
+
+#include <string>
+
+#include "platform/file_identity.h"
+#include "platform/file_location.h"
+#include "platform/working_files.h"
+
+// Takes the working directory's lock (waiting for another run that holds
+// it) and clears the temporary result's name, before any input is opened.
+// A link or anything but a plain file under either name ends the run with
+// status -2.
+void beginReplaceRun();
+// Removes the lock file and lets another run go on.
+void endReplaceRun();
+
+// True for a file this run has already replaced or made: each file is
+// replaced at most once, whatever the specifications' overlap.
+bool replacedThisRun(const platform::FileIdentity& identity);
+// True for the run's own working files.
+bool isWorkingFile(const platform::FileIdentity& identity);
+
+// Creates the temporary result, private to the run; ends the run with
+// status -2 when it cannot.
+int createTempResult();
+// Removes the temporary result after a failure.
+void discardTempResult();
+// Puts the closed temporary result at `target`: over the input itself when
+// `overInput`, else under a new name that must still be free. False (errno
+// set) when it could not.
+bool placeTempResult(const platform::FileLocation& target, const platform::FileIdentity& input, bool overInput);
+
+// Where the result of the input `name` in `directory` goes: the input
+// itself, or under -e the new name. False when the new name finds another
+// file, a result of this run or a working file.
+bool chooseTarget(const platform::FileLocation& directory, const std::string& newBase,
+                  const platform::FileIdentity& input, platform::FileLocation& target);

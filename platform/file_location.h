@@ -1,0 +1,28 @@
+// Where a file is, as the system beneath reaches it.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// Made by the platform, either from a path as the tool writes it or from a
+// directory and one name found in it; callers hand it back as it is and
+// never show it. A name found in a directory stays one name: whatever bytes
+// it holds ('\', ':', a drive-like start), it never leads elsewhere.
+struct FileLocation {
+    std::string native;
+};
+
+// The file or directory a path as the tool writes it names (see paths.h).
+FileLocation locatePath(const std::string& path);
+
+// The entry `name` of `directory`, the name taken as it stands.
+FileLocation locateName(const FileLocation& directory, const std::string& name);
+
+// The entry of `directory` that `name` finds the way the tool finds names
+// (on POSIX: the exact name, else one equal ignoring ASCII case). False
+// when there is none. The directory's names are read at most once a run,
+// so asking for many names costs no more than one listing.
+bool findName(const FileLocation& directory, const std::string& name, FileLocation& found);
+
+}  // namespace platform

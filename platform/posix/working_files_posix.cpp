@@ -1,0 +1,101 @@
+#include "platform/working_files.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+static FileIdentity identityOf(const struct stat& info) {
+    FileIdentity identity;
+    identity.exists = true;
+    identity.device = static_cast<std::uint64_t>(info.st_dev);
+    identity.inode = static_cast<std::uint64_t>(info.st_ino);
+    return identity;
+}
+
+bool describeDescriptor(int descriptor, FileFacts& facts) {
+    struct stat info;
+    if (::fstat(descriptor, &info) != 0) return false;
+    facts.identity = identityOf(info);
+    facts.isRegular = S_ISREG(info.st_mode);
+    facts.size = static_cast<std::int64_t>(info.st_size);
+    facts.mode = static_cast<unsigned>(info.st_mode & 07777);
+    facts.owner = static_cast<unsigned>(info.st_uid);
+    facts.group = static_cast<unsigned>(info.st_gid);
+    return true;
+}
+
+static const char* kindOf(const struct stat& info) {
+    if (S_ISLNK(info.st_mode)) return "lien symbolique";
+    if (S_ISDIR(info.st_mode)) return "r\xC3\xA9pertoire";
+    if (S_ISREG(info.st_mode)) return "fichier \xC3\xA0 plusieurs liens";
+    return "fichier sp\xC3\xA9" "cial";
+}
+
+// 1: a plain file stands there, 0: nothing, -1: something else (`err` set).
+static int examine(const FileLocation& name, std::string* err) {
+    struct stat info;
+    if (::lstat(name.native.c_str(), &info) != 0) {
+        if (errno == ENOENT) return 0;
+        *err = name.native + ": " + std::strerror(errno);
+        return -1;
+    }
+    if (!S_ISREG(info.st_mode) || info.st_nlink != 1) {
+        *err = name.native + " (" + kindOf(info) + ")";
+        errno = EEXIST;
+        return -1;
+    }
+    return 1;
+}
+
+bool isPlainFileOrNothing(const FileLocation& name, std::string* err) { return examine(name, err) >= 0; }
+
+bool clearWorkingName(const FileLocation& name, std::string* err) {
+    int found = examine(name, err);
+    if (found <= 0) return found == 0;
+    if (::unlink(name.native.c_str()) != 0 && errno != ENOENT) {
+        *err = name.native + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+int createPrivateFile(const FileLocation& name, FileIdentity& identity) {
+    int fd;
+    do {
+        fd = ::open(name.native.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return -1;
+    struct stat info;
+    if (::fstat(fd, &info) != 0) {
+        int saved = errno;
+        ::close(fd);
+        ::unlink(name.native.c_str());
+        errno = saved;
+        return -1;
+    }
+    identity = identityOf(info);
+    return fd;
+}
+
+bool copyOwnerAndMode(int descriptor, const FileFacts& input) {
+    unsigned mode = input.mode;
+    // Only root may give a file away; anyone may try, and the answer
+    // decides whether the set-id bits may follow.
+    if (::fchown(descriptor, static_cast<uid_t>(input.owner), static_cast<gid_t>(input.group)) != 0) {
+        mode &= ~static_cast<unsigned>(S_ISUID | S_ISGID);
+    }
+    return ::fchmod(descriptor, static_cast<mode_t>(mode)) == 0;
+}
+
+bool removeIfSame(const FileLocation& name, const FileIdentity& identity) {
+    struct stat info;
+    if (::lstat(name.native.c_str(), &info) != 0) return false;
+    if (identityOf(info) != identity) return false;
+    return ::unlink(name.native.c_str()) == 0;
+}
+
+}  // namespace platform

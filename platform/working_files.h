@@ -1,0 +1,50 @@
+// The files a replace run makes for itself: created so that nothing that
+// stands under their names (a link, another user's file, a device) can make
+// the run write anywhere else, and private until they take an input's place.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/file_identity.h"
+#include "platform/file_location.h"
+
+namespace platform {
+
+// What one stat tells about an open file.
+struct FileFacts {
+    FileIdentity identity;
+    bool isRegular = false;
+    std::int64_t size = 0;
+    unsigned mode = 0;  // permission bits, set-id bits included
+    unsigned owner = 0;
+    unsigned group = 0;
+};
+// False (errno set) when the descriptor cannot be examined.
+bool describeDescriptor(int descriptor, FileFacts& facts);
+
+// True when nothing stands under `name`, or a regular file with one link;
+// otherwise `err` tells what stands there.
+bool isPlainFileOrNothing(const FileLocation& name, std::string* err);
+
+// Makes `name` free for a working file of the run: nothing stands there, or
+// a regular file with one link (left by a run that was killed), which is
+// removed. Anything else (a link, a hard link, a directory, a device) is
+// left alone and the call fails with `err` telling what it found.
+bool clearWorkingName(const FileLocation& name, std::string* err);
+
+// Creates `name` anew, readable and writable by its owner only; it never
+// opens what already stands there. Returns the descriptor and the new
+// file's identity, or -1 (errno set).
+int createPrivateFile(const FileLocation& name, FileIdentity& identity);
+
+// Gives the file open on `descriptor` the owner and group of `input` where
+// the process may (as root), then its permissions. The set-user-ID and
+// set-group-ID bits are carried over only when owner and group both are.
+bool copyOwnerAndMode(int descriptor, const FileFacts& input);
+
+// Removes `name` only while it is still the file `identity` names, so a
+// file someone put in its place since is left alone.
+bool removeIfSame(const FileLocation& name, const FileIdentity& identity);
+
+}  // namespace platform
