@@ -1,6 +1,7 @@
 """Runs the real txt2vb binary in fresh temporary directories."""
 import os
 import shlex
+import stat
 import subprocess
 import tempfile
 from dataclasses import dataclass, field
@@ -56,6 +57,8 @@ def snapshot(root):
             rel = os.path.relpath(full, root)
             if os.path.islink(full):
                 files[rel] = "-> " + os.readlink(full)
+            elif not stat.S_ISREG(os.lstat(full).st_mode):
+                files[rel] = "special"  # a FIFO or a device: never read
             else:
                 with open(full, "rb") as f:
                     files[rel] = f.read()

@@ -372,9 +372,11 @@ def main():
     harness.set_tool(command if os.environ.get("TXT2VB_COMMAND") else '"%s"' % command)
     # The fault-injection cases live in their own module.
     import test_faults
+    import test_replace_safety
     loader = unittest.defaultTestLoader
     suite = unittest.TestSuite([loader.loadTestsFromModule(sys.modules[__name__]),
-                                loader.loadTestsFromModule(test_faults)])
+                                loader.loadTestsFromModule(test_faults),
+                                loader.loadTestsFromModule(test_replace_safety)])
     if rest:
         # Names of this module's cases, or of another module's ("test_faults.Faults").
         suite = unittest.TestSuite(

@@ -1,0 +1,262 @@
+"""Replace mode in hostile places: links and devices under the working
+names, odd names from listings, overlapping specifications, other users'
+files, signals and closed standard descriptors."""
+import fcntl
+import os
+import signal
+import stat
+import subprocess
+import tempfile
+import threading
+import time
+import unittest
+
+import harness
+from harness import E_ACUTE, err, run, status
+from run_e2e import convert
+
+POSIX = not harness.WINDOWS
+NOBODY = 65534
+
+
+def as_nobody():
+    os.setgid(NOBODY)
+    os.setuid(NOBODY)
+
+
+def refused(name: bytes, kind: bytes) -> bytes:
+    return err(b"Erreur de creation du fichier de sortie: " + name + b" (" + kind + b")\n")
+
+
+def start(args, cwd, **kw):
+    return subprocess.Popen(harness.TOOL + list(args), cwd=cwd, stdin=subprocess.DEVNULL,
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, **kw)
+
+
+@unittest.skipIf(harness.WINDOWS, "POSIX links, devices, owners and signals")
+class WorkingFiles(unittest.TestCase):
+    def test_anything_but_a_plain_file_under_a_working_name_ends_the_run(self):
+        victim_text = b"victim"
+        cases = [
+            ("_~vask827.tmp", "symlink", b"lien symbolique"),
+            ("_~null932", "symlink", b"lien symbolique"),
+            ("_~vask827.tmp", "hardlink", b"fichier \xc3\xa0 plusieurs liens"),
+            ("_~null932", "hardlink", b"fichier \xc3\xa0 plusieurs liens"),
+            ("_~null932", "fifo", b"fichier sp" + E_ACUTE + b"cial"),
+            ("_~vask827.tmp", "fifo", b"fichier sp" + E_ACUTE + b"cial"),
+            ("_~vask827.tmp", "dir", b"r" + E_ACUTE + b"pertoire"),
+        ]
+        for name, kind, text in cases:
+            with self.subTest(name=name, kind=kind), tempfile.TemporaryDirectory() as root:
+                target = os.path.join(root, name)
+                victim = os.path.join(root, "victim")
+                for path, data in ((os.path.join(root, "a.txt"), b"x\r\n"), (victim, victim_text)):
+                    with open(path, "wb") as f:
+                        f.write(data)
+                if kind == "symlink":
+                    os.symlink(victim, target)
+                elif kind == "hardlink":
+                    os.link(victim, target)
+                elif kind == "fifo":
+                    os.mkfifo(target)
+                else:
+                    os.mkdir(target)
+                proc = start(["-r", "*.txt"], root)
+                out, errors = proc.communicate(timeout=20)
+                self.assertEqual((out, errors, proc.returncode), (b"", refused(name.encode(), text), status(-2)))
+                self.assertEqual(sorted(os.listdir(root)), sorted(["a.txt", "victim", name]))
+                self.assertEqual(os.lstat(target).st_mode & 0o170000, {
+                    "symlink": stat.S_IFLNK, "hardlink": stat.S_IFREG, "fifo": stat.S_IFIFO, "dir": stat.S_IFDIR}[kind])
+                for path, data in ((os.path.join(root, "a.txt"), b"x\r\n"), (victim, victim_text)):
+                    with open(path, "rb") as f:
+                        self.assertEqual(f.read(), data)
+
+    def test_result_is_private_until_it_takes_the_inputs_place(self):
+        big = b"private \"data\"\r\n" * 3_000_000
+        with tempfile.TemporaryDirectory() as root:
+            path = os.path.join(root, "secret.txt")
+            with open(path, "wb") as f:
+                f.write(big)
+            os.chmod(path, 0o644)
+            os.chown(path, NOBODY, NOBODY)
+            temp = os.path.join(root, "_~vask827.tmp")
+            seen = []
+            proc = start(["-r", "-s", "*.txt"], root)
+            while proc.poll() is None:
+                try:
+                    info = os.lstat(temp)
+                    seen.append((info.st_mode & 0o777, info.st_uid))
+                except FileNotFoundError:
+                    pass
+            self.assertEqual(proc.returncode, 0)
+            self.assertTrue(seen, "the temporary result was never seen")
+            # While it was being written it was root's alone; only then did
+            # it take the input's owner, and last its mode.
+            self.assertIn((0o600, 0), seen)
+            self.assertTrue(set(seen) <= {(0o600, 0), (0o600, NOBODY), (0o644, NOBODY)}, set(seen))
+            info = os.stat(path)
+            self.assertEqual((info.st_mode & 0o7777, info.st_uid, info.st_gid), (0o644, NOBODY, NOBODY))
+
+    def test_owner_is_kept_and_set_id_bits_only_with_it(self):
+        # Run as root: another user's file stays that user's, set-id included.
+        def setup_root(root):
+            p = os.path.join(root, "tool.txt")
+            os.chown(p, NOBODY, NOBODY)
+            os.chmod(p, 0o6755)
+        seen = {}
+        def check(root):
+            info = os.stat(os.path.join(root, "tool.txt"))
+            seen["r"] = (info.st_mode & 0o7777, info.st_uid, info.st_gid)
+        run(["-r", "-s", "*.txt"], files={"tool.txt": b"x"}, setup=setup_root, after=check)
+        self.assertEqual(seen["r"], (0o6755, NOBODY, NOBODY))
+        # Run as another user on root's set-id file: the result cannot be
+        # root's, so it loses the set-id bits.
+        def setup_user(root):
+            os.chmod(root, 0o777)
+            os.chmod(os.path.join(root, "tool.txt"), 0o6777)
+        r = run(["-r", "-s", "*.txt"], files={"tool.txt": b"x"}, setup=setup_user, preexec=as_nobody, after=check)
+        self.assertEqual(r.status, 0)
+        self.assertEqual(seen["r"], (0o777, NOBODY, NOBODY))
+
+    def test_every_end_removes_the_working_files_and_nothing_else(self):
+        big = b"line \"q\"\r\n" * 2_000_000
+        for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+            with self.subTest(signal=sig), tempfile.TemporaryDirectory() as root:
+                with open(os.path.join(root, "a.txt"), "wb") as f:
+                    f.write(big)
+                proc = start(["-r", "-s", "*.txt"], root, preexec_fn=lambda: signal.signal(signal.SIGINT,
+                                                                                          signal.SIG_DFL))
+                while not os.path.exists(os.path.join(root, "_~vask827.tmp")) and proc.poll() is None:
+                    time.sleep(0.001)
+                proc.send_signal(sig)
+                proc.communicate(timeout=60)
+                self.assertIn(proc.returncode, (-sig, 0))
+                self.assertEqual(sorted(os.listdir(root)), ["a.txt"])
+                with open(os.path.join(root, "a.txt"), "rb") as f:
+                    self.assertIn(f.read(), (big, convert(big)))
+
+    def test_a_run_waits_for_the_lock_and_removes_only_its_own(self):
+        with tempfile.TemporaryDirectory() as root:
+            lock = os.path.join(root, "_~null932")
+            fd = os.open(lock, os.O_RDWR | os.O_CREAT, 0o600)
+            fcntl.flock(fd, fcntl.LOCK_EX)
+            # A run that matches nothing still waits, and leaves the held
+            # lock file alone.
+            proc = start(["-r", "-s", "none*.txt"], root)
+            time.sleep(0.3)
+            self.assertIsNone(proc.poll())
+            self.assertTrue(os.path.exists(lock))
+            os.unlink(lock)
+            os.close(fd)
+            out, errors = proc.communicate(timeout=20)
+            self.assertEqual((out, errors, proc.returncode), (b"", b"", 0))
+            self.assertEqual(os.listdir(root), [])
+
+    def test_closed_standard_descriptors_never_receive_a_file(self):
+        def close_std():
+            for fd in (0, 1, 2):
+                os.close(fd)
+        with tempfile.TemporaryDirectory() as root:
+            for name in ("a.txt", "b.txt"):
+                with open(os.path.join(root, name), "wb") as f:
+                    f.write(b"text " + name.encode())
+            for args in (["-r", "*.txt"], ["*.txt"], ["-a:all.out", "*.txt"]):
+                with self.subTest(args=args):
+                    before = {n: open(os.path.join(root, n), "rb").read() for n in ("a.txt", "b.txt")}
+                    code = subprocess.run(harness.TOOL + args, cwd=root, preexec_fn=close_std).returncode
+                    self.assertEqual(code, 0)
+                    after = {n: open(os.path.join(root, n), "rb").read() for n in ("a.txt", "b.txt")}
+                    expected = {n: convert(t) for n, t in before.items()} if "-r" in args else before
+                    self.assertEqual(after, expected)
+            self.assertEqual(open(os.path.join(root, "all.out"), "rb").read(),
+                             convert(convert(b"text a.txt")) + convert(convert(b"text b.txt")))
+
+
+@unittest.skipIf(harness.WINDOWS, "names with '\\' and ':' exist on POSIX only")
+class ListedNames(unittest.TestCase):
+    def test_a_listed_name_is_one_name(self):
+        files = {"sub/..\\p.cfg": b"in", "p.cfg": b"out", "sub/c:x.cfg": b"drive", "x.cfg": b"root"}
+        r = run(["-r", "-s", "sub/*"], files=files)
+        self.assertEqual((r.stderr, r.status), (b"", 0))
+        self.assertEqual(r.files, {"sub/..\\p.cfg": convert(b"in"), "p.cfg": b"out",
+                                   "sub/c:x.cfg": convert(b"drive"), "x.cfg": b"root"})
+
+    def test_a_directory_named_dot_dot_is_walked_once(self):
+        files = {"d/..\\../x.txt": b"x", "top.txt": b"t"}
+        r = run(["-t", "-r", "*.txt"], files=files, timeout=20)
+        self.assertEqual(r.files, {"d/..\\../x.txt": convert(b"x"), "top.txt": convert(b"t")})
+        self.assertEqual(r.stderr.count(b"Parsing de "), 2)
+        self.assertIn(b"Parsing de .\\d\\..\\..\\x.txt (1 octets)", r.stderr)
+
+
+class NewExtension(unittest.TestCase):
+    def notice(self, path: bytes, new: bytes) -> bytes:
+        return err(b"!!! Parsing impossible de " + path + b" (" + new + b" existe)\n")
+
+    def test_new_name_never_replaces_another_file(self):
+        cases = [
+            # files, spec, expected files, stderr
+            ({"a.txt": b"1", "A.VB": b"keep"}, ["-e:vb", "*.txt"], {"a.txt": b"1", "A.VB": b"keep"},
+             self.notice(b".\\a.txt", b".\\a.vb")),
+            ({"page.htm": b"h", "page.sql": b"s"}, ["-e:asp", "page.*"],
+             {"page.asp": convert(b"h"), "page.sql": b"s"}, self.notice(b".\\page.sql", b".\\page.asp")),
+            ({"_~vask827.txt": b"w"}, ["-e:tmp", "*.txt"], {"_~vask827.txt": b"w"},
+             self.notice(b".\\_~vask827.txt", b".\\_~vask827.tmp")),
+            ({"a.txt": b"1", "a.vb": b"old"}, ["-e:vb", "*.txt"], {"a.txt": b"1", "a.vb": b"old"},
+             self.notice(b".\\a.txt", b".\\a.vb")),
+        ]
+        for files, args, expected, stderr in cases:
+            with self.subTest(args=args, files=sorted(files)):
+                r = run(["-r", "-s"] + args, files=files)
+                self.assertEqual((r.stdout, r.stderr, r.status), (b"", stderr, 0))
+                self.assertEqual(r.files, expected)
+
+    def test_many_inputs_under_a_new_extension(self):
+        files = {"f%04d.txt" % i: b"%d" % i for i in range(300)}
+        r = run(["-r", "-s", "-e:vb", "*.txt"], files=files)
+        self.assertEqual((r.stderr, r.status), (b"", 0))
+        self.assertEqual(r.files, {"f%04d.vb" % i: convert(b"%d" % i) for i in range(300)})
+
+
+class Overlap(unittest.TestCase):
+    def test_each_file_is_replaced_once(self):
+        cases = [
+            ({"a.txt": b"a", "b.txt": b"b"}, ["*.txt", "a*"]),
+            ({"sub/b.txt": b"b", "sub/c.txt": b"c"}, ["sub\\*.txt", "sub/b.txt"]),
+            ({"x.txt": b"x", "sub/b.txt": b"b"}, ["-t", "*.txt", "sub\\*.txt"]),
+            ({"a.txt": b"a"}, ["*.txt", "*.txt", "A.TXT"]),
+        ]
+        for files, args in cases:
+            with self.subTest(args=args):
+                r = run(["-r", "-s"] + args, files=files)
+                self.assertEqual((r.stderr, r.status), (b"", 0))
+                self.assertEqual(r.files, {k: convert(v) for k, v in files.items()})
+
+    def test_console_mode_still_converts_twice(self):
+        r = run(["-s", "*.txt", "a*"], files={"a.txt": b"a"})
+        self.assertEqual(r.stdout, convert(b"a") * 2)
+
+
+@unittest.skipIf(harness.WINDOWS, "FIFOs and device nodes")
+class SpecialFiles(unittest.TestCase):
+    def special(self, path: bytes) -> bytes:
+        return err(b"!!! Parsing impossible de " + path + b" (fichier sp" + E_ACUTE + b"cial)\n")
+
+    def test_wildcards_pass_over_fifos_and_devices(self):
+        def setup(root):
+            os.mkfifo(os.path.join(root, "p.txt"))
+            os.mknod(os.path.join(root, "z.txt"), stat.S_IFCHR | 0o666, os.makedev(1, 5))
+            os.symlink("/dev/zero", os.path.join(root, "zz.txt"))
+        for mode in ([], ["-r"]):
+            with self.subTest(mode=mode):
+                r = run(mode + ["-s", "*.txt"], files={"a.txt": b"a"}, setup=setup, timeout=20)
+                self.assertEqual(r.stderr, self.special(b".\\p.txt") + self.special(b".\\z.txt")
+                                 + self.special(b".\\zz.txt"))
+                self.assertEqual(r.status, 0)
+                self.assertEqual(r.files["a.txt"], convert(b"a") if mode else b"a")
+
+    def test_a_named_fifo_is_never_replaced(self):
+        def setup(root):
+            os.mkfifo(os.path.join(root, "p.txt"))
+        r = run(["-r", "-s", "p.txt"], setup=setup, timeout=20)
+        self.assertEqual((r.stderr, r.status), (self.special(b".\\p.txt"), 0))
