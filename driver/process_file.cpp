@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "driver/log_line.h"
+#include "driver/new_name.h"
 #include "driver/run_settings.h"
+#include "driver/size_delta.h"
 #include "driver/usage.h"
 #include "parser/parser.h"
 #include "parser/scan_frame.h"

@@ -15,8 +15,3 @@ void endReplaceRun();
 
 // The size of the first entry a search for `name` finds, or 0.
 std::int64_t fileSizeOf(const std::string& name);
-
-// The result's name under -e: the path cut before its file name's last run
-// of characters other than '.', then the new extension. A file name without
-// an extension keeps its whole name and gains "." and the extension.
-std::string newExtensionName(const std::string& path, const std::string& newExt);

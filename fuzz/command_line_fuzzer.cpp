@@ -12,6 +12,7 @@
 #include "driver/command_line.h"
 #include "driver/file_sets.h"
 #include "driver/named_options.h"
+#include "driver/run_main.h"
 #include "driver/run_settings.h"
 #include "fuzz_support.h"
 

@@ -24,6 +24,7 @@
 #include "scanner/engine.h"
 #include "scanner/line_history.h"
 #include "scanner/line_state.h"
+#include "scanner/refill.h"
 #include "scanner/scan_buffer.h"
 #include "scanner/tables.h"
 #include "test_support.h"
