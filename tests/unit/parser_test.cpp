@@ -12,36 +12,17 @@
 
 #include "driver/named_options.h"
 #include "driver/run_settings.h"
+#include "parser/convert_input.h"
 #include "parser/parser.h"
 #include "parser/parser_tables.h"
 #include "parser/scan_frame.h"
 #include "scanner/engine.h"
 #include "scanner/line_state.h"
 #include "scanner/scan_buffer.h"
-#include "test_support.h"
+#include "support/capture.h"
+#include "support/convert.h"
 
 namespace {
-
-// Runs `body` with descriptor 2 pointing at a temporary file and returns
-// what was written there.
-std::string captureStderr(const std::function<void()>& body) {
-    char name[] = "/tmp/txt2vb-stderr-XXXXXX";
-    int fd = mkstemp(name);
-    if (fd < 0) return "<no temporary file>";
-    unlink(name);
-    int saved = dup(2);
-    dup2(fd, 2);
-    body();
-    dup2(saved, 2);
-    close(saved);
-    std::string data;
-    lseek(fd, 0, SEEK_SET);
-    char chunk[4096];
-    ssize_t n;
-    while ((n = read(fd, chunk, sizeof chunk)) > 0) data.append(chunk, static_cast<std::size_t>(n));
-    close(fd);
-    return data;
-}
 
 // A token source that hands out a fixed sequence and counts its calls.
 std::vector<int> scripted;
@@ -62,19 +43,15 @@ int countedScanner() {
 class ParserTest : public testing::Test {
 protected:
     void SetUp() override {
-        savedMatchStart = match_start;
+        resetScanState();
         calls = 0;
         scripted.clear();
         clearNamedOptions();
     }
     void TearDown() override {
-        yy_token_source = yy_next_token;
-        match_start = savedMatchStart;
         settings.currentPath = nullptr;
-        noLng = 1;
-        resetScanner();
+        resetScanState();
     }
-    char* savedMatchStart = nullptr;
 };
 
 TEST_F(ParserTest, TablesHoldTheGrammar) {
@@ -107,21 +84,11 @@ TEST_F(ParserTest, WholeInputsAcceptedAfterOneScannerCall) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        resetScanner();
+        resetScanState();
         calls = 0;
         yy_token_source = countedScanner;
-        int result = -1;
         std::string output;
-        std::string errors = captureStderr([&] {
-            withStdin(c.input, [&] {
-                output = captureStdout([&] {
-                    beginFileScan();
-                    result = yy_parse_input();
-                    endFileScan();
-                });
-            });
-        });
-        EXPECT_EQ(result, 0);
+        std::string errors = captureStderr([&] { output = convertNextStream(c.input); });
         EXPECT_EQ(calls, 1);
         EXPECT_EQ(output, c.output);
         EXPECT_EQ(errors, "");
