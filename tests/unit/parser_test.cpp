@@ -14,7 +14,6 @@
 #include "driver/run_settings.h"
 #include "parser/convert_input.h"
 #include "parser/parser.h"
-#include "parser/parser_tables.h"
 #include "parser/scan_frame.h"
 #include "scanner/engine.h"
 #include "scanner/line_state.h"
@@ -54,21 +53,24 @@ protected:
     }
 };
 
-TEST_F(ParserTest, TablesHoldTheGrammar) {
-    EXPECT_EQ(yy_rule_lhs[0], -1);
-    EXPECT_EQ(yy_rule_lhs[1], 0);
-    EXPECT_EQ(yy_rule_length[0], 2);
-    EXPECT_EQ(yy_rule_length[1], 0);
-    EXPECT_EQ(yy_default_reduce[0], 1);
-    EXPECT_EQ(yy_default_reduce[1], 0);
-    EXPECT_EQ(yy_default_goto[0], 1);
-    EXPECT_EQ(yy_shift_base[0], 0);
-    EXPECT_EQ(yy_shift_base[1], 0);
-    EXPECT_EQ(yy_reduce_base[0], 0);
-    EXPECT_EQ(yy_reduce_base[1], 0);
-    EXPECT_EQ(yy_goto_base[0], 0);
-    EXPECT_EQ(yy_action[0], 0);
-    EXPECT_EQ(yy_action_check[0], -1);
+// The tables, over every token up to beyond the error token: the end of
+// input (0, or any negative value) is accepted alone, every other first
+// token is one syntax error, each after one call of the token source.
+TEST_F(ParserTest, TablesAcceptTheEndOfInputAlone) {
+    static char tokenText[] = "t";
+    match_start = tokenText;
+    yy_token_source = scriptedSource;
+    for (int token = -3; token <= kErrorToken + 3; ++token) {
+        scripted = {token, 0};
+        calls = 0;
+        int result = -1;
+        const std::string errors = captureStderr([&] { result = yy_parse_input(); });
+        const bool accepted = token <= 0;
+        EXPECT_EQ(result, accepted ? 0 : 1) << token;
+        EXPECT_EQ(calls, 1) << token;
+        EXPECT_EQ(yy_error_count, accepted ? 0 : 1) << token;
+        EXPECT_EQ(errors.empty(), accepted) << token;
+    }
 }
 
 TEST_F(ParserTest, WholeInputsAcceptedAfterOneScannerCall) {
