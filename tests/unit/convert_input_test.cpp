@@ -85,7 +85,8 @@ TEST_F(ConvertInputTest, ResetGivesTheStateAtProgramStart) {
     EXPECT_EQ(convertStream("ab\ncd"), expectedOutput("ab\ncd"));
     clearNamedOptions();
     // A memory buffer left current, a deeper start state with its trace,
-    // a half-read line.
+    // a half-read line. The stream buffer it replaces is the caller's.
+    ScanBuffer* streamBuffer = current_buffer;
     yy_scan_bytes("zz", 2);
     captureStdout([] {
         stateTrace = 1;
@@ -100,6 +101,7 @@ TEST_F(ConvertInputTest, ResetGivesTheStateAtProgramStart) {
     resetLineHistory();
 
     resetScanState();
+    yy_free_buffer(streamBuffer);
     EXPECT_EQ(current_buffer, nullptr);
     EXPECT_EQ(scan_in, nullptr);
     EXPECT_EQ(scan_out, nullptr);
