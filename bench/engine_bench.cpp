@@ -1,5 +1,6 @@
-// Micro-benchmarks of the conversion engine: bytes per second through a
-// memory buffer and through standard input, as a file is converted.
+// Micro-benchmarks of the conversion: bytes per second through a memory
+// buffer and through standard input, each converted as the tool converts a
+// file.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -9,13 +10,10 @@
 #include <string>
 #include <unistd.h>
 
-#include "parser/parser.h"
-#include "parser/scan_frame.h"
-#include "platform/text_input.h"
+#include "parser/convert_input.h"
 #include "platform/text_output.h"
-#include "scanner/engine.h"
-#include "scanner/rules.h"
 #include "scanner/scan_buffer.h"
+#include "support/capture.h"
 
 namespace {
 
@@ -57,12 +55,11 @@ private:
 
 void MemoryBuffer(benchmark::State& state) {
     const std::string text = sampleText(static_cast<std::size_t>(state.range(0)));
+    resetScanState();
     DiscardStdout discard;
     for (auto _ : state) {
         ScanBuffer* buffer = yy_scan_bytes(text.data(), static_cast<int>(text.size()));
-        writePrologue();
-        yy_next_token();
-        writeEpilogue();
+        if (convertInput() != 0) state.SkipWithError("parse");
         yy_free_buffer(buffer);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
@@ -71,23 +68,15 @@ BENCHMARK(MemoryBuffer)->Arg(1 << 20);
 
 void StandardInput(benchmark::State& state) {
     const std::string text = sampleText(static_cast<std::size_t>(state.range(0)));
-    char name[] = "/tmp/txt2vb-bench-XXXXXX";
-    int fd = mkstemp(name);
-    unlink(name);
-    if (write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) state.SkipWithError("write");
-    int savedIn = dup(0);
-    dup2(fd, 0);
+    resetScanState();
+    int file = memoryFileWith(text);
+    StdinFrom input(file);
     DiscardStdout discard;
     for (auto _ : state) {
         lseek(0, 0, SEEK_SET);
-        platform::standardInput().reset();
-        beginFileScan();
-        yy_parse_input();
-        endFileScan();
+        if (convertInput() != 0) state.SkipWithError("parse");
     }
-    dup2(savedIn, 0);
-    close(savedIn);
-    close(fd);
+    close(file);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
 }
 BENCHMARK(StandardInput)->Arg(1 << 20);

@@ -1,4 +1,4 @@
-#include "driver/command_line.h"
+#include "driver/run_main.h"
 #include "platform/process.h"
 
 int main(int argc, char** argv) {

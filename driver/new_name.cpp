@@ -1,4 +1,4 @@
-#include "driver/process_file.h"
+#include "driver/new_name.h"
 
 std::string newExtensionName(const std::string& path, const std::string& newExt) {
     // The rule works inside the file name: reaching into the directory part

@@ -4,11 +4,12 @@
 #include <cinttypes>
 
 #include "driver/log_line.h"
+#include "driver/new_name.h"
 #include "driver/replace_run.h"
 #include "driver/run_settings.h"
+#include "driver/size_delta.h"
 #include "driver/usage.h"
-#include "parser/parser.h"
-#include "parser/scan_frame.h"
+#include "parser/convert_input.h"
 #include "platform/console.h"
 #include "platform/descriptors.h"
 #include "platform/file_ops.h"
@@ -115,22 +116,14 @@ void processFile(const SelectedFile& file) {
     }
     platform::duplicateOnto(inputFd, 0);
     if (resultFd >= 0) platform::duplicateOnto(resultFd, 1);
-    // The streams must start on this file: nothing buffered from the last.
-    platform::standardInput().reset();
-    platform::TextOutputStream& out = platform::standardOutput();
-    out.flush();
-    out.clearError();
-    out.resetByteCount();
     ++totals.filesProcessed;
-
-    beginFileScan();
-    beforeParse();
-    if (yy_parse_input() != 0) failWithSystemError("Erreur de parsing\n", -3);
-    endFileScan();
-    afterParse();
+    // The conversion starts the streams on this file: nothing buffered from
+    // the last.
+    if (convertInput() != 0) failWithSystemError("Erreur de parsing\n", -3);
 
     platform::duplicateOnto(oIn, 0);
     platform::closeDescriptor(inputFd);
+    platform::TextOutputStream& out = platform::standardOutput();
     bool written = out.flush();
     std::int64_t resultSize = static_cast<std::int64_t>(out.bytesWritten());
 

@@ -17,8 +17,3 @@ struct SelectedFile {
 // Converts the file to the console, the append file or, in replace mode,
 // in place of the input. Failures end the process with their fixed status.
 void processFile(const SelectedFile& file);
-
-// The result's name under -e: the path cut before its file name's last run
-// of characters other than '.', then the new extension. A file name without
-// an extension keeps its whole name and gains "." and the extension.
-std::string newExtensionName(const std::string& path, const std::string& newExt);

@@ -1,19 +1,30 @@
 // Reads the fuzz input as a command line: the bytes between NULs are the
 // arguments. Options go through classifyOption, everything else through
-// tryAddFileSpec, as the tool's start does. The resulting settings, named
-// options and file-set table are compared with a model of the documented
-// rules, then everything is released for the next run.
+// tryAddFileSpec, as the tool's start does. Each option's effect on the
+// settings is checked against the option table below, written as data from
+// the documented rules; the table itself is checked once against the
+// letters the usage text documents. The named options, the lookups and the
+// file-set table are compared with a model of the documented rules, then
+// everything is released for the next run.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "driver/command_line.h"
 #include "driver/file_sets.h"
 #include "driver/named_options.h"
+#include "driver/run_main.h"
 #include "driver/run_settings.h"
+#include "driver/usage.h"
 #include "fuzz_support.h"
+#include "support/capture.h"
 
 namespace {
 
@@ -25,9 +36,34 @@ std::string upper(std::string text) {
 
 bool isSeparator(char c) { return c == ':' || c == '\\' || c == '/'; }
 
-// What the documented rules make of the arguments.
+// The letter options (either case) and the flag each sets; "-?" prints the
+// usage text and ends the process, and is not run here.
+struct LetterOption {
+    char letter;
+    int RunSettings::*flag;
+};
+const LetterOption kLetterOptions[] = {
+    {'a', &RunSettings::append},    {'d', &RunSettings::traceDirs}, {'e', &RunSettings::changeExt},
+    {'l', &RunSettings::sizeDelta}, {'r', &RunSettings::replace},   {'s', &RunSettings::silent},
+    {'t', &RunSettings::recursive}, {'v', &RunSettings::verbose},
+};
+// The letters that also take a value after a ':'.
+const char kValueLetters[] = "ae";
+// Every flag of the settings, for telling which ones an option changed.
+int RunSettings::*const kFlags[] = {&RunSettings::silent,    &RunSettings::traceDirs, &RunSettings::verbose,
+                                    &RunSettings::recursive, &RunSettings::replace,   &RunSettings::append,
+                                    &RunSettings::changeExt, &RunSettings::sizeDelta};
+
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+const LetterOption* letterOption(char c) {
+    for (const LetterOption& option : kLetterOptions)
+        if (option.letter == lower(c)) return &option;
+    return nullptr;
+}
+
+// What the documented rules make of the file arguments and named options.
 struct Model {
-    RunSettings settings;
     std::vector<std::string> named;
     struct Row {
         std::string dir;  // as typed by the first specification of the row
@@ -36,58 +72,6 @@ struct Model {
     };
     std::vector<Row> rows;
 
-    void option(const std::string& text) {
-        if (text.size() == 1) {
-            letter(text[0], nullptr);
-        } else if (text.size() >= 2 && text[1] == ':' && std::strchr("aAeE", text[0]) != nullptr) {
-            letter(text[0], text.c_str() + 2);
-        } else {
-            named.push_back(text);
-        }
-    }
-    void letter(char c, const char* value) {
-        switch (c) {
-            case 'a':
-            case 'A':
-                settings.append = 1;
-                settings.appendName = value != nullptr ? value : "";
-                settings.outName = settings.appendName;
-                settings.outMode = "a+";
-                break;
-            case 'd':
-            case 'D':
-                settings.traceDirs = 1;
-                break;
-            case 'e':
-            case 'E':
-                settings.changeExt = 1;
-                if (value != nullptr) settings.newExt = value;
-                break;
-            case 'l':
-            case 'L':
-                settings.sizeDelta = 1;
-                break;
-            case 'r':
-            case 'R':
-                settings.replace = 1;
-                settings.outName = kTempResultName;
-                break;
-            case 's':
-            case 'S':
-                settings.silent = 1;
-                break;
-            case 't':
-            case 'T':
-                settings.recursive = 1;
-                break;
-            case 'v':
-            case 'V':
-                settings.verbose = 1;
-                break;
-            default:
-                break;
-        }
-    }
     // True when the file argument is to be accepted.
     bool fileSpec(const std::string& dir, const std::string& pattern) {
         if (pattern.empty()) return false;
@@ -122,19 +106,74 @@ void check(bool condition, const std::string& what) {
     if (!condition) fuzz::failWithInput(what, gData, gSize);
 }
 
-void checkSettings(const RunSettings& want) {
-    check(settings.silent == want.silent, "silent");
-    check(settings.traceDirs == want.traceDirs, "traceDirs");
-    check(settings.verbose == want.verbose, "verbose");
-    check(settings.recursive == want.recursive, "recursive");
-    check(settings.replace == want.replace, "replace");
-    check(settings.append == want.append, "append");
-    check(settings.changeExt == want.changeExt, "changeExt");
-    check(settings.newExt == want.newExt, "newExt");
-    check(settings.sizeDelta == want.sizeDelta, "sizeDelta");
-    check(settings.appendName == want.appendName, "appendName");
-    check(settings.outName == want.outName, "outName");
-    check(std::strcmp(settings.outMode, want.outMode) == 0, "outMode");
+// The letters the usage text documents, from its lines "     -x : ...";
+// the text is printed by a child process, since printing it ends the
+// process.
+std::set<char> documentedLetters() {
+    int captured = memoryFileWith("");
+    pid_t child = fork();
+    if (child == 0) {
+        dup2(captured, 1);
+        settings.progPath = "txt2vb";
+        printUsage(0);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child) std::abort();
+    const std::string usage = readWhole(captured);
+    close(captured);
+    std::set<char> letters;
+    std::size_t start = 0;
+    while (start < usage.size()) {
+        std::size_t end = usage.find('\n', start);
+        if (end == std::string::npos) end = usage.size();
+        std::string line = usage.substr(start, end - start);
+        start = end + 1;
+        std::size_t dash = line.find_first_not_of(' ');
+        if (dash != std::string::npos && dash > 0 && line.compare(dash, 1, "-") == 0 &&
+            line.compare(dash + 2, 3, " : ") == 0) {
+            letters.insert(line[dash + 1]);
+        }
+    }
+    return letters;
+}
+
+// One option argument, with the settings and named options as they stood
+// before it: the letter options change their flag and their documented
+// settings and nothing else; every other text is stored as typed.
+void checkOption(const std::string& argument, const RunSettings& before, int namedBefore, Model& model) {
+    const std::string text = argument.substr(1);
+    const bool withValue = text.size() >= 2 && text[1] == ':' && std::strchr(kValueLetters, lower(text[0])) != nullptr;
+    const bool isLetter = text.size() == 1 || withValue;
+    const LetterOption* option = isLetter ? letterOption(text[0]) : nullptr;
+    const std::string value = withValue ? text.substr(2) : "";
+
+    for (int RunSettings::*flag : kFlags) {
+        int want = option != nullptr && option->flag == flag ? 1 : before.*flag;
+        check(settings.*flag == want, "a flag set or left against the option table");
+    }
+    const char letter = option != nullptr ? option->letter : '\0';
+    if (letter == 'a') {
+        check(settings.appendName == value, "-a does not keep its value whole");
+        check(settings.outName == settings.appendName, "-a does not name the result after the append file");
+        check(std::strcmp(settings.outMode, "a+") == 0, "-a does not append");
+    } else {
+        check(settings.appendName == before.appendName, "appendName changed by another option");
+        check(std::strcmp(settings.outMode, before.outMode) == 0, "outMode changed by another option");
+        if (letter == 'r') {
+            check(settings.outName == kTempResultName, "-r does not name the temporary result");
+        } else {
+            check(settings.outName == before.outName, "outName changed by another option");
+        }
+    }
+    check(settings.newExt == (letter == 'e' && withValue ? value : before.newExt), "newExt against -e:");
+
+    if (isLetter) {
+        check(namedOptionCount() == namedBefore, "a letter option was stored as a named option");
+        return;
+    }
+    check(namedOptionCount() == namedBefore + 1, "a named option was not stored");
+    check(namedOptionAt(namedBefore) == text, "a named option is not stored as typed");
+    model.named.push_back(text);
 }
 
 // The file argument split as the walk expects it: the pattern is the last
@@ -216,6 +255,17 @@ void checkNamedOptions(const Model& model) {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    std::set<char> table;
+    for (const LetterOption& option : kLetterOptions) table.insert(option.letter);
+    table.insert('?');
+    if (documentedLetters() != table) {
+        std::fprintf(stderr, "the letter options differ from those the usage text documents\n");
+        std::abort();
+    }
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     gData = data;
     gSize = size;
@@ -238,8 +288,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!argument.empty() && argument[0] == '-') {
             // "-?" prints the usage and ends the process.
             if (argument == "-?") continue;
+            const RunSettings before = settings;
+            const int namedBefore = namedOptionCount();
             classifyOption(argument.c_str());
-            model.option(argument.substr(1));
+            checkOption(argument, before, namedBefore, model);
         } else {
             std::string dir, pattern;
             checkSplit(argument, dir, pattern);
@@ -252,7 +304,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     completeFileSets();
 
-    checkSettings(model.settings);
     checkFileSets(model);
     checkNamedOptions(model);
 

@@ -16,15 +16,15 @@
 // Up to three control groups are read, in any order; the rest is the text.
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 
 #include "driver/command_line.h"
 #include "driver/named_options.h"
 #include "fuzz_support.h"
-#include "test_support.h"
-#include "parser/parser.h"
 #include "parser/scan_frame.h"
-#include "scanner/line_history.h"
+#include "support/convert.h"
+#include "support/text_model.h"
 
 namespace {
 
@@ -47,8 +47,6 @@ std::string filler(std::uint8_t control) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     clearNamedOptions();
-    nbl = kDefaultHistoryLines;
-    nbf = kDefaultHistoryLines / 2;
 
     std::string prefix;
     std::size_t pos = 0;
@@ -78,21 +76,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string input = prefix + std::string(reinterpret_cast<const char*>(data + pos), size - pos);
 
-    ::resetScanner();
-    int parsed = -1;
     std::string output;
-    fuzz::withStdin(input, [&] {
-        output = fuzz::captureStdout([&] {
-            beginFileScan();
-            beforeParse();
-            parsed = yy_parse_input();
-            endFileScan();
-            afterParse();
-        });
-    });
+    try {
+        output = convertStream(input);
+    } catch (const std::runtime_error& error) {
+        fuzz::failWithInput(error.what(), data, size);
+    }
     clearNamedOptions();
 
-    if (parsed != 0) fuzz::failWithInput("the parser reported failure", data, size);
-    fuzz::checkConversion("standard input", output, ::textModeDecode(input), data, size);
+    fuzz::checkConversion("standard input", output, textModeDecode(input), data, size);
     return 0;
 }

@@ -13,22 +13,20 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "test_support.h"
-#include "scanner/engine.h"
-#include "scanner/rules.h"
+#include "parser/convert_input.h"
 #include "scanner/scan_buffer.h"
+#include "support/capture.h"
 
 namespace {
 
-// Prologue, the engine to the end of the buffer, epilogue, as the tool's
-// conversion of a memory buffer does; the buffer is freed afterwards.
-std::string convert(ScanBuffer* buffer) {
-    return fuzz::captureStdout([&] {
-        writePrologue();
-        yy_next_token();
-        writeEpilogue();
-        yy_free_buffer(buffer);
-    });
+// The conversion of the current memory buffer, as the tool converts an
+// input; the buffer is freed afterwards.
+std::string convert(ScanBuffer* buffer, const std::uint8_t* data, std::size_t size) {
+    int parsed = -1;
+    std::string output = captureStdout([&] { parsed = convertInput(); });
+    yy_free_buffer(buffer);
+    if (parsed != 0) fuzz::failWithInput("the parser reported failure", data, size);
+    return output;
 }
 
 void expectBuffer(const char* what, ScanBuffer* buffer, const std::uint8_t* data, std::size_t size) {
@@ -40,12 +38,12 @@ void expectBuffer(const char* what, ScanBuffer* buffer, const std::uint8_t* data
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    ::resetScanner();
+    resetScanState();
 
     // A copy of the bytes, made by the scanner.
     ScanBuffer* buffer = yy_scan_bytes(bytes.data(), static_cast<int>(size));
     expectBuffer("yy_scan_bytes", buffer, data, size);
-    fuzz::checkConversion("yy_scan_bytes", convert(buffer), bytes, data, size);
+    fuzz::checkConversion("yy_scan_bytes", convert(buffer, data, size), bytes, data, size);
 
     // The caller's block with its two end NULs, on the heap at its exact
     // size so that any access beyond it is seen.
@@ -56,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         block.shrink_to_fit();
         buffer = yy_scan_buffer(block.data(), block.size());
         expectBuffer("yy_scan_buffer", buffer, data, size);
-        fuzz::checkConversion("yy_scan_buffer", convert(buffer), bytes, data, size);
+        fuzz::checkConversion("yy_scan_buffer", convert(buffer, data, size), bytes, data, size);
     }
 
     // A C string: the text ends at the first NUL.
@@ -64,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string text = bytes.c_str();
         buffer = yy_scan_text(text.c_str());
         expectBuffer("yy_scan_text", buffer, data, size);
-        fuzz::checkConversion("yy_scan_text", convert(buffer), text, data, size);
+        fuzz::checkConversion("yy_scan_text", convert(buffer, data, size), text, data, size);
     }
 
     // The fuzz input itself as a block: refused when it is shorter than two
@@ -83,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (current_buffer != before) fuzz::failWithInput("a refused block changed the current buffer", data, size);
         } else {
             expectBuffer("yy_scan_buffer on the raw block", buffer, data, size);
-            fuzz::checkConversion("yy_scan_buffer on the raw block", convert(buffer),
+            fuzz::checkConversion("yy_scan_buffer on the raw block", convert(buffer, data, size),
                                   bytes.substr(0, size - 2), data, size);
         }
         std::free(block);

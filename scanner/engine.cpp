@@ -5,6 +5,7 @@
 #include "platform/text_output.h"
 #include "scanner/fatal.h"
 #include "scanner/line_state.h"
+#include "scanner/refill.h"
 #include "scanner/rules.h"
 #include "scanner/scan_buffer.h"
 #include "scanner/tables.h"

@@ -1,3 +1,5 @@
+#include "scanner/refill.h"
+
 #include <cstdint>
 
 #include "scanner/fatal.h"

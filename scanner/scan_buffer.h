@@ -1,5 +1,4 @@
-// Scanner input buffers: creation, binding, switching, memory buffers and
-// the refill that reads the input.
+// Scanner input buffers: creation, binding, switching and memory buffers.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +6,6 @@
 #include "platform/text_input.h"
 
 enum ScanStatus { SCAN_NEW = 0, SCAN_NORMAL = 1, SCAN_END_PENDING = 2 };
-enum RefillResult { REFILL_CONTINUE = 0, REFILL_END = 1, REFILL_LAST_MATCH = 2 };
 
 using ScanStream = platform::TextInputStream;
 
@@ -33,9 +31,6 @@ extern int scan_count;
 extern ScanStream* scan_in;
 extern int switched_at_end;
 
-constexpr int kReadCap = 8192;
-
-int yy_refill();
 ScanBuffer* yy_create_buffer(ScanStream* stream, int size);
 void yy_bind_buffer(ScanBuffer* buffer, ScanStream* stream);
 void yy_reset_buffer(ScanBuffer* buffer);

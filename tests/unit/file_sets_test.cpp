@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "driver/file_sets.h"
-#include "driver/process_file.h"
+#include "driver/new_name.h"
 
 namespace {
 

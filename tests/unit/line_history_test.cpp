@@ -12,7 +12,7 @@
 #include "platform/text_output.h"
 #include "scanner/line_history.h"
 #include "scanner/line_state.h"
-#include "test_support.h"
+#include "support/capture.h"
 
 namespace {
 

@@ -12,36 +12,16 @@
 
 #include "driver/named_options.h"
 #include "driver/run_settings.h"
+#include "parser/convert_input.h"
 #include "parser/parser.h"
-#include "parser/parser_tables.h"
 #include "parser/scan_frame.h"
 #include "scanner/engine.h"
 #include "scanner/line_state.h"
 #include "scanner/scan_buffer.h"
-#include "test_support.h"
+#include "support/capture.h"
+#include "support/convert.h"
 
 namespace {
-
-// Runs `body` with descriptor 2 pointing at a temporary file and returns
-// what was written there.
-std::string captureStderr(const std::function<void()>& body) {
-    char name[] = "/tmp/txt2vb-stderr-XXXXXX";
-    int fd = mkstemp(name);
-    if (fd < 0) return "<no temporary file>";
-    unlink(name);
-    int saved = dup(2);
-    dup2(fd, 2);
-    body();
-    dup2(saved, 2);
-    close(saved);
-    std::string data;
-    lseek(fd, 0, SEEK_SET);
-    char chunk[4096];
-    ssize_t n;
-    while ((n = read(fd, chunk, sizeof chunk)) > 0) data.append(chunk, static_cast<std::size_t>(n));
-    close(fd);
-    return data;
-}
 
 // A token source that hands out a fixed sequence and counts its calls.
 std::vector<int> scripted;
@@ -62,36 +42,35 @@ int countedScanner() {
 class ParserTest : public testing::Test {
 protected:
     void SetUp() override {
-        savedMatchStart = match_start;
+        resetScanState();
         calls = 0;
         scripted.clear();
         clearNamedOptions();
     }
     void TearDown() override {
-        yy_token_source = yy_next_token;
-        match_start = savedMatchStart;
         settings.currentPath = nullptr;
-        noLng = 1;
-        resetScanner();
+        resetScanState();
     }
-    char* savedMatchStart = nullptr;
 };
 
-TEST_F(ParserTest, TablesHoldTheGrammar) {
-    EXPECT_EQ(yy_rule_lhs[0], -1);
-    EXPECT_EQ(yy_rule_lhs[1], 0);
-    EXPECT_EQ(yy_rule_length[0], 2);
-    EXPECT_EQ(yy_rule_length[1], 0);
-    EXPECT_EQ(yy_default_reduce[0], 1);
-    EXPECT_EQ(yy_default_reduce[1], 0);
-    EXPECT_EQ(yy_default_goto[0], 1);
-    EXPECT_EQ(yy_shift_base[0], 0);
-    EXPECT_EQ(yy_shift_base[1], 0);
-    EXPECT_EQ(yy_reduce_base[0], 0);
-    EXPECT_EQ(yy_reduce_base[1], 0);
-    EXPECT_EQ(yy_goto_base[0], 0);
-    EXPECT_EQ(yy_action[0], 0);
-    EXPECT_EQ(yy_action_check[0], -1);
+// The tables, over every token up to beyond the error token: the end of
+// input (0, or any negative value) is accepted alone, every other first
+// token is one syntax error, each after one call of the token source.
+TEST_F(ParserTest, TablesAcceptTheEndOfInputAlone) {
+    static char tokenText[] = "t";
+    match_start = tokenText;
+    yy_token_source = scriptedSource;
+    for (int token = -3; token <= kErrorToken + 3; ++token) {
+        scripted = {token, 0};
+        calls = 0;
+        int result = -1;
+        const std::string errors = captureStderr([&] { result = yy_parse_input(); });
+        const bool accepted = token <= 0;
+        EXPECT_EQ(result, accepted ? 0 : 1) << token;
+        EXPECT_EQ(calls, 1) << token;
+        EXPECT_EQ(yy_error_count, accepted ? 0 : 1) << token;
+        EXPECT_EQ(errors.empty(), accepted) << token;
+    }
 }
 
 TEST_F(ParserTest, WholeInputsAcceptedAfterOneScannerCall) {
@@ -107,21 +86,11 @@ TEST_F(ParserTest, WholeInputsAcceptedAfterOneScannerCall) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        resetScanner();
+        resetScanState();
         calls = 0;
         yy_token_source = countedScanner;
-        int result = -1;
         std::string output;
-        std::string errors = captureStderr([&] {
-            withStdin(c.input, [&] {
-                output = captureStdout([&] {
-                    beginFileScan();
-                    result = yy_parse_input();
-                    endFileScan();
-                });
-            });
-        });
-        EXPECT_EQ(result, 0);
+        std::string errors = captureStderr([&] { output = convertNextStream(c.input); });
         EXPECT_EQ(calls, 1);
         EXPECT_EQ(output, c.output);
         EXPECT_EQ(errors, "");

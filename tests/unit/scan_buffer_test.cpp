@@ -17,16 +17,18 @@
 #include <vector>
 
 #include "driver/named_options.h"
-#include "parser/parser.h"
-#include "parser/scan_frame.h"
+#include "parser/convert_input.h"
 #include "platform/text_input.h"
 #include "platform/text_output.h"
 #include "scanner/engine.h"
 #include "scanner/line_history.h"
 #include "scanner/line_state.h"
+#include "scanner/refill.h"
 #include "scanner/scan_buffer.h"
 #include "scanner/tables.h"
-#include "test_support.h"
+#include "support/capture.h"
+#include "support/convert.h"
+#include "support/text_model.h"
 
 namespace {
 
@@ -67,26 +69,6 @@ std::string pattern(std::size_t length) {
     return text;
 }
 
-// Points descriptor 0 at another open file for the life of the object, with
-// the standard input stream reset on both sides.
-class StdinFrom {
-public:
-    explicit StdinFrom(int descriptor) : saved_(dup(0)) {
-        dup2(descriptor, 0);
-        platform::standardInput().reset();
-    }
-    ~StdinFrom() {
-        dup2(saved_, 0);
-        close(saved_);
-        platform::standardInput().reset();
-    }
-    StdinFrom(const StdinFrom&) = delete;
-    StdinFrom& operator=(const StdinFrom&) = delete;
-
-private:
-    int saved_;
-};
-
 // A pseudo-terminal pair; the slave side stands for a console.
 class PseudoTerminal {
 public:
@@ -126,13 +108,8 @@ protected:
     }
     static void clean() {
         platform::standardOutput().flush();
-        resetScanner();
-        noLng = 1;
-        clearCurLine();
-        nbl = kDefaultHistoryLines;
-        nbf = kDefaultHistoryLines / 2;
+        resetScanState();
         resetLineHistory();
-        switched_at_end = 0;
         clearNamedOptions();
     }
 };
@@ -724,17 +701,7 @@ TEST_F(RefillTest, EachFileStartsClean) {
     ScanBuffer* buffer = nullptr;
     for (const File& file : files) {
         SCOPED_TRACE(file.name);
-        std::string output;
-        int parsed = -1;
-        withStdin(file.input, [&] {
-            output = captureStdout([&] {
-                beginFileScan();
-                parsed = yy_parse_input();
-                endFileScan();
-            });
-        });
-        EXPECT_EQ(parsed, 0);
-        EXPECT_EQ(output, crlf(file.output));
+        EXPECT_EQ(convertNextStream(file.input), crlf(file.output));
         EXPECT_EQ(noLng, file.lineAfter);
         EXPECT_EQ(std::string(curLine), file.curLineAfter);
         // The one stream buffer stays, reset for the next file.

@@ -12,6 +12,7 @@
 
 #include "driver/named_options.h"
 #include "driver/run_settings.h"
+#include "parser/convert_input.h"
 #include "parser/scan_frame.h"
 #include "parser/start_states.h"
 #include "platform/console.h"
@@ -19,7 +20,8 @@
 #include "scanner/line_history.h"
 #include "scanner/line_state.h"
 #include "scanner/rules.h"
-#include "test_support.h"
+#include "support/capture.h"
+#include "support/convert.h"
 
 namespace {
 
@@ -55,17 +57,9 @@ protected:
     void SetUp() override { clean(); }
     void TearDown() override { clean(); }
     static void clean() {
-        releaseLineHistory();
         clearNamedOptions();
-        nbl = kDefaultHistoryLines;
-        nbf = kDefaultHistoryLines / 2;
         settings.verbose = 0;
-        stateTrace = 0;
-        stateDepth = 0;
-        startStateStack[0] = INITIAL;
-        noLng = 1;
-        clearCurLine();
-        resetScanner();
+        resetScanState();
     }
 };
 

@@ -6,12 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "parser/convert_input.h"
 #include "parser/start_states.h"
 #include "platform/text_output.h"
 #include "scanner/engine.h"
 #include "scanner/line_state.h"
 #include "scanner/tables.h"
-#include "test_support.h"
+#include "support/capture.h"
 
 namespace {
 
@@ -20,11 +21,9 @@ protected:
     void SetUp() override { clean(); }
     void TearDown() override { clean(); }
     static void clean() {
-        stateDepth = 0;
-        stateTrace = 0;
-        for (int& entry : startStateStack) entry = INITIAL;
+        resetScanState();
+        // The engine's first call has set the start code of INITIAL.
         start_code = kInitialStartCode;
-        noLng = 1;
     }
 };
 
@@ -181,7 +180,7 @@ TEST_F(StartStateDeathTest, EngineRefusesUndeclaredStartState) {
     for (int state : {1, -1, INT_MIN}) {
         EXPECT_EXIT(
             {
-                resetScanner();
+                resetScanState();
                 beginState(state);
                 yy_next_token();
             },

@@ -15,24 +15,12 @@
 #include <unistd.h>
 #include <vector>
 
+#include "support/capture.h"
+#include "support/text_model.h"
+
 namespace {
 
 using platform::TextInputStream;
-
-// A temporary file holding `content`, opened for reading and removed
-// from the directory at once.
-int fileWith(const std::string& content) {
-    char name[] = "/tmp/txt2vb-input-XXXXXX";
-    int fd = mkstemp(name);
-    if (fd < 0) return -1;
-    unlink(name);
-    if (!content.empty() && write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size())) {
-        close(fd);
-        return -1;
-    }
-    lseek(fd, 0, SEEK_SET);
-    return fd;
-}
 
 // Every byte up to the end; each must lie in 0..255.
 std::string readAll(TextInputStream& stream) {
@@ -44,17 +32,6 @@ std::string readAll(TextInputStream& stream) {
         EXPECT_LE(c, 255);
         bytes += static_cast<char>(c);
     }
-}
-
-// The conversion a text-mode stream performs, written out plainly.
-std::string decoded(const std::string& raw) {
-    std::string out;
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\x1a') break;
-        if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
-        out += raw[i];
-    }
-    return out;
 }
 
 TEST(TextInputStreamTest, ConvertsLikeTextMode) {
@@ -80,7 +57,7 @@ TEST(TextInputStreamTest, ConvertsLikeTextMode) {
         {"high bytes", "\xff\x80\xfe", "\xff\x80\xfe"},
     };
     for (const Case& c : cases) {
-        int fd = fileWith(c.raw);
+        int fd = memoryFileWith(c.raw);
         ASSERT_GE(fd, 0);
         auto stream = std::make_unique<TextInputStream>(fd);
         EXPECT_EQ(stream->descriptor(), fd);
@@ -94,7 +71,7 @@ TEST(TextInputStreamTest, ConvertsLikeTextMode) {
 }
 
 TEST(TextInputStreamTest, CtrlZEndsTheInputUntilReset) {
-    int fd = fileWith("ab\x1a" "cd");
+    int fd = memoryFileWith("ab\x1a" "cd");
     ASSERT_GE(fd, 0);
     auto stream = std::make_unique<TextInputStream>(fd);
     EXPECT_EQ(readAll(*stream), "ab");
@@ -110,7 +87,7 @@ TEST(TextInputStreamTest, CtrlZEndsTheInputUntilReset) {
 }
 
 TEST(TextInputStreamTest, ResetDropsBufferedBytesAndIndicators) {
-    int fd = fileWith("abcdef");
+    int fd = memoryFileWith("abcdef");
     ASSERT_GE(fd, 0);
     auto stream = std::make_unique<TextInputStream>(fd);
     EXPECT_EQ(stream->getByte(), 'a');  // the whole file is buffered now
@@ -224,12 +201,12 @@ TEST(TextInputStreamTest, InputsLargerThanTheBuffer) {
     cases.push_back({"Ctrl-Z far in", ctrlZLate});
 
     for (const Case& c : cases) {
-        int fd = fileWith(c.raw);
+        int fd = memoryFileWith(c.raw);
         ASSERT_GE(fd, 0);
         auto stream = std::make_unique<TextInputStream>(fd);
         std::string got = readAll(*stream);
-        EXPECT_EQ(got.size(), decoded(c.raw).size()) << c.name;
-        EXPECT_TRUE(got == decoded(c.raw)) << c.name;
+        EXPECT_EQ(got.size(), textModeDecode(c.raw).size()) << c.name;
+        EXPECT_TRUE(got == textModeDecode(c.raw)) << c.name;
         EXPECT_TRUE(stream->atEnd()) << c.name;
         close(fd);
     }

@@ -1,4 +1,4 @@
-#include "vb_expression.h"
+#include "support/vb_expression.h"
 
 namespace {
 

@@ -1,0 +1,69 @@
+#include "driver/run_main.h"
+
+
+#include "driver/command_line.h"
+#include "driver/file_sets.h"
+#include "driver/log_line.h"
+#include "driver/named_options.h"
+#include "driver/replace_run.h"
+#include "driver/run_settings.h"
+#include "driver/size_delta.h"
+#include "driver/usage.h"
+#include "platform/console.h"
+#include "platform/descriptors.h"
+#include "platform/text_output.h"
+
+namespace {
+
+void printSummary() {
+    if (settings.sizeDelta) {
+        logLine("%d fichiers pars" TXT2VB_E_ACUTE "s %s\n", totals.filesProcessed,
+                formatDelta(totals.bytesIn, totals.bytesOut).c_str());
+    } else {
+        logLine("%d fichiers pars" TXT2VB_E_ACUTE "s\n", totals.filesProcessed);
+    }
+}
+
+}  // namespace
+
+void releaseAll() {
+    settings.progPath.clear();
+    settings.newExt.clear();
+    clearNamedOptions();
+    clearFileSets();
+}
+
+int runMain(int argc, char** argv) {
+    settings.progPath = argc > 0 && argv[0] != nullptr ? argv[0] : "";
+    clearFileSets();
+    settings.inMode = "r";
+    settings.outMode = "w+";
+    totals.bytesOut = 0;
+    totals.bytesIn = 0;
+    if (argc < 2) printUsage(0);
+
+    oIn = platform::duplicateDescriptor(0);
+    if (oIn < 0) failWithSystemError("1 - _dup2(0, oIn)", -1);
+    oOut = platform::duplicateDescriptor(1);
+    if (oOut < 0) failWithSystemError("2 - _dup2(1, oOut)", -1);
+
+    for (int i = 1; i < argc; ++i) {
+        if (platform::isOptionPrefix(argv[i][0])) {
+            classifyOption(argv[i]);
+        } else {
+            addFileSpec(argv[i]);
+        }
+    }
+
+    if (settings.silent) settings.verbose = 0;
+    totals.filesProcessed = 0;
+    completeFileSets();
+    if (settings.replace) beginReplaceRun();
+    walkFileSets();
+
+    if (!settings.silent) printSummary();
+    if (settings.replace) endReplaceRun();
+    releaseAll();
+    platform::standardOutput().flush();
+    return 0;
+}

@@ -1,0 +1,20 @@
+// Converting one input to one output: the scan frame, the parser and the
+// engine over the scanner's current input, as the tool converts each file.
+#pragma once
+
+// Converts what the scanner reads next (standard input, or the memory
+// buffer made current) to standard output: the standard streams start
+// afresh (nothing buffered from an earlier input, no error, no bytes
+// counted), then the frame, the parser and the engine run. Returns 0 when
+// the parser accepted; on a parse failure returns 1 at once, leaving the
+// frame open for the caller, who ends the run.
+int convertInput();
+
+// Puts the process-wide state of the scanner, the parser and the scan frame
+// back as it is at program start: no buffer, the engine's first call to
+// come, no match, the start-state stack at INITIAL without trace, line 1 with
+// an empty line and no history of the default size, the scanner as the
+// parser's token source. The tool converts one input after another without
+// it; a caller that converts unrelated inputs in one process calls it before
+// each.
+void resetScanState();
