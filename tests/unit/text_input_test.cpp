@@ -5,34 +5,28 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fcntl.h>
 #include <future>
 #include <memory>
 #include <random>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
+
+#include "platform/descriptors.h"
+#include "platform/process.h"
+#include "scratch_files.h"
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#endif
 
 namespace {
 
 using platform::TextInputStream;
 
-// A temporary file holding `content`, opened for reading and removed
-// from the directory at once.
-int fileWith(const std::string& content) {
-    char name[] = "/tmp/txt2vb-input-XXXXXX";
-    int fd = mkstemp(name);
-    if (fd < 0) return -1;
-    unlink(name);
-    if (!content.empty() && write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size())) {
-        close(fd);
-        return -1;
-    }
-    lseek(fd, 0, SEEK_SET);
-    return fd;
-}
+// A temporary file holding `content`, opened for reading and gone when
+// closed.
+int fileWith(const std::string& content) { return temporaryFileWith(content); }
 
 // Every byte up to the end; each must lie in 0..255.
 std::string readAll(TextInputStream& stream) {
@@ -89,7 +83,7 @@ TEST(TextInputStreamTest, ConvertsLikeTextMode) {
         EXPECT_FALSE(stream->hasError()) << c.name;
         // The end stays the end.
         EXPECT_EQ(stream->getByte(), TextInputStream::kEnd) << c.name;
-        close(fd);
+        platform::closeDescriptor(fd);
     }
 }
 
@@ -102,11 +96,11 @@ TEST(TextInputStreamTest, CtrlZEndsTheInputUntilReset) {
     EXPECT_TRUE(stream->atEnd());
     // After the reset the stream reads the descriptor again, from where
     // the descriptor now stands.
-    lseek(fd, 3, SEEK_SET);
+    seekTo(fd, 3);
     stream->reset();
     EXPECT_FALSE(stream->atEnd());
     EXPECT_EQ(readAll(*stream), "cd");
-    close(fd);
+    platform::closeDescriptor(fd);
 }
 
 TEST(TextInputStreamTest, ResetDropsBufferedBytesAndIndicators) {
@@ -114,31 +108,43 @@ TEST(TextInputStreamTest, ResetDropsBufferedBytesAndIndicators) {
     ASSERT_GE(fd, 0);
     auto stream = std::make_unique<TextInputStream>(fd);
     EXPECT_EQ(stream->getByte(), 'a');  // the whole file is buffered now
-    lseek(fd, 3, SEEK_SET);
+    seekTo(fd, 3);
     stream->reset();
     EXPECT_EQ(stream->getByte(), 'd');
     EXPECT_EQ(readAll(*stream), "ef");
     EXPECT_TRUE(stream->atEnd());
-    lseek(fd, 0, SEEK_SET);
+    seekTo(fd, 0);
     stream->reset();
     EXPECT_FALSE(stream->atEnd());
     EXPECT_EQ(readAll(*stream), "abcdef");
-    close(fd);
+    platform::closeDescriptor(fd);
 }
 
 TEST(TextInputStreamTest, ReadErrorSetsTheErrorIndicator) {
+    // A descriptor that is not open must fail the read, not end the process.
+    platform::initProcess();
+    std::vector<int> unreadable;
+#if !defined(_WIN32)
     int directory = open("/", O_RDONLY | O_DIRECTORY);
     ASSERT_GE(directory, 0);
-    auto stream = std::make_unique<TextInputStream>(directory);
-    EXPECT_EQ(stream->getByte(), TextInputStream::kEnd);
-    EXPECT_TRUE(stream->hasError());
-    EXPECT_FALSE(stream->atEnd());
-    EXPECT_EQ(stream->getByte(), TextInputStream::kEnd);
-    EXPECT_TRUE(stream->hasError());
-    stream->reset();
-    EXPECT_FALSE(stream->hasError());
-    EXPECT_FALSE(stream->atEnd());
-    close(directory);
+    unreadable.push_back(directory);
+#endif
+    int ends[2];
+    ASSERT_TRUE(makePipe(ends));
+    unreadable.push_back(ends[1]);  // the writing end
+    for (int descriptor : unreadable) {
+        auto stream = std::make_unique<TextInputStream>(descriptor);
+        EXPECT_EQ(stream->getByte(), TextInputStream::kEnd);
+        EXPECT_TRUE(stream->hasError());
+        EXPECT_FALSE(stream->atEnd());
+        EXPECT_EQ(stream->getByte(), TextInputStream::kEnd);
+        EXPECT_TRUE(stream->hasError());
+        stream->reset();
+        EXPECT_FALSE(stream->hasError());
+        EXPECT_FALSE(stream->atEnd());
+        platform::closeDescriptor(descriptor);
+    }
+    platform::closeDescriptor(ends[0]);
 
     // A descriptor that is not open at all.
     auto closed = std::make_unique<TextInputStream>(-1);
@@ -167,16 +173,15 @@ TEST(TextInputStreamTest, PairSplitBetweenTwoReads) {
     };
     for (const Case& c : cases) {
         int ends[2];
-        ASSERT_EQ(pipe(ends), 0);
+        ASSERT_TRUE(makePipe(ends));
         std::promise<void> taken;
         std::future<void> goOn = taken.get_future();
         bool wroteAll = false;
-        ASSERT_EQ(write(ends[1], c.first.data(), c.first.size()), static_cast<ssize_t>(c.first.size()));
+        ASSERT_TRUE(platform::writeAll(ends[1], c.first.data(), c.first.size()));
         std::thread writer([&] {
             goOn.wait();
-            wroteAll = c.second.empty() ||
-                       write(ends[1], c.second.data(), c.second.size()) == static_cast<ssize_t>(c.second.size());
-            close(ends[1]);
+            wroteAll = c.second.empty() || platform::writeAll(ends[1], c.second.data(), c.second.size());
+            platform::closeDescriptor(ends[1]);
         });
         auto stream = std::make_unique<TextInputStream>(ends[0]);
         std::string got;
@@ -187,7 +192,7 @@ TEST(TextInputStreamTest, PairSplitBetweenTwoReads) {
         EXPECT_TRUE(wroteAll) << c.name;
         EXPECT_EQ(got, c.expected) << c.name;
         EXPECT_FALSE(stream->hasError()) << c.name;
-        close(ends[0]);
+        platform::closeDescriptor(ends[0]);
     }
 }
 
@@ -231,7 +236,7 @@ TEST(TextInputStreamTest, InputsLargerThanTheBuffer) {
         EXPECT_EQ(got.size(), decoded(c.raw).size()) << c.name;
         EXPECT_TRUE(got == decoded(c.raw)) << c.name;
         EXPECT_TRUE(stream->atEnd()) << c.name;
-        close(fd);
+        platform::closeDescriptor(fd);
     }
 }
 
