@@ -14,10 +14,15 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "scratch_files.h"
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -325,6 +330,70 @@ TEST_F(PlatformFilesTest, FailedMoveLeavesSource) {
     EXPECT_EQ(errno, ENOENT);
     EXPECT_EQ(readFile(dir / "keep.txt"), "keep");
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"keep.txt"});
+}
+
+// Moves between two file systems, where a rename cannot do the work: the
+// data is copied beside the target and renamed over it. /dev/shm is a file
+// system of its own on Linux; under Wine, Z: is the Unix root.
+class PlatformCrossDeviceMove : public PlatformFilesTest {
+protected:
+    void SetUp() override {
+        PlatformFilesTest::SetUp();
+#if defined(_WIN32)
+        const std::string base = "Z:\\dev\\shm";
+#else
+        const std::string base = "/dev/shm";
+#endif
+        const platform::FileIdentity there = platform::fileIdentity(base);
+        const platform::FileIdentity here = platform::fileIdentity(dir.path());
+        if (!there.exists || !here.exists || there.device == here.device) {
+            GTEST_SKIP() << dir.path() << " and " << base << " are not two file systems here";
+        }
+        other = std::make_unique<ScratchDir>(base);
+        ASSERT_TRUE(other->ok()) << "no scratch directory in " << base << ": " << std::strerror(errno);
+    }
+    std::unique_ptr<ScratchDir> other;
+};
+
+TEST_F(PlatformCrossDeviceMove, CopiesReplacesAndRemovesSource) {
+    std::string data;
+    for (int i = 0; i < 300000; ++i) data += static_cast<char>(i * 7 % 256);  // beyond one buffer, with NULs
+    ASSERT_TRUE(writeFile(dir / "data.bin", data));
+#if !defined(_WIN32)
+    ASSERT_EQ(::chmod((dir / "data.bin").c_str(), 0640), 0);
+#endif
+    ASSERT_TRUE(writeFile(*other / "data.bin", "old"));
+
+    ASSERT_TRUE(platform::moveFile(dir / "data.bin", *other / "DATA.BIN"));
+    EXPECT_FALSE(exists(dir / "data.bin"));
+    EXPECT_EQ(readFile(*other / "data.bin"), data);
+#if !defined(_WIN32)
+    struct stat info;
+    ASSERT_EQ(::stat((*other / "data.bin").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);  // the permissions travel with the data
+#endif
+    EXPECT_EQ(namesIn(other->path()), std::vector<std::string>{"data.bin"});  // no temporary left
+
+    ASSERT_TRUE(platform::moveFile(*other / "data.bin", dir / "back.bin"));
+    EXPECT_FALSE(exists(*other / "data.bin"));
+    EXPECT_EQ(readFile(dir / "back.bin"), data);
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"back.bin"});
+}
+
+TEST_F(PlatformCrossDeviceMove, FailureLeavesBothSides) {
+    ASSERT_TRUE(writeFile(dir / "source.txt", "source"));
+    // A directory in the way: the copy is made, but cannot replace it.
+    ASSERT_TRUE(makeDirectory(*other / "target"));
+    ASSERT_TRUE(writeFile(*other / "target/inside.txt", "inside"));
+    errno = 0;
+    EXPECT_FALSE(platform::moveFile(dir / "source.txt", *other / "target"));
+    EXPECT_NE(errno, 0);
+    EXPECT_EQ(readFile(dir / "source.txt"), "source");
+    EXPECT_EQ(readFile(*other / "target/inside.txt"), "inside");
+    EXPECT_EQ(namesIn(other->path()), std::vector<std::string>{"target"});  // no temporary left
+
+    EXPECT_FALSE(platform::moveFile(dir / "source.txt", *other / "missing/target.txt"));
+    EXPECT_EQ(readFile(dir / "source.txt"), "source");
 }
 
 // -------------------------------------------------------------- fileIdentity

@@ -1,7 +1,7 @@
 // What only the POSIX implementation of the platform layer does: paths as
 // the tool writes them ('\\' separators, drive prefixes) mapped to the file
 // system, each component looked up ignoring case; symbolic links in a
-// search; permission bits; moves between two file systems.
+// search; permission bits.
 #include "platform/file_ops.h"
 #include "platform/file_search.h"
 #include "platform/paths.h"
@@ -10,7 +10,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -203,61 +202,7 @@ TEST_F(PlatformPosixFindFiles, UnreadableDirectoryIsAFailure) {
     EXPECT_EQ(errno, ENAMETOOLONG);
 }
 
-// ------------------------------------------------------ moveFile, fileIdentity
-
-// Moves between two file systems, where rename() cannot do the work.
-class PlatformCrossDeviceMove : public PlatformPosixFiles {
-protected:
-    void SetUp() override {
-        PlatformPosixFiles::SetUp();
-        struct stat tmpInfo;
-        struct stat shmInfo;
-        if (::stat("/tmp", &tmpInfo) != 0 || ::stat("/dev/shm", &shmInfo) != 0 ||
-            tmpInfo.st_dev == shmInfo.st_dev) {
-            GTEST_SKIP() << "/tmp and /dev/shm are not two file systems here";
-        }
-        other = std::make_unique<ScratchDir>("/dev/shm");
-        ASSERT_TRUE(other->ok()) << "mkdtemp in /dev/shm failed: " << std::strerror(errno);
-    }
-    std::unique_ptr<ScratchDir> other;
-};
-
-TEST_F(PlatformCrossDeviceMove, CopiesReplacesAndRemovesSource) {
-    std::string data;
-    for (int i = 0; i < 300000; ++i) data += static_cast<char>(i * 7 % 256);  // beyond one buffer, with NULs
-    ASSERT_TRUE(writeFile(dir / "data.bin", data));
-    ASSERT_EQ(::chmod((dir / "data.bin").c_str(), 0640), 0);
-    ASSERT_TRUE(writeFile(*other / "data.bin", "old"));
-
-    ASSERT_TRUE(platform::moveFile(dir / "data.bin", *other / "DATA.BIN"));
-    EXPECT_FALSE(exists(dir / "data.bin"));
-    EXPECT_EQ(readFile(*other / "data.bin"), data);
-    struct stat info;
-    ASSERT_EQ(::stat((*other / "data.bin").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0640u);
-    EXPECT_EQ(namesIn(other->path()), std::vector<std::string>{"data.bin"});  // no temporary left
-
-    ASSERT_TRUE(platform::moveFile(*other / "data.bin", dir / "back.bin"));
-    EXPECT_FALSE(exists(*other / "data.bin"));
-    EXPECT_EQ(readFile(dir / "back.bin"), data);
-    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"back.bin"});
-}
-
-TEST_F(PlatformCrossDeviceMove, FailureLeavesBothSides) {
-    ASSERT_TRUE(writeFile(dir / "source.txt", "source"));
-    // A directory in the way: the copy is made, but cannot replace it.
-    ASSERT_EQ(::mkdir((*other / "target").c_str(), 0755), 0);
-    ASSERT_TRUE(writeFile(*other / "target/inside.txt", "inside"));
-    errno = 0;
-    EXPECT_FALSE(platform::moveFile(dir / "source.txt", *other / "target"));
-    EXPECT_NE(errno, 0);
-    EXPECT_EQ(readFile(dir / "source.txt"), "source");
-    EXPECT_EQ(readFile(*other / "target/inside.txt"), "inside");
-    EXPECT_EQ(namesIn(other->path()), std::vector<std::string>{"target"});  // no temporary left
-
-    EXPECT_FALSE(platform::moveFile(dir / "source.txt", *other / "missing/target.txt"));
-    EXPECT_EQ(readFile(dir / "source.txt"), "source");
-}
+// -------------------------------------------------------------- fileIdentity
 
 TEST_F(PlatformPosixFiles, IdentityThroughASymbolicLink) {
     ASSERT_TRUE(writeFile(dir / "file.txt", "x"));

@@ -1,7 +1,7 @@
 // What only the Win32 implementation of the platform layer does: names
 // between the ANSI code page and the wide calls, paths beyond MAX_PATH,
 // Win32 errors as errno values, the read-only attribute, the lock as a
-// sharing mode, binary standard descriptors, moves between volumes.
+// sharing mode, binary standard descriptors.
 #include "platform/descriptors.h"
 #include "platform/file_lock.h"
 #include "platform/file_ops.h"
@@ -19,7 +19,6 @@
 #include <fcntl.h>
 #include <functional>
 #include <io.h>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -284,45 +283,6 @@ TEST(PlatformWin32Process, StandardDescriptorsAreBinary) {
         // The mode before this call is the one initProcess left.
         EXPECT_EQ(::_setmode(descriptor, _O_BINARY), _O_BINARY) << descriptor;
     }
-}
-
-// A move to another volume cannot be a rename: the data is copied beside
-// the target and renamed over it. Under Wine, Z: is the Unix root, and
-// /dev/shm is another file system than the prefix.
-class PlatformWin32CrossVolume : public PlatformWin32 {
-protected:
-    void SetUp() override {
-        PlatformWin32::SetUp();
-        const platform::FileIdentity shm = platform::fileIdentity("Z:\\dev\\shm");
-        const platform::FileIdentity here = platform::fileIdentity(dir.path());
-        if (!shm.exists || !here.exists || shm.device == here.device) {
-            GTEST_SKIP() << "no second volume at Z:\\dev\\shm";
-        }
-        other = std::make_unique<ScratchDir>("Z:\\dev\\shm");
-        ASSERT_TRUE(other->ok());
-    }
-    std::unique_ptr<ScratchDir> other;
-};
-
-TEST_F(PlatformWin32CrossVolume, CopiesReplacesAndRemovesSource) {
-    std::string data;
-    for (int i = 0; i < 300000; ++i) data += static_cast<char>(i * 7 % 256);
-    ASSERT_TRUE(writeFile(dir / "data.bin", data));
-    ASSERT_TRUE(writeFile(*other / "data.bin", "old"));
-    ASSERT_TRUE(platform::moveFile(dir / "data.bin", *other / "DATA.BIN"));
-    EXPECT_FALSE(exists(dir / "data.bin"));
-    EXPECT_EQ(readFile(*other / "data.bin"), data);
-    EXPECT_EQ(namesIn(other->path()), std::vector<std::string>{"data.bin"});  // no temporary left
-
-    ASSERT_TRUE(writeFile(dir / "source.txt", "source"));
-    ASSERT_TRUE(makeDirectory(*other / "target"));
-    ASSERT_TRUE(writeFile(*other / "target/inside.txt", "inside"));
-    errno = 0;
-    EXPECT_FALSE(platform::moveFile(dir / "source.txt", *other / "target"));
-    EXPECT_NE(errno, 0);
-    EXPECT_EQ(readFile(dir / "source.txt"), "source");
-    EXPECT_EQ(readFile(*other / "target/inside.txt"), "inside");
-    EXPECT_EQ(namesIn(other->path()), (std::vector<std::string>{"data.bin", "target"}));
 }
 
 }  // namespace
