@@ -2,9 +2,8 @@
 
 #include <cinttypes>
 
-#include "driver/log_line.h"
-#include "driver/run_settings.h"
 #include "parser/parser_tables.h"
+#include "parser/run_hooks.h"
 #include "scanner/engine.h"
 #include "scanner/line_state.h"
 #include "scanner/scan_buffer.h"
@@ -132,7 +131,8 @@ int yy_parse_input() {
 }
 
 void yy_syntax_error(const char* message) {
-    const char* path = settings.currentPath != nullptr ? settings.currentPath : "";
+    const char* currentPath = runHooks.currentPath();
+    const char* path = currentPath != nullptr ? currentPath : "";
     const char* token = match_start != nullptr ? match_start : "";
-    logLine("Syntax error ligne %" PRId64 " in file %s -> <%s>: %s\n", noLng, path, token, message);
+    runHooks.logLine("Syntax error ligne %" PRId64 " in file %s -> <%s>: %s\n", noLng, path, token, message);
 }

@@ -3,14 +3,14 @@
 #include <cctype>
 #include <climits>
 
-#include "driver/named_options.h"
-#include "driver/run_settings.h"
+#include "parser/run_hooks.h"
 #include "parser/start_states.h"
 #include "platform/process.h"
 #include "platform/console.h"
 #include "scanner/line_history.h"
 #include "scanner/line_state.h"
 #include "scanner/rules.h"
+#include "scanner/wrap_hook.h"
 
 bool readDecimal(const char* text, int* value) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
@@ -33,9 +33,9 @@ void beginFileScan() {
     noLng = 1;
     int value;
     // A history needs at least one slot: a smaller value is ignored.
-    if (readDecimal(namedOptionValue("nbl:"), &value) && value >= 1) nbl = value;
+    if (readDecimal(runHooks.namedOptionValue("nbl:"), &value) && value >= 1) nbl = value;
     nbf = nbl / 2;
-    if (readDecimal(namedOptionValue("nbf:"), &value) && value > 0 && value < nbl) nbf = value;
+    if (readDecimal(runHooks.namedOptionValue("nbf:"), &value) && value > 0 && value < nbl) nbf = value;
     clearCurLine();
     if (!resetLineHistory()) {
         static const char message[] = "Pas assez de m" TXT2VB_E_ACUTE "moire pour l'historique des lignes (-nbl)\n";
@@ -43,7 +43,7 @@ void beginFileScan() {
         platform::exitProcess(2);
     }
     setState(INITIAL);
-    stateTrace = settings.verbose;
+    stateTrace = runHooks.traceWanted();
     inString = 0;
     textSeen = 0;
     writePrologue();
@@ -55,6 +55,9 @@ void endFileScan() {
 }
 
 int wrapHook() { return 1; }
+
+// The scanner consults this frame at the end of its input.
+int (*yy_wrap_hook)() = wrapHook;
 
 void beforeParse() {}
 

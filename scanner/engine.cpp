@@ -1,6 +1,5 @@
 #include "scanner/engine.h"
 
-#include "parser/scan_frame.h"
 #include "platform/text_input.h"
 #include "platform/text_output.h"
 #include "scanner/fatal.h"
@@ -9,6 +8,7 @@
 #include "scanner/rules.h"
 #include "scanner/scan_buffer.h"
 #include "scanner/tables.h"
+#include "scanner/wrap_hook.h"
 
 int first_call = 1;
 int start_code = 0;
@@ -280,7 +280,7 @@ int yy_next_token() {
                 goto match;
             case REFILL_END:
                 switched_at_end = 0;
-                if (wrapHook()) {
+                if (yy_wrap_hook()) {
                     scan_pos = match_start;
                     act = 6 + (start_code - 1) / 2;
                     goto dispatch;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every test: the native suite, the same suite built with AddressSanitizer
 # (leak checking included) and UndefinedBehaviorSanitizer, the Windows
-# build under Wine with the VBScript check, and a short fuzzing pass.
+# build under Wine (its platform unit tests, the end-to-end suite and the
+# VBScript check), and a short fuzzing pass.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -11,7 +12,7 @@ echo "== native build and tests"
 echo "== sanitizer build and tests"
 BUILD_DIR="$root/build-asan" BUILD_TYPE=Debug "$root/scripts/test.sh" -DTXT2VB_SANITIZE=ON
 
-echo "== Windows build under Wine, and the VBScript check"
+echo "== Windows build under Wine: platform unit tests, end-to-end suite, VBScript check"
 "$root/scripts/windows-test.sh"
 
 echo "== a short fuzzing pass"

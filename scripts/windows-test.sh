@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Windows tool (txt2vb.exe) with MinGW-w64 and tests it under
-# Wine: the end-to-end suite, then the VBScript check of its output.
+# Builds the Windows tool (txt2vb.exe) and the unit tests of its platform
+# layer with MinGW-w64 and runs them under Wine: the platform unit tests,
+# the end-to-end suite, then the VBScript check of the tool's output.
 # Installs what is missing through apt-get when run as root. Needs no
 # display, no network beyond the package archive, and no standard input.
 set -euo pipefail
@@ -11,7 +12,10 @@ build=${BUILD_DIR:-$root/build-windows}
 missing=()
 command -v cmake >/dev/null 2>&1 || missing+=(cmake)
 command -v python3 >/dev/null 2>&1 || missing+=(python3)
-command -v x86_64-w64-mingw32-g++ >/dev/null 2>&1 || missing+=(g++-mingw-w64-x86-64)
+# The posix-threads variant of the compiler: the unit tests need threads.
+command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || missing+=(g++-mingw-w64-x86-64-posix)
+# GoogleTest's sources, built here with that compiler.
+[ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
 # Debian's "wine" holds the launchers; the 64-bit loader and server come
 # with "wine64" (32-bit Wine is not needed for a 64-bit program).
 command -v wine >/dev/null 2>&1 || missing+=(wine)
@@ -29,9 +33,10 @@ fi
 
 # --- the build -------------------------------------------------------------
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DTXT2VB_TESTS=OFF -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" </dev/null >/dev/null
-cmake --build "$build" -j"$(nproc)" </dev/null
+  -DTXT2VB_GTEST_SOURCE=/usr/src/googletest -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" </dev/null >/dev/null
+cmake --build "$build" -j"$(nproc)" --target txt2vb platform_tests </dev/null
 exe=$build/txt2vb.exe
+platform_tests=$build/tests/platform_tests.exe
 
 # --- a private Wine prefix ---------------------------------------------------
 # Quiet (no Wine diagnostics mixed with the tool's messages), 64-bit, no
@@ -57,6 +62,8 @@ wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 # --- the tests -----------------------------------------------------------------
 status=0
+echo "== platform unit tests under Wine"
+wine "$platform_tests" --gtest_brief=1 </dev/null || status=1
 echo "== end-to-end suite under Wine"
 TXT2VB_TARGET=windows TXT2VB_COMMAND="wine \"$exe\"" \
   python3 "$root/tests/e2e/run_e2e.py" </dev/null || status=1

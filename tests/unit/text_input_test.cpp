@@ -5,22 +5,29 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fcntl.h>
 #include <future>
 #include <memory>
 #include <random>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
-#include "support/capture.h"
+#include "platform/descriptors.h"
+#include "platform/process.h"
+#include "scratch_files.h"
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#endif
 #include "support/text_model.h"
 
 namespace {
 
 using platform::TextInputStream;
+
+// A temporary file holding `content`, opened for reading and gone when
+// closed.
+int fileWith(const std::string& content) { return temporaryFileWith(content); }
 
 // Every byte up to the end; each must lie in 0..255.
 std::string readAll(TextInputStream& stream) {
@@ -57,7 +64,7 @@ TEST(TextInputStreamTest, ConvertsLikeTextMode) {
         {"high bytes", "\xff\x80\xfe", "\xff\x80\xfe"},
     };
     for (const Case& c : cases) {
-        int fd = memoryFileWith(c.raw);
+        int fd = fileWith(c.raw);
         ASSERT_GE(fd, 0);
         auto stream = std::make_unique<TextInputStream>(fd);
         EXPECT_EQ(stream->descriptor(), fd);
@@ -66,12 +73,12 @@ TEST(TextInputStreamTest, ConvertsLikeTextMode) {
         EXPECT_FALSE(stream->hasError()) << c.name;
         // The end stays the end.
         EXPECT_EQ(stream->getByte(), TextInputStream::kEnd) << c.name;
-        close(fd);
+        platform::closeDescriptor(fd);
     }
 }
 
 TEST(TextInputStreamTest, CtrlZEndsTheInputUntilReset) {
-    int fd = memoryFileWith("ab\x1a" "cd");
+    int fd = fileWith("ab\x1a" "cd");
     ASSERT_GE(fd, 0);
     auto stream = std::make_unique<TextInputStream>(fd);
     EXPECT_EQ(readAll(*stream), "ab");
@@ -79,43 +86,55 @@ TEST(TextInputStreamTest, CtrlZEndsTheInputUntilReset) {
     EXPECT_TRUE(stream->atEnd());
     // After the reset the stream reads the descriptor again, from where
     // the descriptor now stands.
-    lseek(fd, 3, SEEK_SET);
+    seekTo(fd, 3);
     stream->reset();
     EXPECT_FALSE(stream->atEnd());
     EXPECT_EQ(readAll(*stream), "cd");
-    close(fd);
+    platform::closeDescriptor(fd);
 }
 
 TEST(TextInputStreamTest, ResetDropsBufferedBytesAndIndicators) {
-    int fd = memoryFileWith("abcdef");
+    int fd = fileWith("abcdef");
     ASSERT_GE(fd, 0);
     auto stream = std::make_unique<TextInputStream>(fd);
     EXPECT_EQ(stream->getByte(), 'a');  // the whole file is buffered now
-    lseek(fd, 3, SEEK_SET);
+    seekTo(fd, 3);
     stream->reset();
     EXPECT_EQ(stream->getByte(), 'd');
     EXPECT_EQ(readAll(*stream), "ef");
     EXPECT_TRUE(stream->atEnd());
-    lseek(fd, 0, SEEK_SET);
+    seekTo(fd, 0);
     stream->reset();
     EXPECT_FALSE(stream->atEnd());
     EXPECT_EQ(readAll(*stream), "abcdef");
-    close(fd);
+    platform::closeDescriptor(fd);
 }
 
 TEST(TextInputStreamTest, ReadErrorSetsTheErrorIndicator) {
+    // A descriptor that is not open must fail the read, not end the process.
+    platform::initProcess();
+    std::vector<int> unreadable;
+#if !defined(_WIN32)
     int directory = open("/", O_RDONLY | O_DIRECTORY);
     ASSERT_GE(directory, 0);
-    auto stream = std::make_unique<TextInputStream>(directory);
-    EXPECT_EQ(stream->getByte(), TextInputStream::kEnd);
-    EXPECT_TRUE(stream->hasError());
-    EXPECT_FALSE(stream->atEnd());
-    EXPECT_EQ(stream->getByte(), TextInputStream::kEnd);
-    EXPECT_TRUE(stream->hasError());
-    stream->reset();
-    EXPECT_FALSE(stream->hasError());
-    EXPECT_FALSE(stream->atEnd());
-    close(directory);
+    unreadable.push_back(directory);
+#endif
+    int ends[2];
+    ASSERT_TRUE(makePipe(ends));
+    unreadable.push_back(ends[1]);  // the writing end
+    for (int descriptor : unreadable) {
+        auto stream = std::make_unique<TextInputStream>(descriptor);
+        EXPECT_EQ(stream->getByte(), TextInputStream::kEnd);
+        EXPECT_TRUE(stream->hasError());
+        EXPECT_FALSE(stream->atEnd());
+        EXPECT_EQ(stream->getByte(), TextInputStream::kEnd);
+        EXPECT_TRUE(stream->hasError());
+        stream->reset();
+        EXPECT_FALSE(stream->hasError());
+        EXPECT_FALSE(stream->atEnd());
+        platform::closeDescriptor(descriptor);
+    }
+    platform::closeDescriptor(ends[0]);
 
     // A descriptor that is not open at all.
     auto closed = std::make_unique<TextInputStream>(-1);
@@ -144,16 +163,15 @@ TEST(TextInputStreamTest, PairSplitBetweenTwoReads) {
     };
     for (const Case& c : cases) {
         int ends[2];
-        ASSERT_EQ(pipe(ends), 0);
+        ASSERT_TRUE(makePipe(ends));
         std::promise<void> taken;
         std::future<void> goOn = taken.get_future();
         bool wroteAll = false;
-        ASSERT_EQ(write(ends[1], c.first.data(), c.first.size()), static_cast<ssize_t>(c.first.size()));
+        ASSERT_TRUE(platform::writeAll(ends[1], c.first.data(), c.first.size()));
         std::thread writer([&] {
             goOn.wait();
-            wroteAll = c.second.empty() ||
-                       write(ends[1], c.second.data(), c.second.size()) == static_cast<ssize_t>(c.second.size());
-            close(ends[1]);
+            wroteAll = c.second.empty() || platform::writeAll(ends[1], c.second.data(), c.second.size());
+            platform::closeDescriptor(ends[1]);
         });
         auto stream = std::make_unique<TextInputStream>(ends[0]);
         std::string got;
@@ -164,7 +182,7 @@ TEST(TextInputStreamTest, PairSplitBetweenTwoReads) {
         EXPECT_TRUE(wroteAll) << c.name;
         EXPECT_EQ(got, c.expected) << c.name;
         EXPECT_FALSE(stream->hasError()) << c.name;
-        close(ends[0]);
+        platform::closeDescriptor(ends[0]);
     }
 }
 
@@ -201,14 +219,14 @@ TEST(TextInputStreamTest, InputsLargerThanTheBuffer) {
     cases.push_back({"Ctrl-Z far in", ctrlZLate});
 
     for (const Case& c : cases) {
-        int fd = memoryFileWith(c.raw);
+        int fd = fileWith(c.raw);
         ASSERT_GE(fd, 0);
         auto stream = std::make_unique<TextInputStream>(fd);
         std::string got = readAll(*stream);
         EXPECT_EQ(got.size(), textModeDecode(c.raw).size()) << c.name;
         EXPECT_TRUE(got == textModeDecode(c.raw)) << c.name;
         EXPECT_TRUE(stream->atEnd()) << c.name;
-        close(fd);
+        platform::closeDescriptor(fd);
     }
 }
 

@@ -1,0 +1,216 @@
+// What only the POSIX implementation of the platform layer does: paths as
+// the tool writes them ('\\' separators, drive prefixes) mapped to the file
+// system, each component looked up ignoring case; symbolic links in a
+// search; permission bits.
+#include "platform/file_ops.h"
+#include "platform/file_search.h"
+#include "platform/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "scratch_files.h"
+
+namespace {
+
+class PlatformPosixFiles : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.ok()) << "mkdtemp failed: " << std::strerror(errno); }
+    ScratchDir dir;
+};
+
+const platform::DirectoryEntry* find(const std::vector<platform::DirectoryEntry>& entries, const std::string& name) {
+    for (const auto& entry : entries) {
+        if (entry.name == name) return &entry;
+    }
+    return nullptr;
+}
+
+// ---------------------------------------------------------------- nativePath
+
+class PlatformNativePath : public PlatformPosixFiles {
+protected:
+    void SetUp() override {
+        PlatformPosixFiles::SetUp();
+        ASSERT_EQ(::mkdir((dir / "src").c_str(), 0755), 0);
+        ASSERT_EQ(::mkdir((dir / "src/Lib").c_str(), 0755), 0);
+        ASSERT_EQ(::mkdir((dir / "sub").c_str(), 0755), 0);
+        ASSERT_TRUE(writeFile(dir / "src/x.txt", "x"));
+        ASSERT_TRUE(writeFile(dir / "src/Lib/Deep.TXT", "deep"));
+        ASSERT_TRUE(writeFile(dir / "a", "lower"));
+        ASSERT_TRUE(writeFile(dir / "A", "upper"));
+        ASSERT_TRUE(writeFile(dir / "aB", ""));
+        ASSERT_TRUE(writeFile(dir / "AB", ""));
+    }
+};
+
+struct PathCase {
+    const char* input;
+    const char* expected;
+};
+
+TEST_F(PlatformNativePath, RelativePathsResolveIgnoringCase) {
+    const PathCase cases[] = {
+        {"", ""},
+        {"SRC\\x.txt", "src/x.txt"},
+        {"src/LIB/deep.txt", "src/Lib/Deep.TXT"},
+        {"Src\\lib\\DEEP.txt", "src/Lib/Deep.TXT"},
+        {".\\SRC\\X.TXT", "./src/x.txt"},
+        {"a", "a"},                                      // exact match wins over "A"
+        {"A", "A"},                                      // and the other way round
+        {"aB", "aB"},                                    // exact
+        {"ab", "AB"},                                    // no exact: byte order decides
+        {"Ab", "AB"},
+        {"SRC\\\\Lib", "src/Lib"},                       // doubled separators
+        {"SRC//LIB\\/\\deep.txt", "src/Lib/Deep.TXT"},
+        {"src\\New File.TXT", "src/New File.TXT"},       // unmatched: kept as written
+        {"Missing\\DIR\\f.txt", "Missing/DIR/f.txt"},
+        {"SUB\\", "sub/"},                               // trailing separator kept
+        {"SUB\\\\", "sub/"},
+        {"src\\..\\SUB", "src/../sub"},                  // "." and ".." as written
+        {".", "."},
+        {"..", ".."},
+        {".\\", "./"},
+    };
+    InDirectory inside(dir.path());
+    ASSERT_TRUE(inside.ok());
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::nativePath(c.input), c.expected) << "input: " << c.input;
+    }
+}
+
+TEST_F(PlatformNativePath, RootsAndDrivePrefixes) {
+    const std::string windowsDir = withBackslashes(dir.path());  // starts with '\'
+    const struct {
+        std::string input;
+        std::string expected;
+    } cases[] = {
+        {"\\", "/"},
+        {"/", "/"},
+        {"c:", "/"},
+        {"C:\\", "/"},
+        {"c:/", "/"},
+        {"c:TMP", "/tmp"},
+        {"c:\\TMP\\", "/tmp/"},
+        {"\\\\tmp", "/tmp"},
+        {"C:" + windowsDir + "\\SRC\\X.TXT", dir / "src/x.txt"},
+        {"c:" + windowsDir.substr(1) + "\\src\\lib", dir / "src/Lib"},  // "c:tmp\..."
+        {windowsDir + "\\sub\\", dir / "sub/"},
+        {dir / "SRC/lib/deep.txt", dir / "src/Lib/Deep.TXT"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::nativePath(c.input), c.expected) << "input: " << c.input;
+    }
+}
+
+TEST_F(PlatformNativePath, LongPathsHaveNoLengthLimit) {
+    std::string input;
+    std::string expected;
+    for (int i = 0; i < 1500; ++i) {
+        input += "Component\\";
+        expected += "Component/";
+    }
+    input += "file.txt";
+    expected += "file.txt";
+    InDirectory inside(dir.path());
+    ASSERT_TRUE(inside.ok());
+    EXPECT_EQ(platform::nativePath(input), expected);
+}
+
+// ----------------------------------------------------------------- findFiles
+
+// Names that differ in case only, and links, exist side by side here.
+class PlatformPosixFindFiles : public PlatformPosixFiles {
+protected:
+    void SetUp() override {
+        PlatformPosixFiles::SetUp();
+        ASSERT_TRUE(writeFile(dir / "b.txt", "hello"));
+        ASSERT_TRUE(writeFile(dir / "A.txt", ""));
+        ASSERT_TRUE(writeFile(dir / "a.txt", ""));
+        ASSERT_TRUE(writeFile(dir / "C.TXT", ""));
+        ASSERT_TRUE(writeFile(dir / "readonly.txt", "r"));
+        ASSERT_EQ(::chmod((dir / "readonly.txt").c_str(), 0444), 0);
+        ASSERT_EQ(::mkdir((dir / "Sub").c_str(), 0755), 0);
+        ASSERT_TRUE(writeFile(dir / "Sub/inner.txt", ""));
+        ASSERT_EQ(::symlink("Sub", (dir / "link").c_str()), 0);
+        ASSERT_EQ(::symlink("nowhere", (dir / "dangling").c_str()), 0);
+    }
+};
+
+TEST_F(PlatformPosixFindFiles, CaseTwinsSortByTheirBytes) {
+    std::vector<platform::DirectoryEntry> entries;
+    bool failed = false;
+    ASSERT_TRUE(platform::findFiles(withBackslashes(dir.path()) + "\\*.txt", entries, &failed));
+    EXPECT_FALSE(failed);
+    std::vector<std::string> names;
+    for (const auto& entry : entries) names.push_back(entry.name);
+    const std::vector<std::string> expected = {"A.txt", "a.txt", "b.txt", "C.TXT", "readonly.txt"};
+    EXPECT_EQ(names, expected);
+}
+
+TEST_F(PlatformPosixFindFiles, LinksAndPermissionsDescribed) {
+    std::vector<platform::DirectoryEntry> entries;
+    ASSERT_TRUE(platform::findFiles(dir / "*", entries));
+    EXPECT_EQ(entries.size(), 8u);
+
+    const auto* readOnly = find(entries, "readonly.txt");
+    ASSERT_NE(readOnly, nullptr);
+    EXPECT_TRUE(readOnly->isReadOnly);  // the permission bit, even for root
+
+    const auto* link = find(entries, "link");
+    ASSERT_NE(link, nullptr);
+    EXPECT_TRUE(link->isDirectory);
+    EXPECT_TRUE(link->isLink);
+    EXPECT_TRUE(link->identity == platform::fileIdentity(dir / "Sub"));  // the target's
+
+    const auto* dangling = find(entries, "dangling");
+    ASSERT_NE(dangling, nullptr);
+    EXPECT_FALSE(dangling->isDirectory);
+    EXPECT_TRUE(dangling->isLink);
+    EXPECT_EQ(dangling->size, 0);
+}
+
+TEST_F(PlatformPosixFindFiles, DriveDirectoryLookedUpIgnoringCase) {
+    std::vector<platform::DirectoryEntry> entries;
+    ASSERT_TRUE(platform::findFiles("C:" + withBackslashes(dir.path()) + "\\SUB\\*.TXT", entries));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "inner.txt");
+}
+
+TEST_F(PlatformPosixFindFiles, DrivePrefixAloneIsTheRoot) {
+    for (const char* search : {"c:*", "C:\\T?P", "\\*", "c:tm*"}) {
+        std::vector<platform::DirectoryEntry> entries;
+        ASSERT_TRUE(platform::findFiles(search, entries)) << search;
+        const auto* tmp = find(entries, "tmp");
+        ASSERT_NE(tmp, nullptr) << search;
+        EXPECT_TRUE(tmp->isDirectory);
+    }
+}
+
+TEST_F(PlatformPosixFindFiles, UnreadableDirectoryIsAFailure) {
+    // A name longer than any file system allows cannot be opened at all.
+    std::vector<platform::DirectoryEntry> entries;
+    bool failed = false;
+    EXPECT_FALSE(platform::findFiles(dir / std::string(300, 'n') + "/*", entries, &failed));
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(errno, ENAMETOOLONG);
+}
+
+// -------------------------------------------------------------- fileIdentity
+
+TEST_F(PlatformPosixFiles, IdentityThroughASymbolicLink) {
+    ASSERT_TRUE(writeFile(dir / "file.txt", "x"));
+    ASSERT_EQ(::symlink("file.txt", (dir / "soft.txt").c_str()), 0);
+    const platform::FileIdentity original = platform::fileIdentity(dir / "file.txt");
+    ASSERT_TRUE(original.exists);
+    EXPECT_TRUE(original == platform::fileIdentity("C:" + withBackslashes(dir.path()) + "\\FILE.TXT"));
+    EXPECT_TRUE(original == platform::fileIdentity(dir / "soft.txt"));
+}
+
+}  // namespace
