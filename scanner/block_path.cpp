@@ -12,12 +12,13 @@ std::uint64_t block_path_bytes = 0;
 
 namespace {
 
-// What the rules do with a byte, by its class: a text byte (rule 3) goes
-// into a run with its neighbours; a double quote (rule 1) and a line feed
-// (rule 2) are matches of their own; a CR, text for the class table, is
-// one too, since rule 3 writes it as a constant; a NUL has the end mark's
-// class and is left to the per-byte steps.
-enum RunKind : unsigned char { kText, kQuote, kLineFeed, kCarriageReturn, kNul };
+// What the rules do with a byte, by the action its one-byte match from
+// INITIAL selects: a text byte (rule 3) goes into a run with its
+// neighbours; a double quote (rule 1) and a line feed (rule 2) are matches
+// of their own; so is a CR, text for the tables, since rule 3 writes it as
+// a constant; a NUL, whose match goes on past it, is left to the per-byte
+// steps.
+enum RunKind : unsigned char { kText, kQuote, kLineFeed, kCarriageReturn, kPerByte };
 
 struct RunKinds {
     unsigned char of[256];
@@ -25,18 +26,18 @@ struct RunKinds {
 constexpr RunKinds buildRunKinds() {
     RunKinds kinds{};
     for (int byte = 0; byte < 256; ++byte) {
-        switch (yy_class_table[byte]) {
+        switch (yy_dense.initialAction[byte]) {
             case 1:
-                kinds.of[byte] = byte == '\r' ? kCarriageReturn : kText;
+                kinds.of[byte] = kQuote;
                 break;
             case 2:
                 kinds.of[byte] = kLineFeed;
                 break;
             case 3:
-                kinds.of[byte] = kQuote;
+                kinds.of[byte] = byte == '\r' ? kCarriageReturn : kText;
                 break;
             default:
-                kinds.of[byte] = kNul;
+                kinds.of[byte] = kPerByte;
                 break;
         }
     }
@@ -172,11 +173,11 @@ void scanRuns() {
                     ruleText();
                     break;
                 default:
-                    goto nul;
+                    goto per_byte;
             }
             p = next;
         }
-    nul:
+    per_byte:
         appendToLine(lineFrom, static_cast<std::size_t>(p - lineFrom));
         scan_in->take(static_cast<std::size_t>(p - run));
         taken += static_cast<std::uint64_t>(p - run);

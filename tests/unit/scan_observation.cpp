@@ -1,6 +1,5 @@
 #include "scan_observation.h"
 
-#include <cstdio>
 #include <string>
 
 #include "driver/command_line.h"
@@ -29,17 +28,15 @@ void snapshotLineState(ScanObservation& seen) {
     seen.textSeen = textSeen;
 }
 
+// The bytes of text[from, from + length) in hex.
 std::string shown(const std::string& text, std::size_t from, std::size_t length) {
+    static const char kDigits[] = "0123456789ABCDEF";
     std::string out;
-    char hex[8];
     for (std::size_t i = from; i < text.size() && i < from + length; ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x20 && c < 0x7F && c != '\\') {
-            out += static_cast<char>(c);
-        } else {
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        }
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (!out.empty()) out += ' ';
+        out += kDigits[c >> 4];
+        out += kDigits[c & 15];
     }
     return out;
 }
@@ -50,8 +47,8 @@ std::string textDifference(const char* what, const std::string& blocks, const st
     while (at < blocks.size() && at < perByte.size() && blocks[at] == perByte[at]) ++at;
     std::size_t from = at > 20 ? at - 20 : 0;
     return std::string(what) + " differs at byte " + std::to_string(at) + " (sizes " + std::to_string(blocks.size()) +
-           " and " + std::to_string(perByte.size()) + "): block path \"" + shown(blocks, from, 60) +
-           "\", per byte \"" + shown(perByte, from, 60) + "\"";
+           " and " + std::to_string(perByte.size()) + "), from byte " + std::to_string(from) +
+           ": block path " + shown(blocks, from, 40) + " / per byte " + shown(perByte, from, 40);
 }
 
 template <typename T>
