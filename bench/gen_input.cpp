@@ -1,8 +1,14 @@
-// Deterministic benchmark inputs: source-like text with lines of 0 to 120
-// characters, some double quotes and empty lines.
+// Deterministic benchmark inputs.
 //
-//   gen_input file SIZE PATH [crlf]   one file of SIZE bytes (about)
-//   gen_input tree DIR                100 directories of 100 files of ~1 KiB
+//   gen_input source SIZE PATH      source-like text: lines of 0 to 120
+//                                   characters, indented by tabs, with some
+//                                   double quotes and empty lines, LF ends
+//   gen_input crlf SIZE PATH        the same text with CR LF line ends
+//   gen_input long SIZE PATH        lines of 1 MB of the same characters
+//   gen_input linefeeds SIZE PATH   nothing but line feeds
+//   gen_input tree DIR              100 directories of 100 files of ~1 KiB
+//
+// SIZE is in bytes; a file ends at the first line end at or after it.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -23,16 +29,22 @@ std::uint32_t next() {
 
 const char kText[] = "abcdefghijklmnopqrstuvwxyz ABCDEFGHIJ 0123456789 ();=<>+-*/.,:_ ";
 
+void appendText(std::string& line, std::uint32_t length) {
+    for (std::uint32_t i = 0; i < length; ++i) {
+        line += (next() % 40 == 0) ? '"' : kText[next() % (sizeof kText - 1)];
+    }
+}
+
 // Writes lines until at least `size` bytes are out.
-void writeText(std::FILE* out, std::uint64_t size, bool crlf) {
+void writeSource(std::FILE* out, std::uint64_t size, bool crlf) {
     std::string line;
     std::uint64_t written = 0;
     while (written < size) {
         line.clear();
         std::uint32_t kind = next() % 10;
-        std::uint32_t length = kind == 0 ? 0 : next() % 121;
-        for (std::uint32_t i = 0; i < length; ++i) {
-            line += (next() % 40 == 0) ? '"' : kText[next() % (sizeof kText - 1)];
+        if (kind != 0) {
+            line.append(next() % 4, '\t');
+            appendText(line, next() % 121);
         }
         line += crlf ? "\r\n" : "\n";
         std::fwrite(line.data(), 1, line.size(), out);
@@ -40,14 +52,39 @@ void writeText(std::FILE* out, std::uint64_t size, bool crlf) {
     }
 }
 
+void writeLongLines(std::FILE* out, std::uint64_t size) {
+    std::string line;
+    for (std::uint64_t written = 0; written < size; written += line.size()) {
+        line.clear();
+        appendText(line, 1000000 - 1);
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), out);
+    }
+}
+
+void writeLineFeeds(std::FILE* out, std::uint64_t size) {
+    const std::string block(1 << 16, '\n');
+    for (std::uint64_t written = 0; written < size; written += block.size()) {
+        std::fwrite(block.data(), 1, size - written < block.size() ? size - written : block.size(), out);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 4 && std::strcmp(argv[1], "file") == 0) {
+    if (argc == 4) {
+        std::string kind = argv[1];
         std::uint64_t size = std::strtoull(argv[2], nullptr, 10);
+        if (kind != "source" && kind != "crlf" && kind != "long" && kind != "linefeeds") goto usage;
         std::FILE* out = std::fopen(argv[3], "wb");
         if (out == nullptr) return 1;
-        writeText(out, size, argc > 4 && std::strcmp(argv[4], "crlf") == 0);
+        if (kind == "long") {
+            writeLongLines(out, size);
+        } else if (kind == "linefeeds") {
+            writeLineFeeds(out, size);
+        } else {
+            writeSource(out, size, kind == "crlf");
+        }
         return std::fclose(out) == 0 ? 0 : 1;
     }
     if (argc == 3 && std::strcmp(argv[1], "tree") == 0) {
@@ -60,12 +97,13 @@ int main(int argc, char** argv) {
                 std::string path = dir + "/f" + std::to_string(f) + ".txt";
                 std::FILE* out = std::fopen(path.c_str(), "wb");
                 if (out == nullptr) return 1;
-                writeText(out, 1000, false);
+                writeSource(out, 1000, false);
                 if (std::fclose(out) != 0) return 1;
             }
         }
         return 0;
     }
-    std::fprintf(stderr, "usage: gen_input file SIZE PATH [crlf] | gen_input tree DIR\n");
+usage:
+    std::fprintf(stderr, "usage: gen_input source|crlf|long|linefeeds SIZE PATH | gen_input tree DIR\n");
     return 2;
 }

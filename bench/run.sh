@@ -1,105 +1,154 @@
 #!/usr/bin/env bash
-# Benchmarks txt2vb against the tools a user would reach for, in one run:
-# throughput on a 100 MB file (LF and CR LF) against dd and a sed one-liner,
-# peak memory on 10 MB and 1 GB inputs, and a 10,000-file tree replaced in
-# place against find + sed -i. Prints medians and ratios with the commands.
+# Benchmarks txt2vb, in one run, against a plain copy (dd bs=64K) and the
+# sed, perl and awk one-liners a user would write for the same job, on four
+# inputs and a tree of 10,000 files. Every one-liner's output is first
+# checked to be byte-identical to txt2vb's; a peer that differs is shown as
+# such and not timed. Prints median wall times of RUNS rounds (each round
+# runs every tool once, in turn), the ratios, peak memory, and, where
+# valgrind is installed, instructions per input byte.
 #
-#   bench/run.sh [RUNS]     (RUNS: timed runs per figure, default 5)
+#   bench/run.sh [RUNS]     (RUNS: rounds per figure, default 5)
+#
+# BENCH_DIR: where the inputs go (default: a directory on /dev/shm, a
+# memory file system, when there is one, else /tmp).
+# BENCH_TOOL: the txt2vb binary to measure (default: a Release build of
+# this tree in build-bench/).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-5}
-work=${BENCH_DIR:-/tmp/txt2vb-bench}
+if [ -z "${BENCH_DIR:-}" ]; then
+  if [ -d /dev/shm ]; then BENCH_DIR=/dev/shm/txt2vb-bench; else BENCH_DIR=/tmp/txt2vb-bench; fi
+fi
+work=$BENCH_DIR
 build=$root/build-bench
 
 "$root/scripts/install-deps.sh"
 command -v /usr/bin/time >/dev/null || { apt-get update -qq && apt-get install -y -qq time >/dev/null; }
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTXT2VB_TESTS=OFF -DTXT2VB_BENCH=ON >/dev/null
-cmake --build "$build" -j"$(nproc)" --target txt2vb engine_bench >/dev/null
-tool=$build/txt2vb
+if [ -n "${BENCH_TOOL:-}" ]; then
+  tool=$BENCH_TOOL
+else
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTXT2VB_TESTS=OFF >/dev/null
+  cmake --build "$build" -j2 --target txt2vb >/dev/null
+  tool=$build/txt2vb
+fi
 
 mkdir -p "$work"
 cd "$work"
 g++ -O2 -o gen_input "$root/bench/gen_input.cpp"
-# The sed one-liner's three expressions, kept in a script file so that no
-# quoting stands between them and the shell.
-printf '%s\n' 's/"/""/g' 's/^/\t\& "/' 's/$/" _\r/' > convert.sed
-sed_line="sed -e 's/\"/\"\"/g' -e 's/^/\\t\\& \"/' -e 's/\$/\" _\\r/'"
-[ -f lf100.txt ] || ./gen_input file 100000000 lf100.txt
-[ -f crlf100.txt ] || ./gen_input file 100000000 crlf100.txt crlf
-[ -f in10.txt ] || ./gen_input file 10000000 in10.txt
-[ -f in1g.txt ] || ./gen_input file 1000000000 in1g.txt
+[ -f source.txt ] || ./gen_input source 50000000 source.txt
+[ -f long.txt ] || ./gen_input long 50000000 long.txt
+[ -f linefeeds.txt ] || ./gen_input linefeeds 10000000 linefeeds.txt
+[ -f crlf.txt ] || ./gen_input crlf 50000000 crlf.txt
+inputs="source.txt long.txt linefeeds.txt crlf.txt"
 
-# Median wall time in seconds of `runs` runs of a command.
-median() {
-  local times=()
-  for ((i = 0; i < runs; i++)); do
-    local start end
-    start=$(date +%s.%N)
-    bash -c "$1" >/dev/null 2>&1
-    end=$(date +%s.%N)
-    times+=("$(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.4f", b - a}')")
-  done
-  printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {printf "%.3f", a[int((NR+1)/2)]}'
-}
+# The one-liners. Each writes txt2vb's exact output for these inputs: the
+# first line continues the prologue, a line with text becomes an operand,
+# an empty line a bare continuation, every line end is CR LF, and the
+# input's final line feed leaves an empty last operand. They assume what
+# the inputs hold: no NUL, no lone CR, a line feed at the end.
+sed_cmd='sed -e '\''s/\r$//'\'' -e '\''s/"/""/g'\'' -e '\''1{s/^/\t= "/;s/$/" _\r/;b e'\'' -e '\''}'\'' -e '\''/^$/{s/^/\t_\r/;b e'\'' -e '\''}'\'' -e '\''s/^/\t\& "/;s/$/" _\r/'\'' -e '\'':e'\'' -e '\''$s/$/\n\t\& ""\r/'\'''
+perl_cmd='perl -ne '\''s/\r?\n\z//; s/"/""/g; print $. == 1 ? "\t= \"$_\" _\r\n" : length ? "\t& \"$_\" _\r\n" : "\t_\r\n"; print("\t& \"\"\r\n"), close ARGV if eof'\'''
+awk_prog='{ sub(/\r$/, ""); gsub(/"/, "\"\""); if (FNR == 1) printf "\t= \"%s\" _\r\n", $0; else if ($0 == "") printf "\t_\r\n"; else printf "\t& \"%s\" _\r\n", $0 } END { printf "\t& \"\"\r\n" }'
+awk_cmd="awk '$awk_prog'"
+awk_name=$(readlink -f "$(command -v awk)")
 
-# Median wall time of a command, each run after an untimed set-up command.
-median_after() {
-  local times=()
-  for ((i = 0; i < runs; i++)); do
-    bash -c "$1" >/dev/null 2>&1
-    local start end
-    start=$(date +%s.%N)
-    bash -c "$2" >/dev/null 2>&1
-    end=$(date +%s.%N)
-    times+=("$(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.4f", b - a}')")
-  done
-  printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {printf "%.3f", a[int((NR+1)/2)]}'
-}
-
+seconds() { local start end; start=$(date +%s.%N); bash -c "$1" >/dev/null 2>&1; end=$(date +%s.%N); awk -v a="$start" -v b="$end" 'BEGIN {printf "%.4f", b - a}'; }
+median() { sort -g | awk '{a[NR]=$1} END {printf "%.3f", a[int((NR+1)/2)]}'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
-minus() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.3f", a - b}'; }
 
-echo "== engine micro-benchmarks (1 MiB of text)"
-"$build/engine_bench" --benchmark_min_time=0.5 2>/dev/null | grep -E 'MemoryBuffer|StandardInput|Benchmark'
+echo "== machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); inputs in $work ($(df --output=fstype "$work" | tail -1))"
+echo "== one-liners (awk is $awk_name):"
+echo "   sed:  $sed_cmd"
+echo "   perl: $perl_cmd"
+echo "   awk:  $awk_cmd"
 echo
-printf '%-34s %9s  %s\n' "figure" "value" "command"
-for input in lf100.txt crlf100.txt; do
-  t_tool=$(median "rm -f out.vb && $tool -s -a:out.vb $input")
-  t_dd=$(median "dd if=$input of=dd.out bs=64K")
-  t_sed=$(median "sed -f $work/convert.sed $input > sed.out")
-  printf '%-34s %8ss  %s\n' "$input: txt2vb" "$t_tool" "txt2vb -s -a:out.vb $input"
-  printf '%-34s %8ss  %s\n' "$input: dd" "$t_dd" "dd if=$input of=dd.out bs=64K"
-  printf '%-34s %8ss  %s\n' "$input: sed" "$t_sed" "$sed_line $input > sed.out"
-  printf '%-34s %9s\n' "$input: txt2vb/dd (target <= 8)" "$(ratio "$t_tool" "$t_dd")"
-  printf '%-34s %9s\n' "$input: sed/txt2vb (target >= 1.5)" "$(ratio "$t_sed" "$t_tool")"
-done
-rm -f out.vb dd.out sed.out
 
-for input in in10.txt in1g.txt; do
-  rm -f out.vb
-  kib=$( { /usr/bin/time -f %M "$tool" -s -a:out.vb "$input" >/dev/null; } 2>&1 | tail -1)
-  printf '%-34s %7sKiB  %s\n' "$input: peak memory (< 4096)" "$kib" "/usr/bin/time -f %M txt2vb -s -a:out.vb $input"
-  rm -f out.vb
-done
+# --- the four inputs ---------------------------------------------------------
+declare -A cmd
+cmd[txt2vb]="$tool -s IN > out.txt2vb"
+cmd[dd]="dd if=IN of=out.dd bs=64K"
+cmd[sed]="$sed_cmd IN > out.sed"
+cmd[perl]="$perl_cmd IN > out.perl"
+cmd[awk]="$awk_cmd IN > out.awk"
+peers="sed perl awk"
 
-# The tree is replaced on the work directory's file system and, where there
-# is one, on a memory file system: on some disks metadata calls (open,
-# rename) dominate whatever the tools do.
-tree_bench() {
-  local place=$1 label=$2
-  rm -rf "$place/tree.orig" && ./gen_input tree "$place/tree.orig"
-  local fresh="cd $place && rm -rf tree && cp -r tree.orig tree && sync"
-  local tool_only find_only
-  tool_only=$(median_after "$fresh" "cd $place/tree && $tool -r -t -s '*.txt'")
-  find_only=$(median_after "$fresh" "cd $place && find tree -name '*.txt' -exec sed -i -f $work/convert.sed {} +")
-  printf '%-34s %8.3fs  %s\n' "10,000 files, $label: txt2vb" "$tool_only" "txt2vb -r -t -s '*.txt' (target < 1)"
-  printf '%-34s %8.3fs  %s\n' "10,000 files, $label: find+sed" "$find_only" "find tree -name '*.txt' -exec sed -i -f convert.sed {} +"
-  printf '%-34s %9.0f\n' "10,000 files, $label: txt2vb files/s" "$(ratio 10000 "$tool_only")"
-  rm -rf "$place/tree" "$place/tree.orig"
-}
-tree_bench "$work" "$(df --output=fstype "$work" | tail -1)"
-if [ -d /dev/shm ]; then
-  shm=$(mktemp -d /dev/shm/txt2vb-bench.XXXXXX)
-  tree_bench "$shm" tmpfs
-  rm -rf "$shm"
+printf '%-15s %9s %9s %9s %9s %9s   %-8s %s\n' input txt2vb dd sed perl awk "txt2vb/dd" "peer/txt2vb (sed perl awk)"
+for input in $inputs; do
+  bash -c "${cmd[txt2vb]//IN/$input}"
+  timed="txt2vb dd"
+  declare -A same=()
+  for peer in $peers; do
+    bash -c "${cmd[$peer]//IN/$input}"
+    if cmp -s out.txt2vb "out.$peer"; then same[$peer]=1; timed="$timed $peer"; else same[$peer]=0; fi
+  done
+  declare -A times=()
+  for ((round = 0; round < runs; round++)); do
+    for name in $timed; do times[$name]="${times[$name]:-} $(seconds "${cmd[$name]//IN/$input}")"; done
+  done
+  declare -A med=()
+  for name in $timed; do med[$name]=$(printf '%s\n' ${times[$name]} | median); done
+  row=""
+  for name in txt2vb dd $peers; do row="$row $(printf '%9s' "${med[$name]:-differs}")"; done
+  ratios=""
+  for peer in $peers; do
+    if [ "${same[$peer]}" = 1 ]; then ratios="$ratios $(ratio "${med[$peer]}" "${med[txt2vb]}")"; else ratios="$ratios -"; fi
+  done
+  printf '%-15s%s   %-9s%s\n' "$input" "$row" "$(ratio "${med[txt2vb]}" "${med[dd]}")" "$ratios"
+  unset same times med
+done
+rm -f out.txt2vb out.dd out.sed out.perl out.awk
+echo "(seconds, medians of $runs rounds; targets: txt2vb/dd <= 3, <= 6 on linefeeds.txt; every peer/txt2vb > 1)"
+echo
+
+# --- peak memory -----------------------------------------------------------
+for input in linefeeds.txt source.txt long.txt; do
+  kib=$( { /usr/bin/time -f %M "$tool" -s "$input" >/dev/null; } 2>&1 | tail -1)
+  printf 'peak memory, %-14s %6s KiB   (target < 4096; /usr/bin/time -f %%M txt2vb -s %s)\n' "$input:" "$kib" "$input"
+done
+echo
+
+# --- instructions per byte ---------------------------------------------------
+if command -v valgrind >/dev/null; then
+  : > empty.txt
+  base=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null "$tool" -s empty.txt 2>&1 >/dev/null | awk '/refs/ {gsub(",", "", $NF); print $NF}')
+  for input in $inputs; do
+    head -c 5000000 "$input" > part.txt
+    refs=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null "$tool" -s part.txt 2>&1 >/dev/null | awk '/refs/ {gsub(",", "", $NF); print $NF}')
+    printf 'instructions per byte, %-14s %5.2f   (valgrind --tool=callgrind, first 5 MB, start-up of %s left out)\n' \
+      "$input:" "$(awk -v r="$refs" -v b="$base" 'BEGIN {print (r - b) / 5000000}')" "$base"
+  done
+  rm -f part.txt empty.txt
+  echo
 fi
+
+# --- a tree of 10,000 files, replaced in place ------------------------------
+rm -rf tree.orig && ./gen_input tree tree.orig
+declare -A tree
+tree[txt2vb]="cd tree && $tool -r -t -s '*.txt'"
+tree[sed]="find tree -name '*.txt' -exec ${sed_cmd/sed/sed -i} {} +"
+tree[perl]="find tree -name '*.txt' -exec ${perl_cmd/perl -ne/perl -i -ne} {} +"
+tree[awk]="find tree -name '*.txt' -exec sh -c 'for f; do awk \"\$0\" \"\$f\" > \"\$f.tmp\" && mv \"\$f.tmp\" \"\$f\"; done' '$awk_prog' {} +"
+fresh="rm -rf tree && cp -r tree.orig tree"
+bash -c "$fresh" && bash -c "${tree[txt2vb]}" && rm -rf tree.txt2vb && mv tree tree.txt2vb
+timed="txt2vb"
+for peer in $peers; do
+  bash -c "$fresh" && bash -c "${tree[$peer]}"
+  if diff -r -q tree.txt2vb tree >/dev/null; then timed="$timed $peer"; else echo "tree: the $peer one-liner's files differ from txt2vb's; not timed"; fi
+done
+declare -A times=()
+for ((round = 0; round < runs; round++)); do
+  for name in $timed; do
+    bash -c "$fresh"
+    times[$name]="${times[$name]:-} $(seconds "${tree[$name]}")"
+  done
+done
+declare -A med=()
+for name in $timed; do med[$name]=$(printf '%s\n' ${times[$name]} | median); done
+for name in $timed; do
+  printf 'tree of 10,000 files, %-6s %8ss  %7.1f us/file  %s\n' "$name:" "${med[$name]}" \
+    "$(awk -v t="${med[$name]}" 'BEGIN {print t * 100}')" \
+    "$( [ "$name" = txt2vb ] && echo "(target <= 25 us/file)" || echo "$(ratio "${med[$name]}" "${med[txt2vb]}") x txt2vb")"
+done
+echo "   txt2vb: ${tree[txt2vb]}"
+for name in $peers; do echo "   $name: ${tree[$name]}"; done
+rm -rf tree tree.orig tree.txt2vb

@@ -9,8 +9,32 @@ namespace platform {
 TextInputStream::TextInputStream(int descriptor) : descriptor_(descriptor) {}
 
 void TextInputStream::reset() {
-    next_ = end_ = plainEnd_ = 0;
+    next_ = converted_ = end_ = plainEnd_ = 0;
     atEnd_ = hasError_ = false;
+}
+
+void TextInputStream::convert() {
+    std::size_t from = converted_;
+    std::size_t to = converted_;
+    while (from < end_) {
+        const void* cr = std::memchr(buffer_ + from, '\r', end_ - from);
+        std::size_t stop = cr != nullptr ? static_cast<const char*>(cr) - buffer_ : end_;
+        if (to != from) std::memmove(buffer_ + to, buffer_ + from, stop - from);
+        to += stop - from;
+        from = stop;
+        if (from == end_ || from + 1 == end_) break;  // the end, or a CR whose partner is still unread
+        if (buffer_[from + 1] == '\n') {
+            buffer_[to++] = '\n';
+            from += 2;
+        } else {
+            buffer_[to++] = '\r';
+            ++from;
+        }
+    }
+    std::size_t waiting = end_ - from;  // 0, or the one CR
+    if (waiting != 0) buffer_[to] = buffer_[from];
+    converted_ = to;
+    end_ = to + waiting;
 }
 
 bool TextInputStream::fill() {
@@ -18,6 +42,7 @@ bool TextInputStream::fill() {
     // Keep the unread bytes (at most a CR waiting for its partner) in front.
     std::size_t unread = end_ - next_;
     std::memmove(buffer_, buffer_ + next_, unread);
+    converted_ -= next_;
     next_ = 0;
     end_ = unread;
     plainEnd_ = 0;
@@ -31,40 +56,33 @@ bool TextInputStream::fill() {
         return false;
     }
     end_ += static_cast<std::size_t>(n);
+    convert();
+    const void* ctrlZ = std::memchr(buffer_, 0x1A, converted_);
+    plainEnd_ = ctrlZ != nullptr ? static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - buffer_) : converted_;
     return true;
 }
 
-std::size_t TextInputStream::nextSpecial(std::size_t start) const {
-    const char* from = buffer_ + start;
-    std::size_t limit = end_;
-    if (const void* cr = std::memchr(from, '\r', limit - start)) limit = static_cast<const char*>(cr) - buffer_;
-    if (const void* ctrlZ = std::memchr(from, 0x1A, limit - start)) limit = static_cast<const char*>(ctrlZ) - buffer_;
-    return limit;
+bool TextInputStream::readPlain() {
+    // A 0x1A or a waiting CR is left to getByte().
+    if (next_ < end_) return false;
+    return fill() && plainEnd_ > next_;
 }
 
 int TextInputStream::getByteSlow() {
-    if (next_ >= end_ && !fill()) return kEnd;
-    unsigned char byte = static_cast<unsigned char>(buffer_[next_]);
-    if (byte == 0x1A) {
-        // Ctrl-Z ends the input until the stream is reset.
-        next_ = end_ = plainEnd_ = 0;
-        atEnd_ = true;
-        return kEnd;
-    }
-    int result = byte;
-    if (byte != '\r') {
-        ++next_;  // a plain byte past a stale boundary (just read in)
-    } else {
-        if (next_ + 1 >= end_) fill();  // the partner may be in the next read
-        if (next_ + 1 < end_ && buffer_[next_ + 1] == '\n') {
-            next_ += 2;
-            result = '\n';
-        } else {
-            ++next_;
+    for (;;) {
+        if (next_ < plainEnd_) return static_cast<unsigned char>(buffer_[next_++]);
+        if (next_ < converted_) {
+            // Ctrl-Z ends the input until the stream is reset.
+            next_ = converted_ = end_ = plainEnd_ = 0;
+            atEnd_ = true;
+            return kEnd;
+        }
+        if (!fill()) {
+            if (next_ == end_) return kEnd;
+            // No partner follows the waiting CR: it is a lone CR.
+            converted_ = plainEnd_ = end_;
         }
     }
-    plainEnd_ = nextSpecial(next_);
-    return result;
 }
 
 TextInputStream standardInputStream(0);

@@ -8,8 +8,9 @@ namespace platform {
 // Delivers a descriptor's bytes as a text-mode stream does on every
 // platform: a CR LF pair arrives as one line feed (also when the pair
 // straddles two reads), a lone CR arrives unchanged, and a byte 0x1A ends
-// the input. Reading one byte costs a few instructions; the descriptor is
-// read in large blocks.
+// the input. The descriptor is read in large blocks, and each block is
+// converted once, in place, as it arrives: the bytes can then be taken one
+// at a time for a few instructions each, or as whole runs.
 class TextInputStream {
 public:
     static constexpr int kEnd = -1;
@@ -24,6 +25,20 @@ public:
         return getByteSlow();
     }
 
+    // The converted bytes that follow, as one run in the stream's buffer:
+    // their number, with `data` pointing at the first. Reads the next block
+    // when none is left. 0 when the next byte must be taken with getByte():
+    // a 0x1A, a CR whose partner is not read yet, the end or an error. The
+    // run stays valid until the next call on the stream; take() says how
+    // much of it was used.
+    std::size_t plainRun(char*& data) {
+        if (next_ >= plainEnd_ && !readPlain()) return 0;
+        data = buffer_ + next_;
+        return plainEnd_ - next_;
+    }
+    // Marks `count` bytes of the last run as read.
+    void take(std::size_t count) { next_ += count; }
+
     bool atEnd() const { return atEnd_; }
     bool hasError() const { return hasError_; }
     // Drops buffered bytes and both indicators: the next read starts afresh
@@ -34,16 +49,23 @@ public:
 private:
     static constexpr std::size_t kCapacity = 1 << 16;
     int getByteSlow();
-    // Reads more after the unread bytes; false at end of file or error.
+    // Reads the next block when every converted byte has been taken.
+    bool readPlain();
+    // Reads more after the unread bytes and converts what arrived; false at
+    // end of file or error.
     bool fill();
-    // The first position from `start` holding a CR or a 0x1A, or end_.
-    std::size_t nextSpecial(std::size_t start) const;
+    // Turns the CR LF pairs of [converted_, end_) into line feeds, moving
+    // the bytes down; a CR last in the buffer waits for its partner.
+    void convert();
 
     int descriptor_;
     std::size_t next_ = 0;
+    // Bytes before this position are converted; from here to end_ at most
+    // a CR waits for the byte after it.
+    std::size_t converted_ = 0;
     std::size_t end_ = 0;
-    // Bytes before this position need no conversion: the fast path takes
-    // them one compare each.
+    // Bytes before this position can be delivered as they are: converted,
+    // and before any 0x1A.
     std::size_t plainEnd_ = 0;
     bool atEnd_ = false;
     bool hasError_ = false;

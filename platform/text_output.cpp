@@ -15,8 +15,16 @@ TextOutputStream::TextOutputStream(int descriptor) : descriptor_(descriptor) {}
 
 TextOutputStream::~TextOutputStream() { flush(); }
 
-void TextOutputStream::writeSlow(const char* data, std::size_t length) {
-    for (std::size_t i = 0; i < length; ++i) putByte(static_cast<unsigned char>(data[i]));
+void TextOutputStream::writeLines(const char* data, std::size_t length) {
+    const char* end = data + length;
+    while (data < end) {
+        const void* lineFeed = std::memchr(data, '\n', static_cast<std::size_t>(end - data));
+        const char* stop = lineFeed != nullptr ? static_cast<const char*>(lineFeed) : end;
+        writeRaw(data, static_cast<std::size_t>(stop - data));
+        if (stop == end) return;
+        writeRaw("\r\n", 2);
+        data = stop + 1;
+    }
 }
 
 void TextOutputStream::writeThrough(const char* data, std::size_t length) {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace platform {
 
@@ -32,10 +33,11 @@ public:
         if (length == 1) {
             putByte(static_cast<unsigned char>(*data));
         } else {
-            writeSlow(data, length);
+            writeLines(data, length);
         }
     }
-    // Appends bytes that already hold their CR LF pairs, as one block.
+    // Appends bytes that already hold their CR LF pairs (or hold no line
+    // feed), as one block.
     void writeRaw(const char* data, std::size_t length) {
         if (length > kCapacity - used_) {
             drain();
@@ -44,7 +46,7 @@ public:
                 return;
             }
         }
-        for (std::size_t i = 0; i < length; ++i) buffer_[used_ + i] = data[i];
+        std::memcpy(buffer_ + used_, data, length);
         used_ += length;
     }
     void writeText(const char* text);
@@ -75,7 +77,8 @@ public:
 private:
     static constexpr std::size_t kCapacity = 1 << 16;
     void drain();
-    void writeSlow(const char* data, std::size_t length);
+    // Each run up to a line feed as one block, the line feed as CR LF.
+    void writeLines(const char* data, std::size_t length);
     void writeThrough(const char* data, std::size_t length);
 
     int descriptor_;

@@ -2,6 +2,7 @@
 
 #include "platform/text_input.h"
 #include "platform/text_output.h"
+#include "scanner/block_path.h"
 #include "scanner/fatal.h"
 #include "scanner/line_state.h"
 #include "scanner/refill.h"
@@ -18,50 +19,7 @@ char* last_accept_pos = nullptr;
 
 namespace {
 
-// Matching from the start state over the end mark (two NULs) gives the same
-// result every time; it is worked out from the tables once, since the
-// engine meets the end mark once for every byte it reads.
 constexpr int kEndOfBufferAction = 5;
-
-struct EndMarkMatch {
-    bool known = false;
-    int state = 0;   // the state after backing up
-    int act = 0;
-    int length = 0;
-    int lastAcceptState = 0;
-    int lastAcceptOffset = 0;
-};
-EndMarkMatch endMarkMatch;
-// The match over the end mark is the end-of-buffer action on its one byte.
-bool endMarkShortcut = false;
-
-void computeEndMarkMatch() {
-    endMarkMatch = EndMarkMatch();
-    endMarkShortcut = false;
-    // Matching runs from INITIAL only: the engine refuses any other start.
-    int state = kInitialStartCode;
-    int offset = 0;
-    int lastState = -1;
-    int lastOffset = 0;
-    do {
-        if (offset == 2) return;  // would read past the end mark: no shortcut
-        if (yy_accept_table[state] != 0) {
-            lastState = state;
-            lastOffset = offset;
-        }
-        state = yy_dense.byByte[state][0];
-        ++offset;
-    } while (yy_base_table[state] != kJamBase);
-    int act = yy_accept_table[state];
-    if (act == 0) {
-        if (lastState < 0) return;
-        state = lastState;
-        offset = lastOffset;
-        act = yy_accept_table[state];
-    }
-    endMarkMatch = {true, state, act, offset, lastState, lastOffset};
-    endMarkShortcut = act == kEndOfBufferAction && offset == 1;
-}
 
 void firstCallSetUp() {
     first_call = 0;
@@ -70,7 +28,6 @@ void firstCallSetUp() {
     if (scan_out == nullptr) scan_out = &platform::standardOutput();
     if (current_buffer == nullptr) current_buffer = yy_create_buffer(scan_in, kDefaultBufferSize);
     yy_load_state();
-    computeEndMarkMatch();
 }
 
 }  // namespace
@@ -98,19 +55,6 @@ int yy_try_nul(int state) {
     return next == kJamState ? 0 : next;
 }
 
-namespace {
-
-// True at the end mark of a stream buffer read one byte per refill, with
-// nothing of a match kept: the state the engine is in once per byte of a
-// file, where the shortcut below applies.
-inline bool atOneByteEndMark(const char* cp) {
-    const ScanBuffer* b = current_buffer;
-    return cp == b->storage + scan_count && endMarkShortcut && b->status == SCAN_NORMAL && b->may_refill &&
-           !b->is_interactive && b->size > 1;
-}
-
-}  // namespace
-
 int yy_next_token() {
     char* cp;
     char* bp;
@@ -131,72 +75,13 @@ int yy_next_token() {
         // Only INITIAL is declared in these tables; matching from any
         // other start code would follow rows that are not start states.
         if (start_code != kInitialStartCode) yy_fatal("fatal scanner internal error--unknown start state");
+        // The steady state of a file scan goes by runs; what follows it (a
+        // NUL, a 0x1A, the end of the input) takes the steps below.
+        if (atSteadyEndMark()) scanRuns();
         cp = scan_pos;
         *cp = held_char;
         bp = cp;
         state = start_code;
-
-        // The steady state of a file scan, one byte per cycle: the match over
-        // the end mark (known from the tables), the end-of-buffer action,
-        // the one-byte refill and the match of the byte read, each leaving
-        // the scanner state exactly as the general steps below would.
-        if (atOneByteEndMark(cp)) {
-            // Rule actions may switch buffers or start states; while they do
-            // not, the conditions of this path hold from byte to byte.
-            const ScanBuffer* const lane = current_buffer;
-            const int endMarkAcceptState = endMarkMatch.lastAcceptState;
-            const int endMarkAcceptOffset = endMarkMatch.lastAcceptOffset;
-            for (;;) {
-                int byte = scan_in->getByte();
-                last_accept_state = endMarkAcceptState;
-                last_accept_pos = cp + endMarkAcceptOffset;
-                if (byte == ScanStream::kEnd) {
-                    // The refill meets the end again and handles it.
-                    match_start = cp;
-                    match_length = 1;
-                    scan_pos = cp + 1;
-                    held_char = *scan_pos;  // the second NUL of the end mark
-                    kept = 0;
-                    goto refill;
-                }
-                char* storage = lane->storage;
-                storage[0] = static_cast<char>(byte);
-                noteByteRead(byte);
-                scan_count = 1;
-                storage[1] = '\0';
-                storage[2] = '\0';
-                match_start = storage;
-                scan_pos = storage;
-                held_char = '\0';
-                bp = storage;
-                cp = storage + 1;
-                act = yy_dense.initialAction[byte];
-                if (act == 0) {
-                    // A NUL: its match goes on past the byte.
-                    state = yy_dense.byByte[kInitialStartCode][byte];
-                    if (yy_base_table[state] == kJamBase) goto find_action;
-                    goto match;
-                }
-                match_length = 1;
-                scan_pos = cp;
-                switch (act) {
-                    case 1:
-                        ruleQuote();
-                        break;
-                    case 2:
-                        ruleNewline();
-                        break;
-                    case 3:
-                        ruleText();
-                        break;
-                    default:
-                        goto dispatch;
-                }
-                if (current_buffer != lane || start_code != kInitialStartCode) break;
-                cp = scan_pos;
-            }
-            continue;
-        }
 
     match:
         do {
@@ -270,7 +155,6 @@ int yy_next_token() {
             cp = scan_pos;
             goto find_action;
         }
-    refill:
         switch (yy_refill()) {
             case REFILL_CONTINUE:
                 scan_pos = match_start + kept;

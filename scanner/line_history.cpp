@@ -33,20 +33,28 @@ void releaseLineHistory() {
     histEntries = nullptr;
 }
 
-void recordLine(std::int64_t number, const char* text) {
-    // Without a history (a scan outside the per-file frame) there is
-    // nothing to keep.
-    if (histEntries == nullptr) return;
-    HistoryEntry& slot = histEntries[histPos];
-    slot.line = number;
-    std::size_t length = std::strlen(text);
-    if (length > kCurLineSize - 1) length = kCurLineSize - 1;
-    std::memcpy(slot.text, text, length);
-    slot.text[length] = '\0';
-    if (++histPos >= nbl) {
-        histPos = 0;
-        histFilling = 0;
+void recordLine(std::int64_t number, const char* text) { recordLine(number, text, std::strlen(text)); }
+
+void recordEmptyLines(std::int64_t first, std::int64_t count) {
+    if (histEntries == nullptr || count <= 0) return;
+    const std::int64_t skipped = count > nbl ? count - nbl : 0;
+    if (skipped > 0) {
+        std::int64_t pos = histPos + skipped;
+        if (pos >= nbl) histFilling = 0;
+        histPos = static_cast<int>(pos % nbl);
     }
+    for (std::int64_t number = first + skipped; number < first + count; ++number) {
+        HistoryEntry& slot = histEntries[histPos];
+        slot.line = number;
+        slot.text[0] = '\0';
+        if (++histPos >= nbl) {
+            histPos = 0;
+            histFilling = 0;
+        }
+    }
+}
+
+void checkCurrentMark() {
     if (currentMark() == 0) return;
     std::int64_t front = frontLine();
     std::int64_t mark = currentMark();

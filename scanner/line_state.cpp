@@ -12,7 +12,23 @@ void clearCurLine() {
 }
 
 void finishLine() {
-    recordLine(noLng, curLine);
+    recordLine(noLng, curLine, static_cast<std::size_t>(curLineLength));
     clearCurLine();
     ++noLng;
+}
+
+void finishLineAfter(const char* rest, std::size_t length) {
+    if (curLineLength == 0) {
+        recordLine(noLng, rest, length);
+    } else {
+        appendToLine(rest, length);
+        recordLine(noLng, curLine, static_cast<std::size_t>(curLineLength));
+        clearCurLine();
+    }
+    ++noLng;
+}
+
+void finishEmptyLines(std::int64_t count) {
+    recordEmptyLines(noLng, count);
+    noLng += count;
 }

@@ -1,7 +1,9 @@
 // The line being read: its number and its text, kept by the refill.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 constexpr int kCurLineSize = 5000;  // at most 4999 characters and the NUL
 
@@ -13,6 +15,13 @@ extern int curLineLength;  // strlen(curLine), kept to append in constant time
 void clearCurLine();
 // A line feed was read: the line goes to the history and the next begins.
 void finishLine();
+// The same, when the line's text ends with the `length` bytes at `rest`
+// (no line feed, no NUL), not yet in curLine: a line read whole goes to
+// the history straight from there, with one copy.
+void finishLineAfter(const char* rest, std::size_t length);
+// `count` line feeds read after a finished line, each ending an empty
+// line, while no mark is current.
+void finishEmptyLines(std::int64_t count);
 
 // Keeps the line's text and number for one byte read by the one-byte
 // refill: a line feed finishes the line; a NUL adds nothing; any other byte
@@ -24,4 +33,14 @@ inline void noteByteRead(int byte) {
         curLine[curLineLength++] = static_cast<char>(byte);
         curLine[curLineLength] = '\0';
     }
+}
+
+// Keeps the line's text for a run of bytes that holds neither a line feed
+// nor a NUL: the part that still fits is appended with one copy.
+inline void appendToLine(const char* data, std::size_t length) {
+    const std::size_t room = static_cast<std::size_t>(kCurLineSize - 1 - curLineLength);
+    if (length > room) length = room;
+    std::memcpy(curLine + curLineLength, data, length);
+    curLineLength += static_cast<int>(length);
+    curLine[curLineLength] = '\0';
 }

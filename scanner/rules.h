@@ -57,6 +57,9 @@ inline void joinConstant(const char (&afterString)[N], const char (&asOperand)[M
     inString = 1;
 }
 
+// `count` bare continuations, in blocks of up to 64.
+void writeBareContinuations(std::size_t count);
+
 // A line of the expression that no string has opened yet needs an operand
 // of its own before its first character.
 inline void openOperandIfNeeded() {
@@ -82,7 +85,9 @@ TXT2VB_RULE_ACTION void ruleQuote() {
 }
 
 // Rule 2: a line feed closes the open string, or continues a line that has
-// none, and ends the line of the expression.
+// none, and ends the line of the expression. A match of several line feeds
+// (the block path takes a run of them as one) ends one line each: every
+// one after the first continues a line with no string.
 TXT2VB_RULE_ACTION void ruleNewline() {
     if (inString == 1) {
         rule_text::writeFixed(rule_text::kCloseAndContinue);
@@ -90,6 +95,7 @@ TXT2VB_RULE_ACTION void ruleNewline() {
         rule_text::writeFixed(rule_text::kBareContinuation);
     }
     inString = 0;
+    if (match_length > 1) rule_text::writeBareContinuations(static_cast<std::size_t>(match_length) - 1);
 }
 
 // Rule 3: any other byte, written unchanged inside the string; a carriage
@@ -107,11 +113,11 @@ TXT2VB_RULE_ACTION void ruleText() {
     }
     rule_text::openOperandIfNeeded();
     // No line feed reaches this rule, so the bytes go to the buffer as
-    // they are.
+    // they are, a run of them as one block.
     if (match_length == 1) {
         scan_out->putTextByte(first);
     } else {
-        scan_out->write(match_start, static_cast<std::size_t>(match_length));
+        scan_out->writeRaw(match_start, static_cast<std::size_t>(match_length));
     }
 }
 

@@ -1,0 +1,190 @@
+#include "scanner/block_path.h"
+
+#include <cstddef>
+#include <cstring>
+
+#include "scanner/line_history.h"
+#include "scanner/line_state.h"
+#include "scanner/rules.h"
+
+bool block_path_enabled = true;
+std::uint64_t block_path_bytes = 0;
+
+namespace {
+
+// What the rules do with a byte, by the action its one-byte match from
+// INITIAL selects: a text byte (rule 3) goes into a run with its
+// neighbours; a double quote (rule 1) and a line feed (rule 2) are matches
+// of their own; so is a CR, text for the tables, since rule 3 writes it as
+// a constant; a NUL, whose match goes on past it, is left to the per-byte
+// steps.
+enum RunKind : unsigned char { kText, kQuote, kLineFeed, kCarriageReturn, kPerByte };
+
+struct RunKinds {
+    unsigned char of[256];
+};
+constexpr RunKinds buildRunKinds() {
+    RunKinds kinds{};
+    for (int byte = 0; byte < 256; ++byte) {
+        switch (yy_dense.initialAction[byte]) {
+            case 1:
+                kinds.of[byte] = kQuote;
+                break;
+            case 2:
+                kinds.of[byte] = kLineFeed;
+                break;
+            case 3:
+                kinds.of[byte] = byte == '\r' ? kCarriageReturn : kText;
+                break;
+            default:
+                kinds.of[byte] = kPerByte;
+                break;
+        }
+    }
+    return kinds;
+}
+constexpr RunKinds kRunKinds = buildRunKinds();
+
+inline unsigned char kindOf(const char* p) { return kRunKinds.of[static_cast<unsigned char>(*p)]; }
+
+// A text run ends at the first byte of another kind; these four bytes are
+// those kinds, so that a run's end can be found with memchr.
+constexpr bool onlyFourBytesEndARun() {
+    for (int byte = 0; byte < 256; ++byte) {
+        bool listed = byte == '"' || byte == '\n' || byte == '\r' || byte == '\0';
+        if (listed == (kRunKinds.of[byte] == kText)) return false;
+    }
+    return true;
+}
+static_assert(onlyFourBytesEndARun(), "a text run ends at a quote, a line feed, a CR or a NUL");
+
+inline char* find(char* from, char* end, char byte) {
+    void* at = std::memchr(from, byte, static_cast<std::size_t>(end - from));
+    return at != nullptr ? static_cast<char*>(at) : end;
+}
+
+// The end of the run of line feeds that goes on at `p`, eight at a time
+// where it can.
+inline char* lineFeedRunEnd(char* p, char* end) {
+    constexpr std::uint64_t kEightLineFeeds = 0x0A0A0A0A0A0A0A0AULL;
+    while (end - p >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        if (word != kEightLineFeeds) break;
+        p += 8;
+    }
+    while (p < end && *p == '\n') ++p;
+    return p;
+}
+
+// The next positions of the bytes that end a text run, each found once
+// and searched for again only when the scan has passed it.
+class RunEnds {
+public:
+    RunEnds(char* from, char* end)
+        : end_(end), quote_(find(from, end, '"')), lineFeed_(find(from, end, '\n')), rare_(findRare(from)) {}
+    // The end of the text run that begins at `p`.
+    char* textEnd(char* p) {
+        if (quote_ < p) quote_ = find(p, end_, '"');
+        if (lineFeed_ < p) lineFeed_ = find(p, end_, '\n');
+        if (rare_ < p) rare_ = findRare(p);
+        char* stop = quote_ < lineFeed_ ? quote_ : lineFeed_;
+        return rare_ < stop ? rare_ : stop;
+    }
+
+private:
+    // A lone CR or a NUL: neither is common in text.
+    char* findRare(char* from) const {
+        return find(from, find(from, end_, '\r'), '\0');
+    }
+    char* end_;
+    char* quote_;
+    char* lineFeed_;
+    char* rare_;
+};
+
+// The scanner state that the per-byte steps leave after the rule of
+// `last` has run, the byte having been read at the end mark at `readAt`:
+// the byte alone in the storage as the token text, NUL-terminated, and the
+// end mark behind it.
+void settleAfter(char last, const char* readAt) {
+    char* storage = current_buffer->storage;
+    storage[0] = last;
+    storage[1] = '\0';
+    storage[2] = '\0';
+    scan_count = 1;
+    match_start = storage;
+    match_length = 1;
+    scan_pos = storage + 1;
+    held_char = '\0';
+    last_accept_state = yy_end_mark_match.lastAcceptState;
+    last_accept_pos = const_cast<char*>(readAt) + yy_end_mark_match.lastAcceptOffset;
+}
+
+}  // namespace
+
+void scanRuns() {
+    // The rule actions neither switch buffers nor start states, so the
+    // steady state holds from run to run.
+    char* const firstEndMark = scan_pos;
+    std::uint64_t taken = 0;
+    char last = '\0';
+    char* run;
+    while (std::size_t length = scan_in->plainRun(run)) {
+        char* p = run;
+        char* const end = run + length;
+        RunEnds runEnds(run, end);
+        // The line's text goes to curLine a piece at a time: up to each line
+        // feed, and what is left at the end of the run. Quotes and CRs are
+        // part of it; a NUL, which adds nothing, is never taken here.
+        char* lineFrom = run;
+        while (p < end) {
+            char* next = p + 1;
+            switch (kindOf(p)) {
+                case kText:
+                    next = runEnds.textEnd(next);
+                    match_start = p;
+                    match_length = static_cast<int>(next - p);
+                    ruleText();
+                    break;
+                case kQuote:
+                    match_start = p;
+                    match_length = 1;
+                    ruleQuote();
+                    break;
+                case kLineFeed:
+                    finishLineAfter(lineFrom, static_cast<std::size_t>(p - lineFrom));
+                    // The line feeds that follow end empty lines. With no mark
+                    // current, no dump can come between them, and they are
+                    // one match; otherwise each is a match of its own, so that
+                    // a dump lands before its line feed's output.
+                    if (next < end && *next == '\n' && marks[markRead] == 0) {
+                        next = lineFeedRunEnd(next, end);
+                        finishEmptyLines(next - p - 1);
+                    }
+                    lineFrom = next;
+                    match_start = p;
+                    match_length = static_cast<int>(next - p);
+                    ruleNewline();
+                    break;
+                case kCarriageReturn:
+                    match_start = p;
+                    match_length = 1;
+                    ruleText();
+                    break;
+                default:
+                    goto per_byte;
+            }
+            p = next;
+        }
+    per_byte:
+        appendToLine(lineFrom, static_cast<std::size_t>(p - lineFrom));
+        scan_in->take(static_cast<std::size_t>(p - run));
+        taken += static_cast<std::uint64_t>(p - run);
+        if (p != run) last = p[-1];
+        if (p != end) break;
+    }
+    if (taken == 0) return;
+    block_path_bytes += taken;
+    settleAfter(last, taken == 1 ? firstEndMark : current_buffer->storage + 1);
+}
