@@ -137,6 +137,12 @@ void processFile(const char* path) {
     out.resetByteCount();
     ++totals.filesProcessed;
 
+    // A leading UTF-8 byte-order mark is not text. A replaced file keeps it
+    // in front of the expression, so that editors still read it as UTF-8;
+    // the console and the append file get the expression alone.
+    if (platform::standardInput().skipByteOrderMark() && settings.replace) {
+        out.writeRaw(platform::kUtf8ByteOrderMark, platform::kUtf8ByteOrderMarkSize);
+    }
     beginFileScan();
     beforeParse();
     if (yy_parse_input() != 0) fail("Erreur de parsing\n", -3);

@@ -42,6 +42,18 @@ std::size_t TextInputStream::nextSpecial(std::size_t start) const {
     return limit;
 }
 
+bool TextInputStream::skipByteOrderMark() {
+    while (end_ - next_ < kUtf8ByteOrderMarkSize && fill()) {
+    }
+    if (end_ - next_ < kUtf8ByteOrderMarkSize ||
+        std::memcmp(buffer_ + next_, kUtf8ByteOrderMark, kUtf8ByteOrderMarkSize) != 0) {
+        return false;
+    }
+    next_ += kUtf8ByteOrderMarkSize;
+    plainEnd_ = nextSpecial(next_);
+    return true;
+}
+
 int TextInputStream::getByteSlow() {
     if (next_ >= end_ && !fill()) return kEnd;
     unsigned char byte = static_cast<unsigned char>(buffer_[next_]);
