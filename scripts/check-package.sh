@@ -15,11 +15,7 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "installing a package needs root" >&2
   exit 1
 fi
-if ! command -v man >/dev/null 2>&1; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq </dev/null
-  apt-get install -y -qq --no-install-recommends man-db </dev/null >/dev/null
-fi
+command -v man >/dev/null 2>&1 || "$root/scripts/apt-install.sh" man-db
 
 fail() {
   echo "package check: $*" >&2

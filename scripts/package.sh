@@ -23,16 +23,7 @@ fi
 if want zip; then
   command -v x86_64-w64-mingw32-g++ >/dev/null 2>&1 || missing+=(g++-mingw-w64-x86-64)
 fi
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "missing packages: ${missing[*]} (run as root or install them)" >&2
-    exit 1
-  fi
-  echo "installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq </dev/null
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null >/dev/null
-fi
+"$root/scripts/apt-install.sh" "${missing[@]}"
 
 mkdir -p "$dist"
 # Builds the tool alone in Release into $1 (further cmake arguments after
