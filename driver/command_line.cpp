@@ -60,6 +60,10 @@ void applyLetterOption(char letter, const char* value) {
 }  // namespace
 
 void classifyOption(const char* argument) {
+    // The two long options every command-line tool is asked first; any
+    // other word after a dash stays a named option.
+    if (std::strcmp(argument, "--help") == 0) printUsage(0);
+    if (std::strcmp(argument, "--version") == 0) printVersion();
     const char* text = argument + 1;
     std::size_t length = std::strlen(text);
     if (length == 1) {

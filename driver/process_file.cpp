@@ -117,9 +117,11 @@ void processFile(const SelectedFile& file) {
     platform::duplicateOnto(inputFd, 0);
     if (resultFd >= 0) platform::duplicateOnto(resultFd, 1);
     ++totals.filesProcessed;
-    // The conversion starts the streams on this file: nothing buffered from
-    // the last.
-    if (convertInput() != 0) failWithSystemError("Erreur de parsing\n", -3);
+    // A leading UTF-8 byte-order mark is not text. A replaced file keeps it
+    // in front of the expression, so that editors still read it as UTF-8;
+    // the console and the append file get the expression alone.
+    const ByteOrderMark mark = settings.replace ? ByteOrderMark::Keep : ByteOrderMark::Drop;
+    if (convertInput(mark) != 0) failWithSystemError("Erreur de parsing\n", -3);
 
     platform::duplicateOnto(oIn, 0);
     platform::closeDescriptor(inputFd);

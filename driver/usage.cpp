@@ -4,6 +4,7 @@
 #include "platform/console.h"
 #include "platform/process.h"
 #include "platform/text_output.h"
+#include "txt2vb_version.h"
 
 #define E_ACUTE TXT2VB_E_ACUTE
 
@@ -18,7 +19,8 @@ void printUsage(int status) {
     out.printf("%s ([-a:fileAppend]|([-r[-l][-e:fileExt]])) [-d] [-s] [-t] FileIn [>outfile.txt]\n",
                settings.progPath.c_str());
     out.writeText("\n");
-    out.printf("Logiciel de traitement lexical (Version %d.%d.%d)\n", 1, 4, 1);
+    out.printf("Logiciel de traitement lexical (Version %d.%d.%d)\n", kVersionMajor, kVersionMinor,
+               kVersionPatch);
     out.writeText("     -a : ajoute le r" E_ACUTE "sultat au fichier sp" E_ACUTE "cifi" E_ACUTE "\n");
     out.writeText("     -d : affiche les r" E_ACUTE "pertoires parcourus\n");
     out.writeText("     -e : change l'extension du fichier de sortie (ex: -e:asp)\n");
@@ -33,4 +35,10 @@ void printUsage(int status) {
     out.writeText("     -? : ce message\n");
     out.writeText("\n");
     platform::exitProcess(status);
+}
+
+void printVersion() {
+    platform::TextOutputStream& out = platform::standardOutput();
+    out.printf("txt2vb %s\n", kVersionText);
+    platform::exitProcess(0);
 }

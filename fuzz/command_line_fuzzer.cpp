@@ -286,8 +286,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Model model;
     for (const std::string& argument : arguments) {
         if (!argument.empty() && argument[0] == '-') {
-            // "-?" prints the usage and ends the process.
-            if (argument == "-?") continue;
+            // These print the usage or the version and end the process.
+            if (argument == "-?" || argument == "--help" || argument == "--version") continue;
             const RunSettings before = settings;
             const int namedBefore = namedOptionCount();
             classifyOption(argument.c_str());

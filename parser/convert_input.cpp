@@ -13,12 +13,16 @@
 #include "scanner/rules.h"
 #include "scanner/scan_buffer.h"
 
-int convertInput() {
+int convertInput(ByteOrderMark mark) {
     platform::standardInput().reset();
     platform::TextOutputStream& out = platform::standardOutput();
     out.flush();
     out.clearError();
     out.resetByteCount();
+    if (mark != ByteOrderMark::Ignore && platform::standardInput().skipByteOrderMark() &&
+        mark == ByteOrderMark::Keep) {
+        out.writeRaw(platform::kUtf8ByteOrderMark, platform::kUtf8ByteOrderMarkSize);
+    }
 
     beginFileScan();
     beforeParse();

@@ -8,7 +8,11 @@
 // counted), then the frame, the parser and the engine run. Returns 0 when
 // the parser accepted; on a parse failure returns 1 at once, leaving the
 // frame open for the caller, who ends the run.
-int convertInput();
+// A UTF-8 byte-order mark at the start of standard input is no text: Drop
+// consumes it, Keep writes it to the output before the prologue, Ignore
+// does not look (for inputs that are not standard input).
+enum class ByteOrderMark { Ignore, Drop, Keep };
+int convertInput(ByteOrderMark mark = ByteOrderMark::Ignore);
 
 // Puts the process-wide state of the scanner, the parser and the scan frame
 // back as it is at program start: no buffer, the engine's first call to

@@ -68,6 +68,22 @@ bool TextInputStream::readPlain() {
     return fill() && plainEnd_ > next_;
 }
 
+bool TextInputStream::skipByteOrderMark() {
+    // The mark holds no CR and no 0x1A, so the conversion leaves it as read.
+    while (end_ - next_ < kUtf8ByteOrderMarkSize && fill()) {
+    }
+    // A read that found the end has dropped the plain bytes' boundary: the
+    // bytes already held stay plain up to a 0x1A.
+    const void* ctrlZ = std::memchr(buffer_ + next_, 0x1A, converted_ - next_);
+    plainEnd_ = ctrlZ != nullptr ? static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - buffer_) : converted_;
+    if (end_ - next_ < kUtf8ByteOrderMarkSize ||
+        std::memcmp(buffer_ + next_, kUtf8ByteOrderMark, kUtf8ByteOrderMarkSize) != 0) {
+        return false;
+    }
+    next_ += kUtf8ByteOrderMarkSize;
+    return true;
+}
+
 int TextInputStream::getByteSlow() {
     for (;;) {
         if (next_ < plainEnd_) return static_cast<unsigned char>(buffer_[next_++]);

@@ -5,6 +5,10 @@
 
 namespace platform {
 
+// The three bytes a UTF-8 text may begin with to say it is UTF-8.
+constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr std::size_t kUtf8ByteOrderMarkSize = sizeof kUtf8ByteOrderMark - 1;
+
 // Delivers a descriptor's bytes as a text-mode stream does on every
 // platform: a CR LF pair arrives as one line feed (also when the pair
 // straddles two reads), a lone CR arrives unchanged, and a byte 0x1A ends
@@ -38,6 +42,9 @@ public:
     }
     // Marks `count` bytes of the last run as read.
     void take(std::size_t count) { next_ += count; }
+    // Consumes a UTF-8 byte-order mark that starts the input; true when
+    // there was one. Called before the first byte is read.
+    bool skipByteOrderMark();
 
     bool atEnd() const { return atEnd_; }
     bool hasError() const { return hasError_; }

@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
-# Builds the tool and converts the bundled examples to the console.
+# Builds the tool alone (Release; no test library, no benchmark) into
+# build-release/ (or $BUILD_DIR) and converts the bundled examples to the
+# console. The build's progress goes to standard error, the converted text
+# to standard output.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/build.sh" >/dev/null
+build=${BUILD_DIR:-$root/build-release}
+"$root/scripts/install-deps.sh" tool
+echo "configuring $build" >&2
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTXT2VB_TESTS=OFF -DTXT2VB_BENCH=OFF </dev/null >/dev/null
+cmake --build "$build" -j"$(nproc)" --target txt2vb </dev/null >&2
 cd "$root/examples"
-exec "${BUILD_DIR:-$root/build}/txt2vb" '*.txt'
+exec "$build/txt2vb" '*.txt'

@@ -20,16 +20,7 @@ command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || missing+=(g++-mingw-w
 # with "wine64" (32-bit Wine is not needed for a 64-bit program).
 command -v wine >/dev/null 2>&1 || missing+=(wine)
 [ -x /usr/lib/wine/wine64 ] || missing+=(wine64)
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "missing packages: ${missing[*]} (run as root or install them)" >&2
-    exit 1
-  fi
-  echo "installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq </dev/null
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null >/dev/null
-fi
+"$root/scripts/apt-install.sh" "${missing[@]}"
 
 # --- the build -------------------------------------------------------------
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \

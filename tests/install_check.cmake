@@ -5,9 +5,15 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD}" --prefix "${prefix
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
-foreach(path bin/txt2vb share/man/man1/txt2vb.1)
-  if(NOT EXISTS "${prefix}/${path}")
+# The manual page and the changelog are compressed where gzip is found.
+foreach(path bin/txt2vb share/man/man1/txt2vb.1 share/doc/txt2vb/changelog share/doc/txt2vb/copyright)
+  if(NOT EXISTS "${prefix}/${path}" AND NOT EXISTS "${prefix}/${path}.gz"
+     OR path MATCHES "copyright|bin/" AND NOT EXISTS "${prefix}/${path}")
     message(FATAL_ERROR "not installed: ${path}")
   endif()
 endforeach()
+file(READ "${prefix}/share/doc/txt2vb/copyright" copyright)
+if(NOT copyright MATCHES "\nLicense: Expat\n Permission is hereby granted")
+  message(FATAL_ERROR "the copyright file does not hold the licence:\n${copyright}")
+endif()
 file(REMOVE_RECURSE "${prefix}")

@@ -370,13 +370,16 @@ def main():
     if not command:
         parser.error("give --tool or set TXT2VB_COMMAND")
     harness.set_tool(command if os.environ.get("TXT2VB_COMMAND") else '"%s"' % command)
-    # The fault-injection cases live in their own module.
+    # The fault-injection cases and the command-line conventions live in
+    # modules of their own.
+    import test_conventions
     import test_faults
     import test_replace_safety
     loader = unittest.defaultTestLoader
     suite = unittest.TestSuite([loader.loadTestsFromModule(sys.modules[__name__]),
                                 loader.loadTestsFromModule(test_faults),
-                                loader.loadTestsFromModule(test_replace_safety)])
+                                loader.loadTestsFromModule(test_replace_safety),
+                                loader.loadTestsFromModule(test_conventions)])
     if rest:
         # Names of this module's cases, or of another module's ("test_faults.Faults").
         suite = unittest.TestSuite(

@@ -1,10 +1,13 @@
 // The text-mode input stream beneath the scanner: line-end conversion,
-// Ctrl-Z, pairs split between two reads, read errors, reset, and inputs
-// larger than its buffer.
+// Ctrl-Z, pairs split between two reads, read errors, reset, inputs larger
+// than its buffer, and the UTF-8 byte-order mark.
 #include "platform/text_input.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
 #include <future>
 #include <memory>
 #include <random>
@@ -227,6 +230,81 @@ TEST(TextInputStreamTest, InputsLargerThanTheBuffer) {
         EXPECT_TRUE(got == textModeDecode(c.raw)) << c.name;
         EXPECT_TRUE(stream->atEnd()) << c.name;
         platform::closeDescriptor(fd);
+    }
+}
+
+const char kMark[] = "\xEF\xBB\xBF";
+
+TEST(TextInputStreamTest, ByteOrderMarkAtTheStartIsConsumed) {
+    struct Case {
+        const char* name;
+        std::string raw;
+        bool marked;
+        std::string rest;  // what getByte delivers afterwards
+    };
+    const std::string mark = kMark;
+    const std::vector<Case> cases = {
+        {"empty input", "", false, ""},
+        {"the mark alone", mark, true, ""},
+        {"mark and text", mark + "ab\r\ncd", true, "ab\ncd"},
+        {"mark and CR LF", mark + "\r\n", true, "\n"},
+        {"mark and lone CR", mark + "\rx", true, "\rx"},
+        {"mark and Ctrl-Z", mark + "\x1a" "ab", true, ""},
+        {"a second mark is text", mark + mark, true, mark},
+        {"two bytes of a mark", "\xEF\xBB", false, "\xEF\xBB"},
+        {"a mark's start, then text", "\xEF\xBBx\r\n", false, "\xEF\xBBx\n"},
+        {"a mark not at the start", "a" + mark, false, "a" + mark},
+        {"Ctrl-Z inside the first three bytes", "\xEF\x1a\xBB\xBF", false, "\xEF"},
+        {"CR LF first", "\r\n" + mark, false, "\n" + mark},
+    };
+    for (const Case& c : cases) {
+        int fd = fileWith(c.raw);
+        ASSERT_GE(fd, 0);
+        auto stream = std::make_unique<TextInputStream>(fd);
+        EXPECT_EQ(stream->skipByteOrderMark(), c.marked) << c.name;
+        EXPECT_EQ(readAll(*stream), c.rest) << c.name;
+        EXPECT_TRUE(stream->atEnd()) << c.name;
+        EXPECT_FALSE(stream->hasError()) << c.name;
+        close(fd);
+    }
+}
+
+// A pipe may deliver the mark in pieces: the stream reads until it holds
+// three bytes or the input ends.
+TEST(TextInputStreamTest, ByteOrderMarkSplitBetweenReads) {
+    struct Case {
+        const char* name;
+        std::string first;
+        std::string second;
+        bool marked;
+        std::string rest;
+    };
+    const std::vector<Case> cases = {
+        {"one byte, then the rest", "\xEF", "\xBB\xBF" "ab", true, "ab"},
+        {"two bytes, then the rest", "\xEF\xBB", "\xBF\r\n", true, "\n"},
+        {"two bytes, then other text", "\xEF\xBB", "xy", false, "\xEF\xBBxy"},
+        {"two bytes, then the end", "\xEF\xBB", "", false, "\xEF\xBB"},
+    };
+    for (const Case& c : cases) {
+        int ends[2];
+        ASSERT_EQ(pipe(ends), 0);
+        ASSERT_EQ(write(ends[1], c.first.data(), c.first.size()), static_cast<ssize_t>(c.first.size()));
+        bool wroteAll = false;
+        std::thread writer([&] {
+            // The reader most likely takes the first part alone meanwhile.
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            wroteAll = c.second.empty() ||
+                       write(ends[1], c.second.data(), c.second.size()) == static_cast<ssize_t>(c.second.size());
+            close(ends[1]);
+        });
+        auto stream = std::make_unique<TextInputStream>(ends[0]);
+        bool marked = stream->skipByteOrderMark();
+        std::string rest = readAll(*stream);
+        writer.join();
+        EXPECT_TRUE(wroteAll) << c.name;
+        EXPECT_EQ(marked, c.marked) << c.name;
+        EXPECT_EQ(rest, c.rest) << c.name;
+        close(ends[0]);
     }
 }
 
