@@ -152,3 +152,20 @@ done
 echo "   txt2vb: ${tree[txt2vb]}"
 for name in $peers; do echo "   $name: ${tree[$name]}"; done
 rm -rf tree tree.orig tree.txt2vb
+
+# --- one directory of 20,000 files: -e must not cost a listing per file -----
+mkdir -p flat.orig && rm -f flat.orig/*.txt
+for ((i = 0; i < 20000; i++)); do printf 'line %d "q"\r\n' "$i" > "flat.orig/f$i.txt"; done
+declare -A flat=([plain]="cd flat && $tool -r -s '*.txt'" [newext]="cd flat && $tool -r -s -e:vb '*.txt'")
+declare -A flatTimes=()
+for ((round = 0; round < runs; round++)); do
+  for name in plain newext; do
+    rm -rf flat && cp -r flat.orig flat
+    flatTimes[$name]="${flatTimes[$name]:-} $(seconds "${flat[$name]}")"
+  done
+done
+plainMedian=$(printf '%s\n' ${flatTimes[plain]} | median)
+newextMedian=$(printf '%s\n' ${flatTimes[newext]} | median)
+printf 'one directory of 20,000 files: -r %ss, -r -e:vb %ss, ratio %s (target <= 2)\n' \
+  "$plainMedian" "$newextMedian" "$(ratio "$newextMedian" "$plainMedian")"
+rm -rf flat flat.orig
