@@ -40,6 +40,8 @@ TEST_F(PlatformFileLock, CreatesTheFileHoldsItAndRemovesIt) {
     EXPECT_TRUE(lock.acquire(at(dir / "lock"), &err));  // and it can be taken again
 }
 
+// On Windows the name stays taken until the holder's handle is closed.
+#if !defined(_WIN32)
 TEST_F(PlatformFileLock, LeavesAFileThatIsNotTheOneItHeld) {
     platform::ExclusiveFileLock lock;
     std::string err;
@@ -49,6 +51,7 @@ TEST_F(PlatformFileLock, LeavesAFileThatIsNotTheOneItHeld) {
     lock.release();
     EXPECT_EQ(readFile(dir / "lock"), "someone else's");
 }
+#endif
 
 TEST_F(PlatformFileLock, NoDirectoryNoLock) {
     platform::ExclusiveFileLock lock;

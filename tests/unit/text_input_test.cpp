@@ -265,7 +265,7 @@ TEST(TextInputStreamTest, ByteOrderMarkAtTheStartIsConsumed) {
         EXPECT_EQ(readAll(*stream), c.rest) << c.name;
         EXPECT_TRUE(stream->atEnd()) << c.name;
         EXPECT_FALSE(stream->hasError()) << c.name;
-        close(fd);
+        platform::closeDescriptor(fd);
     }
 }
 
@@ -287,15 +287,14 @@ TEST(TextInputStreamTest, ByteOrderMarkSplitBetweenReads) {
     };
     for (const Case& c : cases) {
         int ends[2];
-        ASSERT_EQ(pipe(ends), 0);
-        ASSERT_EQ(write(ends[1], c.first.data(), c.first.size()), static_cast<ssize_t>(c.first.size()));
+        ASSERT_TRUE(makePipe(ends));
+        ASSERT_TRUE(platform::writeAll(ends[1], c.first.data(), c.first.size()));
         bool wroteAll = false;
         std::thread writer([&] {
             // The reader most likely takes the first part alone meanwhile.
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            wroteAll = c.second.empty() ||
-                       write(ends[1], c.second.data(), c.second.size()) == static_cast<ssize_t>(c.second.size());
-            close(ends[1]);
+            wroteAll = c.second.empty() || platform::writeAll(ends[1], c.second.data(), c.second.size());
+            platform::closeDescriptor(ends[1]);
         });
         auto stream = std::make_unique<TextInputStream>(ends[0]);
         bool marked = stream->skipByteOrderMark();
@@ -304,7 +303,7 @@ TEST(TextInputStreamTest, ByteOrderMarkSplitBetweenReads) {
         EXPECT_TRUE(wroteAll) << c.name;
         EXPECT_EQ(marked, c.marked) << c.name;
         EXPECT_EQ(rest, c.rest) << c.name;
-        close(ends[0]);
+        platform::closeDescriptor(ends[0]);
     }
 }
 
