@@ -34,15 +34,14 @@ const char kCreateError[] = "Erreur de creation du fichier de sortie";
     failWithSystemError(kCreateError, -2);
 }
 
-void replaceInput(const SelectedFile& file, const platform::FileLocation& target, const platform::FileFacts& input,
-                  std::int64_t resultSize) {
+void replaceInput(const SelectedFile& file, const platform::FileLocation& target, bool inPlace,
+                  const platform::FileFacts& input, std::int64_t resultSize) {
     if (settings.sizeDelta && !settings.silent) {
         logLine("%s", formatDelta(settings.currentSize, resultSize).c_str());
     }
     // The result takes the new name first; the input goes only once its
     // replacement stands, so a failure at any point loses nothing.
     const platform::FileLocation inputLocation = platform::locateName(file.directory, file.name);
-    const bool inPlace = target.native == inputLocation.native;
     if (!placeTempResult(target, input.identity, inPlace)) {
         discardTempResult();
         const std::string newName = settings.changeExt ? newExtensionName(file.path, settings.newExt) : file.path;
@@ -55,11 +54,13 @@ void replaceInput(const SelectedFile& file, const platform::FileLocation& target
 
 // Under -e: where the result goes, or false (with the notice given) when
 // the new name finds a file the run must not replace.
-bool targetFor(const SelectedFile& file, const platform::FileIdentity& input, platform::FileLocation& target) {
+bool targetFor(const SelectedFile& file, const platform::FileIdentity& input, platform::FileLocation& target,
+               bool& inPlace) {
     target = platform::locateName(file.directory, file.name);
+    inPlace = true;
     if (!settings.changeExt) return true;
     const std::string newBase = newExtensionName(file.name, settings.newExt);
-    if (chooseTarget(file.directory, newBase, input, target)) return true;
+    if (chooseTarget(file.directory, newBase, input, target, inPlace)) return true;
     logLine("!!! Parsing impossible de %s (%s existe)\n", file.path.c_str(),
             newExtensionName(file.path, settings.newExt).c_str());
     return false;
@@ -95,7 +96,8 @@ void processFile(const SelectedFile& file) {
         return;
     }
     platform::FileLocation target;
-    if (inputFd >= 0 && settings.replace && !targetFor(file, input.identity, target)) {
+    bool inPlace = true;
+    if (inputFd >= 0 && settings.replace && !targetFor(file, input.identity, target, inPlace)) {
         platform::closeDescriptor(inputFd);
         return;
     }
@@ -144,5 +146,5 @@ void processFile(const SelectedFile& file) {
     if (settings.replace && !platform::copyOwnerAndMode(resultFd, input)) failResult(errno, resultFd, -1);
     if (!platform::closeDescriptorChecked(resultFd)) failResult(errno, -1, -1);
     if (settings.sizeDelta) totals.bytesOut += resultSize;
-    if (settings.replace) replaceInput(file, target, input, resultSize);
+    if (settings.replace) replaceInput(file, target, inPlace, input, resultSize);
 }

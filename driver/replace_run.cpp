@@ -95,16 +95,13 @@ bool placeTempResult(const platform::FileLocation& target, const platform::FileI
 }
 
 bool chooseTarget(const platform::FileLocation& directory, const std::string& newBase,
-                  const platform::FileIdentity& input, platform::FileLocation& target) {
+                  const platform::FileIdentity& input, platform::FileLocation& target, bool& overInput) {
     platform::FileLocation found;
     if (platform::findName(directory, newBase, found)) {
         platform::FileIdentity identity = platform::fileIdentity(found);
         // The new name found the input itself (it differs only in case):
-        // the result simply takes the input's place.
-        if (identity == input && !replacedThisRun(identity)) {
-            target = found;
-            return true;
-        }
+        // the result simply takes the input's place, under the input's name.
+        if (identity == input && !replacedThisRun(identity)) return true;
         return false;
     }
     // The temporary result does not exist between two files, yet its name
@@ -114,5 +111,6 @@ bool chooseTarget(const platform::FileLocation& directory, const std::string& ne
         return false;
     }
     target = platform::locateName(directory, newBase);
+    overInput = false;
     return true;
 }

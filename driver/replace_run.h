@@ -32,8 +32,9 @@ void discardTempResult();
 // set) when it could not.
 bool placeTempResult(const platform::FileLocation& target, const platform::FileIdentity& input, bool overInput);
 
-// Where the result of the input `name` in `directory` goes: the input
-// itself, or under -e the new name. False when the new name finds another
-// file, a result of this run or a working file.
+// Under -e, where the result of an input in `directory` goes: `target` and
+// `overInput` stay as they are (the input itself) when the new name finds
+// the input, else they name the free new name. False when the new name
+// finds another file, a result of this run or a working file.
 bool chooseTarget(const platform::FileLocation& directory, const std::string& newBase,
-                  const platform::FileIdentity& input, platform::FileLocation& target);
+                  const platform::FileIdentity& input, platform::FileLocation& target, bool& overInput);
