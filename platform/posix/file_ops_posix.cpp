@@ -10,6 +10,8 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/posix/stat_identity.h"
 #include <vector>
 
 namespace platform {
@@ -146,14 +148,6 @@ bool moveFile(const FileLocation& source, const FileLocation& target, bool repla
     // the move has still happened, the data merely exists twice.
     ::unlink(from.c_str());
     return true;
-}
-
-static FileIdentity identityOf(const struct stat& info) {
-    FileIdentity identity;
-    identity.exists = true;
-    identity.device = static_cast<std::uint64_t>(info.st_dev);
-    identity.inode = static_cast<std::uint64_t>(info.st_ino);
-    return identity;
 }
 
 FileIdentity fileIdentity(const std::string& path, PathLookup lookup) {

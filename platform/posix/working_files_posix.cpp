@@ -6,15 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace platform {
+#include "platform/posix/stat_identity.h"
 
-static FileIdentity identityOf(const struct stat& info) {
-    FileIdentity identity;
-    identity.exists = true;
-    identity.device = static_cast<std::uint64_t>(info.st_dev);
-    identity.inode = static_cast<std::uint64_t>(info.st_ino);
-    return identity;
-}
+namespace platform {
 
 bool describeDescriptor(int descriptor, FileFacts& facts) {
     struct stat info;
