@@ -11,10 +11,12 @@ namespace platform {
 // Waits until no other process holds the lock on the file `name` (created
 // if missing), then holds it until release() or the process ends. A lock
 // file removed by its holder is noticed, and the file made anew is locked
-// instead, so two waiters never both go ahead. The file is never written,
-// and only a regular file with one link is taken as a lock file: a link or a
-// device under that name ends the attempt. While held, the file is removed
-// however the process ends.
+// instead, so two waiters never both go ahead. Only a regular file with one
+// link is taken as a lock file: a link or a device under that name ends the
+// attempt. While held, the file is removed however the process ends, and it
+// holds nothing but the record of the partial copy under way (see
+// partial_copy_record.h), which the next holder acts on when the process is
+// killed.
 class ExclusiveFileLock {
 public:
     ExclusiveFileLock() = default;

@@ -11,8 +11,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <random>
+
+#include "platform/partial_copy_record.h"
 #include "platform/posix/stat_identity.h"
-#include <vector>
 
 namespace platform {
 
@@ -60,9 +62,6 @@ static bool copyAll(int from, int to) {
     }
 }
 
-// Writes the source's bytes into a new, flushed file beside the target and
-// renames it over the target, so the target is either the old file or the
-// complete new one, never a partial copy.
 // Renames `from` to `to`; without `replaceExisting` only while `to` does not
 // exist, decided by the system in the same step.
 static bool renameFile(const std::string& from, const std::string& to, bool replaceExisting) {
@@ -76,6 +75,22 @@ static bool renameFile(const std::string& from, const std::string& to, bool repl
     return true;
 }
 
+// A fresh name for a copy beside the target `base`: hidden, marked as the
+// tool's, with six random characters. The decorated name must still fit the
+// file system's limit on names.
+static std::string partialCopyBase(std::string base) {
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static std::mt19937 random{std::random_device{}()};
+    if (base.size() > 200) base.resize(200);
+    std::string name = "." + base + ".txt2vb-";
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    for (int i = 0; i < 6; ++i) name += kLetters[pick(random)];
+    return name;
+}
+
+// Writes the source's bytes into a new, flushed file beside the target and
+// renames it over the target, so the target is either the old file or the
+// complete new one, never a partial copy.
 static bool copyOver(const std::string& source, const std::string& target, bool replaceExisting) {
     int in;
     do {
@@ -98,23 +113,27 @@ static bool copyOver(const std::string& source, const std::string& target, bool 
     std::size_t slash = target.find_last_of('/');
     std::string directory = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    // The decorated name must still fit the file system's limit on names.
-    if (base.size() > 200) base.resize(200);
-    std::string temporaryName = directory + "." + base + ".txt2vb-XXXXXX";
-    std::vector<char> pattern(temporaryName.begin(), temporaryName.end());
-    pattern.push_back('\0');
-    int out = ::mkstemp(pattern.data());
+    // The copy is made exclusively and readable by its owner alone; it
+    // takes the source's owner and mode only once it is whole, and goes
+    // however the process ends until it is in place (after a kill, with
+    // the next run that takes the lock).
+    FileLocation copy;
+    FileIdentity made;
+    int out = -1;
+    for (int attempt = 0; out < 0 && attempt < 100; ++attempt) {
+        copy = FileLocation{directory + partialCopyBase(base)};
+        recordPartialCopyName(copy);
+        out = createPrivateFile(copy, made);
+        if (out < 0 && errno != EEXIST) break;
+    }
     if (out < 0) {
+        recordPartialCopyDone();
         closeQuietly(in);
         return false;
     }
-    temporaryName = pattern.data();
-    ::fcntl(out, F_SETFD, FD_CLOEXEC);
-    // The copy is made exclusively and readable by its owner alone (as
-    // mkstemp creates it); it takes the source's owner and mode only once
-    // it is whole, and goes however the process ends until it is in place.
-    FileFacts made;
-    int exitSlot = describeDescriptor(out, made) ? removeAtExit(FileLocation{temporaryName}, made.identity) : -1;
+    recordPartialCopyIdentity(made);
+    const std::string& temporaryName = copy.native;
+    int exitSlot = removeAtExit(copy, made);
 
     bool ok = copyAll(in, out) && copyOwnerAndMode(out, facts) && ::fsync(out) == 0;
     closeQuietly(in);
@@ -122,16 +141,15 @@ static bool copyOver(const std::string& source, const std::string& target, bool 
         closeQuietly(out);
         unlinkQuietly(temporaryName);
         keepAtExit(exitSlot);
+        recordPartialCopyDone();
         return false;
     }
     // A failing close can be the first report of a failed write.
-    if (::close(out) != 0 || !renameFile(temporaryName, target, replaceExisting)) {
-        unlinkQuietly(temporaryName);
-        keepAtExit(exitSlot);
-        return false;
-    }
+    bool placed = ::close(out) == 0 && renameFile(temporaryName, target, replaceExisting);
+    if (!placed) unlinkQuietly(temporaryName);
     keepAtExit(exitSlot);
-    return true;
+    recordPartialCopyDone();
+    return placed;
 }
 
 bool moveFile(const std::string& source, const std::string& target, PathLookup sourceLookup) {

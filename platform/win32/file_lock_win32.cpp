@@ -6,6 +6,7 @@
 
 #include "platform/console.h"
 #include "platform/exit_cleanup.h"
+#include "platform/partial_copy_record.h"
 #include "platform/working_files.h"
 #include "platform/win32/windows_api.h"
 
@@ -19,6 +20,11 @@ namespace platform {
 // until the holder's handle is closed).
 static const DWORD kRetryMilliseconds = 20;
 static const DWORD kDeletePendingMilliseconds = 2000;
+
+static HANDLE openLockFile(const std::wstring& name, DWORD access) {
+    return ::CreateFileW(name.c_str(), access, FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
 
 bool ExclusiveFileLock::acquire(const FileLocation& lockName, std::string* err) {
     release();
@@ -34,8 +40,14 @@ bool ExclusiveFileLock::acquire(const FileLocation& lockName, std::string* err) 
     for (;;) {
         // A link or a directory under the name is never opened.
         if (!isPlainFileOrNothing(lockName, err)) return false;
-        HANDLE file = ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        // Open for writing too, to record partial copies in; a lock file
+        // that may only be read still locks, it merely records nothing.
+        bool writable = true;
+        HANDLE file = openLockFile(name, GENERIC_READ | GENERIC_WRITE);
+        if (file == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_ACCESS_DENIED) {
+            file = openLockFile(name, GENERIC_READ);
+            writable = false;
+        }
         if (file != INVALID_HANDLE_VALUE) {
             BY_HANDLE_FILE_INFORMATION info;
             if (!::GetFileInformationByHandle(file, &info) || info.nNumberOfLinks > 1 ||
@@ -45,7 +57,7 @@ bool ExclusiveFileLock::acquire(const FileLocation& lockName, std::string* err) 
                 *err = path + ": " + errorText(EEXIST);
                 return false;
             }
-            int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), 0);
+            int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY | (writable ? _O_APPEND : _O_RDONLY));
             if (fd < 0) {
                 *err = path + ": " + errorText(errno);
                 ::CloseHandle(file);
@@ -57,6 +69,10 @@ bool ExclusiveFileLock::acquire(const FileLocation& lockName, std::string* err) 
             identity_.device = info.dwVolumeSerialNumber;
             identity_.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
             exitSlot_ = removeAtExit(name_, identity_);
+            if (writable) {
+                removeRecordedPartialCopy(fd);
+                recordPartialCopiesIn(fd);
+            }
             return true;
         }
         DWORD error = ::GetLastError();
@@ -76,6 +92,7 @@ void ExclusiveFileLock::release() {
     // Removed while still held (deleting is shared), so a waiter finds the
     // name free once the handle is closed.
     removeIfSame(name_, identity_);
+    recordPartialCopiesIn(-1);
     keepAtExit(exitSlot_);
     exitSlot_ = -1;
     ::_close(descriptor_);

@@ -5,6 +5,7 @@
 #include <io.h>
 
 #include "platform/exit_cleanup.h"
+#include "platform/partial_copy_record.h"
 #include "platform/win32/windows_api.h"
 
 #include "platform/win32/wide_paths.h"
@@ -72,24 +73,31 @@ static bool copyOver(const std::wstring& source, const std::string& target, cons
         char suffix[48];
         std::snprintf(suffix, sizeof suffix, ".txt2vb-%lx-%u", static_cast<unsigned long>(::GetCurrentProcessId()),
                       attempt);
-        const std::wstring temporary = win32::systemPath(directory + base + suffix);
+        const FileLocation copy{directory + base + suffix};
+        const std::wstring temporary = win32::systemPath(copy.native);
+        recordPartialCopyName(copy);
         if (!::CopyFileW(source.c_str(), temporary.c_str(), TRUE)) {
             DWORD error = ::GetLastError();
             if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
+            recordPartialCopyDone();
             win32::setErrnoFromError(error);
             return false;
         }
-        // The copy goes however the process ends, until it is in place.
-        const FileLocation copy{directory + base + suffix};
-        int exitSlot = removeAtExit(copy, fileIdentity(copy));
+        // The copy goes however the process ends, until it is in place
+        // (after a kill, with the next run that takes the lock).
+        const FileIdentity made = fileIdentity(copy);
+        recordPartialCopyIdentity(made);
+        int exitSlot = removeAtExit(copy, made);
         bool ok = flushToDisk(temporary);
         if (ok && !::MoveFileExW(temporary.c_str(), wideTarget.c_str(), moveFlags(replaceExisting))) {
             ok = failWithLastError();
         }
         if (!ok) deleteQuietly(temporary);  // errno is already set
         keepAtExit(exitSlot);
+        recordPartialCopyDone();
         return ok;
     }
+    recordPartialCopyDone();
     errno = EEXIST;
     return false;
 }

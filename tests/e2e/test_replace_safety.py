@@ -135,6 +135,70 @@ class WorkingFiles(unittest.TestCase):
                 with open(os.path.join(root, "a.txt"), "rb") as f:
                     self.assertIn(f.read(), (big, convert(big)))
 
+    @unittest.skipUnless(os.path.isdir("/dev/shm") and os.stat("/dev/shm").st_dev != os.stat(tempfile.gettempdir()).st_dev,
+                         "needs /dev/shm on a file system of its own")
+    def test_a_killed_copy_across_file_systems_goes_with_the_next_run(self):
+        big = b"line \"q\"\r\n" * 4_000_000
+        with tempfile.TemporaryDirectory() as root, tempfile.TemporaryDirectory(dir="/dev/shm") as other:
+            target = os.path.join(other, "a.txt")
+            with open(target, "wb") as f:
+                f.write(big)
+            proc = start(["-r", "-s", other + "/*.txt"], root)
+            while not any(".txt2vb-" in n for n in os.listdir(other)) and proc.poll() is None:
+                time.sleep(0.001)
+            proc.kill()
+            proc.communicate(timeout=60)
+            self.assertEqual(proc.returncode, -signal.SIGKILL)
+            # Killed between the copy's creation and its rename: the target
+            # is whole, old or new, and the copy is left for now.
+            with open(target, "rb") as f:
+                self.assertIn(f.read(), (big, convert(big)))
+            later = start(["-r", "-s", "none*.txt"], root)
+            self.assertEqual(later.communicate(timeout=60) + (later.returncode,), (b"", b"", 0))
+            self.assertEqual(os.listdir(root), [])
+            self.assertEqual(os.listdir(other), ["a.txt"])
+
+    def test_a_recorded_copy_is_removed_only_while_it_is_the_one_made(self):
+        # A lock file left by a killed run names the copy it had under way.
+        # The next run removes that copy only when the lock file is its own
+        # and private, the name is a copy's, and the file is still the one
+        # recorded (or, with no identity recorded, a plain file).
+        copy_name = ".a.txt.txt2vb-AbC123"
+        cases = [
+            # (what the record names, identity, lock file owner, lock mode, hard link, removed)
+            ("copy", "right", 0, 0o600, False, True),
+            ("copy", "none", 0, 0o600, False, True),
+            ("copy", "wrong", 0, 0o600, False, False),
+            ("copy", "none", 0, 0o600, True, False),
+            ("copy", "none", NOBODY, 0o600, False, False),
+            ("copy", "none", 0, 0o620, False, False),
+            ("other", "none", 0, 0o600, False, False),
+            ("other", "right", 0, 0o600, False, False),
+        ]
+        for names, identity, owner, mode, linked, removed in cases:
+            with self.subTest(names=names, identity=identity, owner=owner, mode=oct(mode), linked=linked), \
+                    tempfile.TemporaryDirectory() as root:
+                os.mkdir(os.path.join(root, "sub"))
+                named = os.path.join(root, "sub", copy_name if names == "copy" else "victim.txt")
+                with open(named, "wb") as f:
+                    f.write(b"data")
+                if linked:
+                    os.link(named, os.path.join(root, "sub", "keep"))
+                info = os.stat(named)
+                record = named.encode() + b"\0"
+                if identity != "none":
+                    inode = info.st_ino if identity == "right" else info.st_ino + 1
+                    record += b"%d %d\n" % (info.st_dev, inode)
+                lock = os.path.join(root, "_~null932")
+                with open(lock, "wb") as f:
+                    f.write(record)
+                os.chown(lock, owner, owner)
+                os.chmod(lock, mode)
+                proc = start(["-r", "-s", "none*.txt"], root)
+                self.assertEqual(proc.communicate(timeout=20) + (proc.returncode,), (b"", b"", 0))
+                self.assertEqual(os.listdir(root), ["sub"])
+                self.assertEqual(os.path.exists(named), not removed)
+
     def test_a_run_waits_for_the_lock_and_removes_only_its_own(self):
         with tempfile.TemporaryDirectory() as root:
             lock = os.path.join(root, "_~null932")

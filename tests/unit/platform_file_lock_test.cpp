@@ -112,3 +112,50 @@ TEST_F(PlatformFileLock, RemovedByItsHolderMadeAnewForTheNext) {
 }
 
 }  // namespace
+
+// A lock file left by a killed holder names the partial copy that holder
+// had under way; the next holder removes it while it is still that file,
+// and empties the record.
+TEST_F(PlatformFileLock, RemovesTheCopyAKilledHolderRecorded) {
+    struct Case {
+        const char* what;
+        const char* name;      // of the file the record names
+        bool directory;        // a directory stands there instead of a file
+        const char* identity;  // "right", "wrong", or text written as it is
+        bool nameEnds;         // the name is followed by its NUL
+        bool removed;
+    };
+    const Case cases[] = {
+        {"name only", ".a.txt.txt2vb-Ab12Cd", false, "", true, true},
+        {"name and identity", ".a.txt.txt2vb-Ab12Cd", false, "right", true, true},
+        {"another file now", ".a.txt.txt2vb-Ab12Cd", false, "wrong", true, false},
+        {"identity cut short", ".a.txt.txt2vb-Ab12Cd", false, "12", true, true},
+        {"name cut short", ".a.txt.txt2vb-Ab12Cd", false, "", false, false},
+        {"not a copy's name", "a.txt", false, "right", true, false},
+        {"a directory", ".a.txt.txt2vb-Ab12Cd", true, "", true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir scratch;
+        ASSERT_TRUE(scratch.ok());
+        const std::string named = scratch / c.name;
+        ASSERT_TRUE(c.directory ? makeDirectory(named) : writeFile(named, "partial"));
+        std::string record = named;
+        if (c.nameEnds) record.push_back('\0');
+        platform::FileIdentity identity = platform::fileIdentity(at(named));
+        if (std::string(c.identity) == "right" || std::string(c.identity) == "wrong") {
+            unsigned long long inode = identity.inode + (std::string(c.identity) == "wrong" ? 1 : 0);
+            record += std::to_string(identity.device) + " " + std::to_string(inode) + "\n";
+        } else {
+            record += c.identity;
+        }
+        ASSERT_TRUE(writeFile(scratch / "lock", record));
+
+        platform::ExclusiveFileLock lock;
+        std::string err;
+        ASSERT_TRUE(lock.acquire(at(scratch / "lock"), &err)) << err;
+        EXPECT_EQ(exists(named), !c.removed);
+        EXPECT_EQ(readFile(scratch / "lock"), "");
+        lock.release();
+    }
+}
