@@ -20,7 +20,7 @@ void applyLetterOption(char letter, const char* value) {
             // another file than the one asked for.
             settings.appendName = value != nullptr ? value : "";
             settings.outName = settings.appendName;
-            settings.outMode = "a+";
+            settings.outMode = platform::OpenMode::Append;
             break;
         case 'd':
         case 'D':

@@ -36,7 +36,7 @@ struct OwnFiles {
 
     OwnFiles() {
         add(platform::descriptorIdentity(oOut));
-        if (settings.append) add(platform::fileIdentity(settings.appendName));
+        if (settings.append) add(platform::fileIdentity(platform::locatePath(settings.appendName)));
     }
     void add(const platform::FileIdentity& identity) {
         if (identity.exists) identities.push_back(identity);
@@ -58,15 +58,14 @@ std::string joinPath(const std::string& dir, const std::string& name) {
 
 // Runs a search; a directory that exists but cannot be read is reported
 // under the search path it stands for, and the walk goes on.
+// True when anything matched.
 bool search(const std::string& searchPath, const platform::FileLocation& directory, const std::string& pattern,
             std::vector<platform::DirectoryEntry>& entries, bool directoriesOnly) {
-    bool failed = false;
-    bool found = platform::findFilesIn(directory, pattern, entries, &failed, directoriesOnly);
-    if (failed) {
+    if (!platform::findFiles(directory, pattern, entries, directoriesOnly)) {
         std::string text = "!!! Lecture impossible de " + searchPath;
         printSystemError(text.c_str());
     }
-    return found;
+    return !entries.empty();
 }
 
 }  // namespace

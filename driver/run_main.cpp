@@ -36,8 +36,8 @@ void releaseAll() {
 int runMain(int argc, char** argv) {
     settings.progPath = argc > 0 && argv[0] != nullptr ? argv[0] : "";
     clearFileSets();
-    settings.inMode = "r";
-    settings.outMode = "w+";
+    settings.inMode = platform::OpenMode::Read;
+    settings.outMode = platform::OpenMode::Overwrite;
     totals.bytesOut = 0;
     totals.bytesIn = 0;
     if (argc < 2) printUsage(0);
