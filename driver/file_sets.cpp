@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "driver/exit_status.h"
 #include "driver/log_line.h"
 #include "driver/process_file.h"
 #include "driver/replace_run.h"
@@ -10,7 +11,6 @@
 #include "platform/descriptors.h"
 #include "platform/file_ops.h"
 #include "platform/file_search.h"
-#include "platform/process.h"
 
 FileSetEntry fileSetTable[kFileSetRows];
 
@@ -84,7 +84,7 @@ void addFileSpec(const char* spec) {
     std::string message;
     if (tryAddFileSpec(spec, message)) return;
     logLine("%s", message.c_str());
-    platform::exitProcess(1);
+    exitWith(ExitStatus::CommandLineError);
 }
 
 bool tryAddFileSpec(const char* spec, std::string& message) {

@@ -115,7 +115,7 @@ std::set<char> documentedLetters() {
     if (child == 0) {
         dup2(captured, 1);
         settings.progPath = "txt2vb";
-        printUsage(0);
+        printUsage(ExitStatus::Normal);
     }
     int status = 0;
     if (child < 0 || waitpid(child, &status, 0) != child) std::abort();
