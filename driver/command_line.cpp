@@ -12,7 +12,7 @@ namespace {
 void applyLetterOption(char letter, const char* value) {
     switch (letter) {
         case '?':
-            printUsage(0);
+            printUsage(ExitStatus::Normal);
         case 'a':
         case 'A':
             settings.append = 1;
@@ -20,7 +20,7 @@ void applyLetterOption(char letter, const char* value) {
             // another file than the one asked for.
             settings.appendName = value != nullptr ? value : "";
             settings.outName = settings.appendName;
-            settings.outMode = "a+";
+            settings.outMode = platform::OpenMode::Append;
             break;
         case 'd':
         case 'D':
@@ -62,7 +62,7 @@ void applyLetterOption(char letter, const char* value) {
 void classifyOption(const char* argument) {
     // The two long options every command-line tool is asked first; any
     // other word after a dash stays a named option.
-    if (std::strcmp(argument, "--help") == 0) printUsage(0);
+    if (std::strcmp(argument, "--help") == 0) printUsage(ExitStatus::Normal);
     if (std::strcmp(argument, "--version") == 0) printVersion();
     const char* text = argument + 1;
     std::size_t length = std::strlen(text);

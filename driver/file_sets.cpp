@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "driver/exit_status.h"
 #include "driver/log_line.h"
 #include "driver/process_file.h"
 #include "driver/replace_run.h"
@@ -10,7 +11,6 @@
 #include "platform/descriptors.h"
 #include "platform/file_ops.h"
 #include "platform/file_search.h"
-#include "platform/process.h"
 
 FileSetEntry fileSetTable[kFileSetRows];
 
@@ -36,7 +36,7 @@ struct OwnFiles {
 
     OwnFiles() {
         add(platform::descriptorIdentity(oOut));
-        if (settings.append) add(platform::fileIdentity(settings.appendName));
+        if (settings.append) add(platform::fileIdentity(platform::locatePath(settings.appendName)));
     }
     void add(const platform::FileIdentity& identity) {
         if (identity.exists) identities.push_back(identity);
@@ -58,15 +58,14 @@ std::string joinPath(const std::string& dir, const std::string& name) {
 
 // Runs a search; a directory that exists but cannot be read is reported
 // under the search path it stands for, and the walk goes on.
+// True when anything matched.
 bool search(const std::string& searchPath, const platform::FileLocation& directory, const std::string& pattern,
             std::vector<platform::DirectoryEntry>& entries, bool directoriesOnly) {
-    bool failed = false;
-    bool found = platform::findFilesIn(directory, pattern, entries, &failed, directoriesOnly);
-    if (failed) {
+    if (!platform::findFiles(directory, pattern, entries, directoriesOnly)) {
         std::string text = "!!! Lecture impossible de " + searchPath;
         printSystemError(text.c_str());
     }
-    return found;
+    return !entries.empty();
 }
 
 }  // namespace
@@ -85,7 +84,7 @@ void addFileSpec(const char* spec) {
     std::string message;
     if (tryAddFileSpec(spec, message)) return;
     logLine("%s", message.c_str());
-    platform::exitProcess(1);
+    exitWith(ExitStatus::CommandLineError);
 }
 
 bool tryAddFileSpec(const char* spec, std::string& message) {

@@ -23,7 +23,8 @@ void splitFileSpec(const std::string& spec, std::string& dir, std::string& patte
 // whose directory would need an eleventh row, is refused: false, with the
 // message for the user in `message`.
 bool tryAddFileSpec(const char* spec, std::string& message);
-// As tryAddFileSpec, ending the run with the message and status 1 on refusal.
+// As tryAddFileSpec, ending the run with the message and
+// ExitStatus::CommandLineError on refusal.
 void addFileSpec(const char* spec);
 void completeFileSets();
 void walkFileSets();

@@ -1,4 +1,5 @@
 #include "driver/log_line.h"
+#include "driver/exit_status.h"
 
 #include <cerrno>
 #include <cstdarg>
@@ -7,7 +8,6 @@
 
 #include "platform/console.h"
 #include "platform/format_text.h"
-#include "platform/process.h"
 
 int logLine(const char* format, ...) {
     va_list args;
@@ -31,7 +31,7 @@ void printSystemError(const char* text) {
     errno = saved;
 }
 
-void failWithSystemError(const char* text, int status) {
+void failWithSystemError(const char* text, ExitStatus status) {
     printSystemError(text);
-    platform::exitProcess(status);
+    exitWith(status);
 }

@@ -1,6 +1,8 @@
 // Diagnostic lines on standard error.
 #pragma once
 
+#include "driver/exit_status.h"
+
 // Formats like sprintf and writes the text to standard error as it stands
 // (it is never read as a format again). Any length is written whole.
 // Returns the number of characters written. No newline is added.
@@ -15,4 +17,4 @@ int logLine(const char* format, ...)
 void printSystemError(const char* text);
 
 // Prints through the system-error printer and ends the process.
-[[noreturn]] void failWithSystemError(const char* text, int status);
+[[noreturn]] void failWithSystemError(const char* text, ExitStatus status);

@@ -31,7 +31,7 @@ const char kCreateError[] = "Erreur de creation du fichier de sortie";
     }
     if (settings.replace) discardTempResult();
     errno = errorNumber;
-    failWithSystemError(kCreateError, -2);
+    failWithSystemError(kCreateError, ExitStatus::OutputFailed);
 }
 
 void replaceInput(const SelectedFile& file, const platform::FileLocation& target, bool inPlace,
@@ -46,7 +46,7 @@ void replaceInput(const SelectedFile& file, const platform::FileLocation& target
         discardTempResult();
         const std::string newName = settings.changeExt ? newExtensionName(file.path, settings.newExt) : file.path;
         std::string text = "Erreur de remplacement de " + newName;
-        failWithSystemError(text.c_str(), -2);
+        failWithSystemError(text.c_str(), ExitStatus::OutputFailed);
     }
     if (!inPlace) platform::removeIfSame(inputLocation, input.identity);
     if (!settings.silent) logLine("\n");
@@ -73,7 +73,7 @@ void noticeNotPlainFile(const std::string& path) {
 }  // namespace
 
 void processFile(const SelectedFile& file) {
-    if (settings.append && settings.replace) printUsage(1);
+    if (settings.append && settings.replace) printUsage(ExitStatus::CommandLineError);
     const char* path = file.path.c_str();
     settings.currentPath = path;
 
@@ -105,7 +105,7 @@ void processFile(const SelectedFile& file) {
     if (!settings.silent) logLine("Parsing de %s (%" PRId64 " octets) ... ", path, settings.currentSize);
     platform::duplicateOnto(oIn, 0);
     platform::duplicateOnto(oOut, 1);
-    if (inputFd < 0) failWithSystemError(path, -1);
+    if (inputFd < 0) failWithSystemError(path, ExitStatus::OpenFailed);
 
     int resultFd = -1;
     long long appendStart = -1;
@@ -113,7 +113,7 @@ void processFile(const SelectedFile& file) {
         resultFd = createTempResult();
     } else if (settings.append) {
         resultFd = platform::openFile(settings.outName.c_str(), settings.outMode);
-        if (resultFd < 0) failWithSystemError(kCreateError, -2);
+        if (resultFd < 0) failWithSystemError(kCreateError, ExitStatus::OutputFailed);
         appendStart = platform::descriptorSize(resultFd);
     }
     platform::duplicateOnto(inputFd, 0);
@@ -123,7 +123,7 @@ void processFile(const SelectedFile& file) {
     // in front of the expression, so that editors still read it as UTF-8;
     // the console and the append file get the expression alone.
     const ByteOrderMark mark = settings.replace ? ByteOrderMark::Keep : ByteOrderMark::Drop;
-    if (convertInput(mark) != 0) failWithSystemError("Erreur de parsing\n", -3);
+    if (convertInput(mark) != 0) failWithSystemError("Erreur de parsing\n", ExitStatus::ParseFailed);
 
     platform::duplicateOnto(oIn, 0);
     platform::closeDescriptor(inputFd);
@@ -134,7 +134,7 @@ void processFile(const SelectedFile& file) {
     if (resultFd < 0) {
         if (!written) {
             errno = out.errorNumber();
-            failWithSystemError("Erreur d'ecriture sur la sortie standard", -2);
+            failWithSystemError("Erreur d'ecriture sur la sortie standard", ExitStatus::OutputFailed);
         }
         if (settings.sizeDelta) totals.bytesOut += resultSize;
         return;

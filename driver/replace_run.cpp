@@ -4,13 +4,13 @@
 #include <set>
 #include <utility>
 
+#include "driver/exit_status.h"
 #include "driver/log_line.h"
 #include "driver/run_settings.h"
 #include "platform/exit_cleanup.h"
 #include "platform/file_lock.h"
 #include "platform/file_ops.h"
 #include "platform/names.h"
-#include "platform/process.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ std::set<IdentityKey> replaced;
 
 [[noreturn]] void refuseWorkingFile(const std::string& why) {
     logLine("%s: %s\n", kCreateError, why.c_str());
-    platform::exitProcess(-2);
+    exitWith(ExitStatus::OutputFailed);
 }
 
 bool sameNameIgnoringCase(const std::string& a, const std::string& b) {
@@ -70,7 +70,7 @@ int createTempResult() {
         if (!platform::clearWorkingName(tempResult, &why)) refuseWorkingFile(why);
         fd = platform::createPrivateFile(tempResult, tempIdentity);
     }
-    if (fd < 0) failWithSystemError(kCreateError, -2);
+    if (fd < 0) failWithSystemError(kCreateError, ExitStatus::OutputFailed);
     tempExitSlot = platform::removeAtExit(tempResult, tempIdentity);
     return fd;
 }

@@ -11,7 +11,7 @@
 // Takes the working directory's lock (waiting for another run that holds
 // it) and clears the temporary result's name, before any input is opened.
 // A link or anything but a plain file under either name ends the run with
-// status -2.
+// ExitStatus::OutputFailed.
 void beginReplaceRun();
 // Removes the lock file and lets another run go on.
 void endReplaceRun();
@@ -23,7 +23,7 @@ bool replacedThisRun(const platform::FileIdentity& identity);
 bool isWorkingFile(const platform::FileIdentity& identity);
 
 // Creates the temporary result, private to the run; ends the run with
-// status -2 when it cannot.
+// ExitStatus::OutputFailed when it cannot.
 int createTempResult();
 // Removes the temporary result after a failure.
 void discardTempResult();

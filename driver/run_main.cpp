@@ -36,16 +36,16 @@ void releaseAll() {
 int runMain(int argc, char** argv) {
     settings.progPath = argc > 0 && argv[0] != nullptr ? argv[0] : "";
     clearFileSets();
-    settings.inMode = "r";
-    settings.outMode = "w+";
+    settings.inMode = platform::OpenMode::Read;
+    settings.outMode = platform::OpenMode::Overwrite;
     totals.bytesOut = 0;
     totals.bytesIn = 0;
-    if (argc < 2) printUsage(0);
+    if (argc < 2) printUsage(ExitStatus::Normal);
 
     oIn = platform::duplicateDescriptor(0);
-    if (oIn < 0) failWithSystemError("1 - _dup2(0, oIn)", -1);
+    if (oIn < 0) failWithSystemError("1 - _dup2(0, oIn)", ExitStatus::OpenFailed);
     oOut = platform::duplicateDescriptor(1);
-    if (oOut < 0) failWithSystemError("2 - _dup2(1, oOut)", -1);
+    if (oOut < 0) failWithSystemError("2 - _dup2(1, oOut)", ExitStatus::OpenFailed);
 
     for (int i = 1; i < argc; ++i) {
         if (platform::isOptionPrefix(argv[i][0])) {
@@ -65,5 +65,5 @@ int runMain(int argc, char** argv) {
     if (settings.replace) endReplaceRun();
     releaseAll();
     platform::standardOutput().flush();
-    return 0;
+    return static_cast<int>(ExitStatus::Normal);
 }

@@ -3,7 +3,8 @@
 #pragma once
 
 // Reads the arguments, converts every selected file and prints the summary.
-// Returns the exit status of a normal end (0); failures end the process.
+// Returns the exit status of a normal end (ExitStatus::Normal); failures end
+// the process.
 int runMain(int argc, char** argv);
 
 // Frees what the run allocated: the option texts and the file-set table.

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/descriptors.h"
+
 // Set once from the options; only currentPath and currentSize move with the
 // walk afterwards.
 struct RunSettings {
@@ -18,8 +20,8 @@ struct RunSettings {
     int sizeDelta = 0;
     std::string appendName;  // held whole, whatever its length
     std::string outName;     // empty: no result file
-    const char* outMode = "w+";
-    const char* inMode = "r";
+    platform::OpenMode outMode = platform::OpenMode::Overwrite;  // Append after -a
+    platform::OpenMode inMode = platform::OpenMode::Read;
     std::string progPath;
     const char* currentPath = nullptr;
     std::int64_t currentSize = 0;

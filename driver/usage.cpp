@@ -1,8 +1,8 @@
 #include "driver/usage.h"
 
+#include "driver/exit_status.h"
 #include "driver/run_settings.h"
 #include "platform/console.h"
-#include "platform/process.h"
 #include "platform/text_output.h"
 #include "txt2vb_version.h"
 
@@ -14,7 +14,7 @@ void printNamedOptionUsage() {
     out.writeText("   -nbf : nombre de avant la marque\n");
 }
 
-void printUsage(int status) {
+void printUsage(ExitStatus status) {
     platform::TextOutputStream& out = platform::standardOutput();
     out.printf("%s ([-a:fileAppend]|([-r[-l][-e:fileExt]])) [-d] [-s] [-t] FileIn [>outfile.txt]\n",
                settings.progPath.c_str());
@@ -34,11 +34,11 @@ void printUsage(int status) {
     printNamedOptionUsage();
     out.writeText("     -? : ce message\n");
     out.writeText("\n");
-    platform::exitProcess(status);
+    exitWith(status);
 }
 
 void printVersion() {
     platform::TextOutputStream& out = platform::standardOutput();
     out.printf("txt2vb %s\n", kVersionText);
-    platform::exitProcess(0);
+    exitWith(ExitStatus::Normal);
 }

@@ -17,17 +17,10 @@
 #include "fuzz_support.h"
 #include "support/scan_observation.h"
 #include "parser/convert_input.h"
-#include "support/capture.h"
 
 namespace {
 
 constexpr std::size_t kBlock = 1 << 16;
-
-std::string throughMemoryFiles(const std::string& input, const std::function<void()>& body) {
-    std::string output;
-    withStdin(input, [&] { output = captureStdout(body); });
-    return output;
-}
 
 }  // namespace
 
@@ -49,9 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string raw = prefix + std::string(reinterpret_cast<const char*>(data + pos), size - pos);
 
     resetScanState();
-    const ScanObservation blocks = observeConversion(raw, setup, true, throughMemoryFiles);
+    const ScanObservation blocks = observeConversion(raw, setup, true);
     resetScanState();
-    const ScanObservation perByte = observeConversion(raw, setup, false, throughMemoryFiles);
+    const ScanObservation perByte = observeConversion(raw, setup, false);
     const std::string difference = differenceBetween(blocks, perByte);
     if (!difference.empty()) fuzz::failWithInput("block path and per-byte steps differ: " + difference, data, size);
     if (perByte.blockBytes != 0) fuzz::failWithInput("the switched-off block path took bytes", data, size);

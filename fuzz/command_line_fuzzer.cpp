@@ -115,7 +115,7 @@ std::set<char> documentedLetters() {
     if (child == 0) {
         dup2(captured, 1);
         settings.progPath = "txt2vb";
-        printUsage(0);
+        printUsage(ExitStatus::Normal);
     }
     int status = 0;
     if (child < 0 || waitpid(child, &status, 0) != child) std::abort();
@@ -155,10 +155,10 @@ void checkOption(const std::string& argument, const RunSettings& before, int nam
     if (letter == 'a') {
         check(settings.appendName == value, "-a does not keep its value whole");
         check(settings.outName == settings.appendName, "-a does not name the result after the append file");
-        check(std::strcmp(settings.outMode, "a+") == 0, "-a does not append");
+        check(settings.outMode == platform::OpenMode::Append, "-a does not append");
     } else {
         check(settings.appendName == before.appendName, "appendName changed by another option");
-        check(std::strcmp(settings.outMode, before.outMode) == 0, "outMode changed by another option");
+        check(settings.outMode == before.outMode, "outMode changed by another option");
         if (letter == 'r') {
             check(settings.outName == kTempResultName, "-r does not name the temporary result");
         } else {

@@ -13,7 +13,7 @@
 #include "scanner/rules.h"
 #include "scanner/scan_buffer.h"
 
-int convertInput(ByteOrderMark mark) {
+int convertInput(ByteOrderMark mark, ConversionObserver* observer) {
     platform::standardInput().reset();
     platform::TextOutputStream& out = platform::standardOutput();
     out.flush();
@@ -25,8 +25,11 @@ int convertInput(ByteOrderMark mark) {
     }
 
     beginFileScan();
+    if (observer != nullptr) observer->fileBegun();
     beforeParse();
-    if (yy_parse_input() != 0) return 1;
+    const int parsed = yy_parse_input();
+    if (observer != nullptr) observer->parserReturned();
+    if (parsed != 0) return 1;
     endFileScan();
     afterParse();
     return 0;

@@ -12,7 +12,21 @@
 // consumes it, Keep writes it to the output before the prologue, Ignore
 // does not look (for inputs that are not standard input).
 enum class ByteOrderMark { Ignore, Drop, Keep };
-int convertInput(ByteOrderMark mark = ByteOrderMark::Ignore);
+
+// Lets a caller look at (or set up) the process-wide state at two points of
+// one conversion; the tool itself passes none.
+class ConversionObserver {
+public:
+    virtual ~ConversionObserver() = default;
+    // The frame has begun the file (the line history is made), nothing is
+    // read yet.
+    virtual void fileBegun() {}
+    // The parser has returned, accepted or not; the frame has not ended the
+    // file, so its history is still there.
+    virtual void parserReturned() {}
+};
+
+int convertInput(ByteOrderMark mark = ByteOrderMark::Ignore, ConversionObserver* observer = nullptr);
 
 // Puts the process-wide state of the scanner, the parser and the scan frame
 // back as it is at program start: no buffer, the engine's first call to

@@ -7,6 +7,7 @@
 #include "parser/start_states.h"
 #include "platform/process.h"
 #include "platform/console.h"
+#include "scanner/fatal.h"
 #include "scanner/line_history.h"
 #include "scanner/line_state.h"
 #include "scanner/rules.h"
@@ -40,7 +41,7 @@ void beginFileScan() {
     if (!resetLineHistory()) {
         static const char message[] = "Pas assez de m" TXT2VB_E_ACUTE "moire pour l'historique des lignes (-nbl)\n";
         platform::writeStandardError(message, sizeof message - 1);
-        platform::exitProcess(2);
+        platform::exitProcess(kScannerFatalStatus);
     }
     setState(INITIAL);
     stateTrace = runHooks.traceWanted();

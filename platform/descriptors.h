@@ -5,7 +5,6 @@
 #include <cstddef>
 
 #include "platform/file_location.h"
-#include "platform/paths.h"
 
 namespace platform {
 
@@ -17,6 +16,8 @@ bool duplicateOnto(int source, int target);
 void closeDescriptor(int descriptor);
 // Closes and reports whether the close succeeded (errno set).
 bool closeDescriptorChecked(int descriptor);
+// Closes without disturbing errno, for the cleanup after a failure.
+void closeDescriptorQuietly(int descriptor);
 // The size of the open file, or -1.
 long long descriptorSize(int descriptor);
 // Cuts the open file to `size` bytes.
@@ -25,16 +26,24 @@ bool isTerminal(int descriptor);
 
 // Writes every byte, retrying after interruptions and short writes.
 bool writeAll(int descriptor, const char* data, std::size_t length);
+// Writes at most `length` bytes: the count taken, at least 1, or -1 on
+// error (errno set; a write that takes nothing is one).
+long writeSome(int descriptor, const char* data, std::size_t length);
 // Reads at most `capacity` bytes: the count, 0 at end of file, -1 on error.
 long readSome(int descriptor, char* data, std::size_t capacity);
 
-// Opens a file (a path as the tool writes it, see paths.h) for the
-// text-mode streams, with a C open mode: "r" reading,
-// "w+" created or emptied, "a+" created if missing and written at its end
-// (an existing file's one final 0x1A byte is removed first). The descriptor
-// itself is binary: the streams above it do the text-mode conversions.
-// Returns -1 on failure (errno set).
-int openFile(const char* path, const char* mode, PathLookup lookup = PathLookup::IgnoreCase);
+// How openFile opens a file for the text-mode streams.
+enum class OpenMode {
+    Read,       // reading only; the file must exist
+    Overwrite,  // reading and writing, created if missing, else emptied
+    Append,     // reading and writing at the end, created if missing; an
+                // existing file's one final 0x1A byte is removed first
+};
+
+// Opens a file (a path as the tool writes it, see locatePath) for the
+// text-mode streams. The descriptor itself is binary: the streams above it
+// do the text-mode conversions. Returns -1 on failure (errno set).
+int openFile(const char* path, OpenMode mode);
 
 // Opens an input for reading, binary like openFile. With `plainFilesOnly`
 // the open never waits (for a FIFO's writer, say), so the caller can look

@@ -13,7 +13,12 @@ struct FileLocation {
     std::string native;
 };
 
-// The file or directory a path as the tool writes it names (see paths.h).
+// The file or directory a path as the tool writes it names. The tool builds
+// paths with '\' (and accepts '/') as separators, and a drive prefix such
+// as "c:" stands for the root. On POSIX each component is looked up
+// ignoring case when no exact match exists, so "SRC\x.txt" finds
+// "src/x.txt"; a component found nowhere is kept as written. On Windows the
+// path is used as it stands, and the file system ignores case by itself.
 FileLocation locatePath(const std::string& path);
 
 // The entry `name` of `directory`, the name taken as it stands.

@@ -5,29 +5,23 @@
 
 #include "platform/file_identity.h"
 #include "platform/file_location.h"
-#include "platform/paths.h"
 
 namespace platform {
 
-bool removeFile(const std::string& path, PathLookup lookup = PathLookup::IgnoreCase);
+// False (errno set) when the file was not removed.
+bool removeFile(const FileLocation& location);
 
 // Puts `source` in place of `target`, replacing an existing target:
 // atomically by renaming where both lie on one file system; otherwise the
 // data is copied to a new file beside the target, flushed, and renamed over
 // it, and only then is the source removed. Returns false (errno set) when
 // the target was not replaced; the source is then left as it was.
-// `sourceLookup` says how the source's name is found; the target's is
-// always looked up ignoring case.
-bool moveFile(const std::string& source, const std::string& target,
-              PathLookup sourceLookup = PathLookup::IgnoreCase);
 // With `replaceExisting` false the target must not exist: a file that
 // appeared there meanwhile is left alone and the move fails with EEXIST.
 bool moveFile(const FileLocation& source, const FileLocation& target, bool replaceExisting = true);
-bool removeFile(const FileLocation& location);
 
-// The identity of the file a path names (links followed), or of the file
-// open on a descriptor.
-FileIdentity fileIdentity(const std::string& path, PathLookup lookup = PathLookup::IgnoreCase);
+// The identity of the file a location names (links followed), or of the
+// file open on a descriptor.
 FileIdentity fileIdentity(const FileLocation& location);
 FileIdentity descriptorIdentity(int descriptor);
 

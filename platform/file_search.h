@@ -1,4 +1,4 @@
-// Wildcard file search over the paths the tool builds.
+// Wildcard file search in a directory the platform has located.
 #pragma once
 
 #include <cstdint>
@@ -22,21 +22,18 @@ struct DirectoryEntry {
     FileIdentity identity;     // of the file (a link's target)
 };
 
-// Searches `searchPath`, a directory part and a last component that is a
-// name pattern with the wildcards * and ? (matched ignoring case; "*.*"
-// matches every name). The entries come sorted by name, ignoring case, and
-// the listing is taken whole when the search starts. Returns false when
-// nothing matched (including a directory that does not exist); a listing
-// that fails part-way sets `failed` (errno set).
+// Lists the entries of `directory` (a location the platform made) whose
+// names match `pattern`, a name pattern with the wildcards * and ? (matched
+// ignoring case; "*.*" matches every name). The entries come sorted by
+// name, ignoring case, and the listing is taken whole when the search
+// starts. Nothing matching, or a directory that does not exist, is no
+// error: the call succeeds with no entries. Returns false (errno set) when
+// the listing or an entry cannot be read; `entries` then holds what could
+// be read.
 // With `directoriesOnly` the caller wants directories alone: entries known
 // not to be directories may be left out, and identities are not filled in
 // (on some systems either costs a call per entry).
-bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entries, bool* failed = nullptr,
+bool findFiles(const FileLocation& directory, const std::string& pattern, std::vector<DirectoryEntry>& entries,
                bool directoriesOnly = false);
-
-// The same search in a directory the platform has already located (one
-// found by an earlier search, say), with a name pattern as its last part.
-bool findFilesIn(const FileLocation& directory, const std::string& pattern, std::vector<DirectoryEntry>& entries,
-                 bool* failed = nullptr, bool directoriesOnly = false);
 
 }  // namespace platform

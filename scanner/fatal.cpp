@@ -9,5 +9,5 @@ void yy_fatal(const char* message) {
     std::string line(message);
     line += '\n';
     platform::writeStandardError(line.data(), static_cast<unsigned long>(line.size()));
-    platform::exitProcess(2);
+    platform::exitProcess(kScannerFatalStatus);
 }

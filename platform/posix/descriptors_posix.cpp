@@ -1,11 +1,11 @@
 #include "platform/descriptors.h"
+#include "platform/open_file.h"
 
 #include <string>
 
-#include "platform/paths.h"
+#include "platform/posix/native_paths.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,21 +38,13 @@ bool truncateDescriptor(int descriptor, long long size) {
 
 bool isTerminal(int descriptor) { return ::isatty(descriptor) > 0; }
 
-bool writeAll(int descriptor, const char* data, std::size_t length) {
-    while (length > 0) {
+long writeSome(int descriptor, const char* data, std::size_t length) {
+    for (;;) {
         ssize_t n = ::write(descriptor, data, length);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (n == 0) {
-            errno = EIO;
-            return false;
-        }
-        data += n;
-        length -= static_cast<std::size_t>(n);
+        if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = EIO;
+        return n > 0 ? static_cast<long>(n) : -1;
     }
-    return true;
 }
 
 long readSome(int descriptor, char* data, std::size_t capacity) {
@@ -63,8 +55,7 @@ long readSome(int descriptor, char* data, std::size_t capacity) {
     }
 }
 
-// Removes one final 0x1A byte, as a text-mode append open does.
-static bool dropFinalCtrlZ(int fd) {
+bool dropFinalCtrlZ(int fd) {
     struct stat info;
     if (::fstat(fd, &info) != 0) return false;
     if (!S_ISREG(info.st_mode) || info.st_size == 0) return true;
@@ -74,38 +65,22 @@ static bool dropFinalCtrlZ(int fd) {
     return true;
 }
 
-int openFile(const char* path, const char* mode, PathLookup lookup) {
-    int flags;
-    if (std::strcmp(mode, "r") == 0) {
-        flags = O_RDONLY;
-    } else if (std::strcmp(mode, "w+") == 0) {
-        flags = O_RDWR | O_CREAT | O_TRUNC;
-    } else if (std::strcmp(mode, "a+") == 0) {
-        flags = O_RDWR | O_CREAT | O_APPEND;
-    } else {
-        errno = EINVAL;
-        return -1;
-    }
+int openPath(const char* path, OpenMode mode) {
+    const int flags = openFlags(mode);
     int fd = -1;
     // A file to read is tried as written first: the lookup ignoring case is
     // needed only when that name does not exist. A file to write must be
     // looked up first, or a new file would stand beside the one meant.
-    if (flags == O_RDONLY && lookup == PathLookup::IgnoreCase) {
+    if (mode == OpenMode::Read) {
         do {
-            fd = ::open(nativePath(path, PathLookup::Exact).c_str(), flags | O_CLOEXEC);
+            fd = ::open(directPath(path).c_str(), flags | O_CLOEXEC);
         } while (fd < 0 && errno == EINTR);
         if (fd >= 0 || errno != ENOENT) return fd;
     }
-    const std::string native = nativePath(path, lookup);
+    const std::string native = nativePath(path);
     do {
         fd = ::open(native.c_str(), flags | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
-    if (fd >= 0 && mode[0] == 'a' && !dropFinalCtrlZ(fd)) {
-        int saved = errno;
-        ::close(fd);
-        errno = saved;
-        return -1;
-    }
     return fd;
 }
 

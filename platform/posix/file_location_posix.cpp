@@ -9,7 +9,7 @@
 #include <unordered_map>
 
 #include "platform/names.h"
-#include "platform/paths.h"
+#include "platform/posix/native_paths.h"
 
 namespace platform {
 

@@ -9,6 +9,7 @@
 
 #include "platform/exit_cleanup.h"
 #include "platform/partial_copy_record.h"
+#include "platform/posix/stat_identity.h"
 #include "platform/working_files.h"
 
 namespace platform {
@@ -59,9 +60,7 @@ bool ExclusiveFileLock::acquire(const FileLocation& name, std::string* err) {
         if (::lstat(path, &named) == 0 && sameFile(held, named)) {
             descriptor_ = fd;
             name_ = name;
-            identity_.exists = true;
-            identity_.device = static_cast<std::uint64_t>(held.st_dev);
-            identity_.inode = static_cast<std::uint64_t>(held.st_ino);
+            identity_ = identityOf(held);
             exitSlot_ = removeAtExit(name_, identity_);
             // Only a record the process itself could have written is
             // believed: the file must be its own and nobody else's to write.
@@ -73,23 +72,6 @@ bool ExclusiveFileLock::acquire(const FileLocation& name, std::string* err) {
         }
         ::close(fd);
     }
-}
-
-void ExclusiveFileLock::release() {
-    if (descriptor_ < 0) return;
-    // Removed while still held, so a waiter wakes to a name that is gone
-    // and makes it anew.
-    struct stat named;
-    if (::lstat(name_.native.c_str(), &named) == 0 && named.st_dev == static_cast<dev_t>(identity_.device) &&
-        named.st_ino == static_cast<ino_t>(identity_.inode)) {
-        ::unlink(name_.native.c_str());
-    }
-    recordPartialCopiesIn(-1);
-    keepAtExit(exitSlot_);
-    exitSlot_ = -1;
-    ::close(descriptor_);
-    descriptor_ = -1;
-    identity_ = FileIdentity();
 }
 
 }  // namespace platform

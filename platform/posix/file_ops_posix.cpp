@@ -1,7 +1,7 @@
 #include "platform/file_ops.h"
 
+#include "platform/descriptors.h"
 #include "platform/exit_cleanup.h"
-#include "platform/paths.h"
 #include "platform/working_files.h"
 
 #include <cerrno>
@@ -18,17 +18,6 @@
 
 namespace platform {
 
-bool removeFile(const std::string& path, PathLookup lookup) {
-    return ::unlink(nativePath(path, lookup).c_str()) == 0;
-}
-
-// Closes a descriptor without disturbing errno, for cleanup after a failure.
-static void closeQuietly(int fd) {
-    int saved = errno;
-    ::close(fd);
-    errno = saved;
-}
-
 static void unlinkQuietly(const std::string& path) {
     int saved = errno;
     ::unlink(path.c_str());
@@ -38,27 +27,10 @@ static void unlinkQuietly(const std::string& path) {
 static bool copyAll(int from, int to) {
     char buffer[65536];
     for (;;) {
-        ssize_t got = ::read(from, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
+        long got = readSome(from, buffer, sizeof buffer);
+        if (got < 0) return false;
         if (got == 0) return true;
-        const char* data = buffer;
-        std::size_t left = static_cast<std::size_t>(got);
-        while (left > 0) {
-            ssize_t put = ::write(to, data, left);
-            if (put < 0) {
-                if (errno == EINTR) continue;
-                return false;
-            }
-            if (put == 0) {
-                errno = EIO;
-                return false;
-            }
-            data += put;
-            left -= static_cast<std::size_t>(put);
-        }
+        if (!writeAll(to, buffer, static_cast<std::size_t>(got))) return false;
     }
 }
 
@@ -99,13 +71,13 @@ static bool copyOver(const std::string& source, const std::string& target, bool 
     if (in < 0) return false;
     FileFacts facts;
     if (!describeDescriptor(in, facts)) {
-        closeQuietly(in);
+        closeDescriptorQuietly(in);
         return false;
     }
     if (!facts.isRegular) {
         // Only file contents can be copied; anything else keeps the
         // rename's answer.
-        closeQuietly(in);
+        closeDescriptorQuietly(in);
         errno = EXDEV;
         return false;
     }
@@ -128,7 +100,7 @@ static bool copyOver(const std::string& source, const std::string& target, bool 
     }
     if (out < 0) {
         recordPartialCopyDone();
-        closeQuietly(in);
+        closeDescriptorQuietly(in);
         return false;
     }
     recordPartialCopyIdentity(made);
@@ -136,9 +108,9 @@ static bool copyOver(const std::string& source, const std::string& target, bool 
     int exitSlot = removeAtExit(copy, made);
 
     bool ok = copyAll(in, out) && copyOwnerAndMode(out, facts) && ::fsync(out) == 0;
-    closeQuietly(in);
+    closeDescriptorQuietly(in);
     if (!ok) {
-        closeQuietly(out);
+        closeDescriptorQuietly(out);
         unlinkQuietly(temporaryName);
         keepAtExit(exitSlot);
         recordPartialCopyDone();
@@ -152,10 +124,6 @@ static bool copyOver(const std::string& source, const std::string& target, bool 
     return placed;
 }
 
-bool moveFile(const std::string& source, const std::string& target, PathLookup sourceLookup) {
-    return moveFile(FileLocation{nativePath(source, sourceLookup)}, locatePath(target));
-}
-
 bool moveFile(const FileLocation& source, const FileLocation& target, bool replaceExisting) {
     const std::string& from = source.native;
     const std::string& to = target.native;
@@ -166,12 +134,6 @@ bool moveFile(const FileLocation& source, const FileLocation& target, bool repla
     // the move has still happened, the data merely exists twice.
     ::unlink(from.c_str());
     return true;
-}
-
-FileIdentity fileIdentity(const std::string& path, PathLookup lookup) {
-    struct stat info;
-    if (::stat(nativePath(path, lookup).c_str(), &info) != 0) return FileIdentity();
-    return identityOf(info);
 }
 
 FileIdentity fileIdentity(const FileLocation& location) {

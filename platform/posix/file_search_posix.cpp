@@ -6,7 +6,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include "platform/paths.h"
+#include "platform/file_location.h"
 
 namespace platform {
 
@@ -32,63 +32,37 @@ static Described describe(DirectoryEntry& entry) {
     return Described::Ok;
 }
 
-bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entries, bool* failed,
-               bool directoriesOnly) {
-    // The directory part keeps its final separator, so "\*.txt" stays the
-    // root and "c:*.txt" (a drive with no separator) is the root too.
-    std::string directoryPart;
-    std::string pattern;
-    std::size_t last = searchPath.find_last_of("\\/");
-    if (last != std::string::npos) {
-        directoryPart = searchPath.substr(0, last + 1);
-        pattern = searchPath.substr(last + 1);
-    } else if (searchPath.size() >= 2 && isAsciiLetter(searchPath[0]) && searchPath[1] == ':') {
-        directoryPart = searchPath.substr(0, 2);
-        pattern = searchPath.substr(2);
-    } else {
-        pattern = searchPath;
-    }
-    FileLocation directory{directoryPart.empty() ? std::string(".") : nativePath(directoryPart)};
-    return findFilesIn(directory, pattern, entries, failed, directoriesOnly);
-}
-
 // The identity comes with the stat that describes an entry anyway.
-bool findFilesIn(const FileLocation& directory, const std::string& pattern, std::vector<DirectoryEntry>& entries,
-                 bool* failed, bool directoriesOnly) {
+bool findFiles(const FileLocation& directory, const std::string& pattern, std::vector<DirectoryEntry>& entries,
+               bool directoriesOnly) {
     entries.clear();
     // A name without wildcards selects at most that one entry: looking it
     // up spares reading the whole directory (a shell that expanded *.txt
     // hands over thousands of such names).
     if (pattern.find_first_of("*?") == std::string::npos) {
-        if (pattern.empty() || pattern == "." || pattern == "..") return false;
+        if (pattern.empty() || pattern == "." || pattern == "..") return true;
         DirectoryEntry entry;
-        if (!findName(directory, pattern, entry.location)) {
-            if (failed != nullptr && errno != ENOENT && errno != ENOTDIR) *failed = true;
-            return false;
-        }
+        if (!findName(directory, pattern, entry.location)) return errno == ENOENT || errno == ENOTDIR;
         const std::string& native = entry.location.native;
         entry.name = native.substr(native.find_last_of('/') + 1);
-        if (describe(entry) != Described::Ok) {
-            if (failed != nullptr) *failed = true;
-            return false;
-        }
+        // An entry gone since it was found is reported like one that cannot
+        // be examined.
+        if (describe(entry) != Described::Ok) return false;
         entries.push_back(std::move(entry));
         return true;
     }
 
     DIR* dir = ::opendir(directory.native.c_str());
-    if (dir == nullptr) {
-        if (failed != nullptr && errno != ENOENT && errno != ENOTDIR) *failed = true;
-        return false;
-    }
+    if (dir == nullptr) return errno == ENOENT || errno == ENOTDIR;
     // The whole listing is read before anything is looked at, so files the
     // caller creates while working through it are never picked up.
     std::vector<std::string> names;
+    bool failed = false;
     for (;;) {
         errno = 0;
         const dirent* item = ::readdir(dir);
         if (item == nullptr) {
-            if (errno != 0 && failed != nullptr) *failed = true;
+            if (errno != 0) failed = true;
             break;
         }
         const char* name = item->d_name;
@@ -113,13 +87,13 @@ bool findFilesIn(const FileLocation& directory, const std::string& pattern, std:
             entries.push_back(std::move(entry));
         } else if (described == Described::Failed) {
             savedErrno = errno;
-            if (failed != nullptr) *failed = true;
+            failed = true;
         }
     }
     std::sort(entries.begin(), entries.end(),
               [](const DirectoryEntry& a, const DirectoryEntry& b) { return nameLess(a.name, b.name); });
     errno = savedErrno;
-    return !entries.empty();
+    return !failed;
 }
 
 }  // namespace platform

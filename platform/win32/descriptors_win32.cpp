@@ -1,7 +1,7 @@
 #include "platform/descriptors.h"
+#include "platform/open_file.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <io.h>
 #include <share.h>
@@ -45,20 +45,12 @@ bool isTerminal(int descriptor) {
     return handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode) != 0;
 }
 
-bool writeAll(int descriptor, const char* data, std::size_t length) {
-    while (length > 0) {
-        std::size_t chunk = length < kLargestTransfer ? length : kLargestTransfer;
-        int n = ::_write(descriptor, data, static_cast<unsigned int>(chunk));
-        if (n < 0) return false;
-        if (n == 0) {
-            // Nothing taken and no error: the device is full.
-            errno = ENOSPC;
-            return false;
-        }
-        data += n;
-        length -= static_cast<std::size_t>(n);
-    }
-    return true;
+long writeSome(int descriptor, const char* data, std::size_t length) {
+    std::size_t chunk = length < kLargestTransfer ? length : kLargestTransfer;
+    int n = ::_write(descriptor, data, static_cast<unsigned int>(chunk));
+    // Nothing taken and no error: the device is full.
+    if (n == 0) errno = ENOSPC;
+    return n > 0 ? n : -1;
 }
 
 long readSome(int descriptor, char* data, std::size_t capacity) {
@@ -66,9 +58,8 @@ long readSome(int descriptor, char* data, std::size_t capacity) {
     return ::_read(descriptor, data, static_cast<unsigned int>(chunk));
 }
 
-// Removes one final 0x1A byte of a disk file, as a text-mode append open
-// does. The descriptor is open for reading and writing.
-static bool dropFinalCtrlZ(int fd) {
+// The descriptor is open for reading and writing.
+bool dropFinalCtrlZ(int fd) {
     struct _stati64 info;
     if (::_fstati64(fd, &info) != 0) return false;
     if ((info.st_mode & _S_IFMT) != _S_IFREG || info.st_size == 0) return true;
@@ -81,18 +72,8 @@ static bool dropFinalCtrlZ(int fd) {
     return ::_lseeki64(fd, 0, SEEK_SET) >= 0;
 }
 
-int openFile(const char* path, const char* mode, PathLookup) {
-    int flags;
-    if (std::strcmp(mode, "r") == 0) {
-        flags = _O_RDONLY;
-    } else if (std::strcmp(mode, "w+") == 0) {
-        flags = _O_RDWR | _O_CREAT | _O_TRUNC;
-    } else if (std::strcmp(mode, "a+") == 0) {
-        flags = _O_RDWR | _O_CREAT | _O_APPEND;
-    } else {
-        errno = EINVAL;
-        return -1;
-    }
+int openPath(const char* path, OpenMode mode) {
+    const int flags = openFlags(mode);
     // Binary: the text-mode streams above do the conversions themselves, so
     // both builds write and read the same bytes. Not inherited: the tool
     // starts no other process. The file system finds names ignoring case by
@@ -102,12 +83,6 @@ int openFile(const char* path, const char* mode, PathLookup) {
                                  _S_IREAD | _S_IWRITE);
     if (result != 0) {
         errno = result;
-        return -1;
-    }
-    if (fd >= 0 && mode[0] == 'a' && !dropFinalCtrlZ(fd)) {
-        int saved = errno;
-        ::_close(fd);
-        errno = saved;
         return -1;
     }
     return fd;

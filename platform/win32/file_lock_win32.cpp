@@ -87,17 +87,4 @@ bool ExclusiveFileLock::acquire(const FileLocation& lockName, std::string* err) 
     }
 }
 
-void ExclusiveFileLock::release() {
-    if (descriptor_ < 0) return;
-    // Removed while still held (deleting is shared), so a waiter finds the
-    // name free once the handle is closed.
-    removeIfSame(name_, identity_);
-    recordPartialCopiesIn(-1);
-    keepAtExit(exitSlot_);
-    exitSlot_ = -1;
-    ::_close(descriptor_);
-    descriptor_ = -1;
-    identity_ = FileIdentity();
-}
-
 }  // namespace platform

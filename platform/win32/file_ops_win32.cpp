@@ -20,11 +20,8 @@ static bool failWithLastError() {
     return false;
 }
 
-// The file system looks names up ignoring case by itself: both kinds of
-// lookup are the same here.
-
-bool removeFile(const std::string& path, PathLookup) {
-    if (::DeleteFileW(win32::systemPath(path).c_str())) return true;
+bool removeFile(const FileLocation& location) {
+    if (::DeleteFileW(win32::systemPath(location.native).c_str())) return true;
     return failWithLastError();
 }
 
@@ -102,10 +99,6 @@ static bool copyOver(const std::wstring& source, const std::string& target, cons
     return false;
 }
 
-bool moveFile(const std::string& source, const std::string& target, PathLookup) {
-    return moveFile(FileLocation{source}, FileLocation{target});
-}
-
 bool moveFile(const FileLocation& source, const FileLocation& target, bool replaceExisting) {
     const std::wstring from = win32::systemPath(source.native);
     const std::wstring to = win32::systemPath(target.native);
@@ -133,10 +126,6 @@ static FileIdentity identityOf(HANDLE handle) {
     identity.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     return identity;
 }
-
-FileIdentity fileIdentity(const std::string& path, PathLookup) { return fileIdentity(FileLocation{path}); }
-
-bool removeFile(const FileLocation& location) { return removeFile(location.native); }
 
 FileIdentity fileIdentity(const FileLocation& location) {
     const std::string& path = location.native;

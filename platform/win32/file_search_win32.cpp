@@ -12,7 +12,6 @@
 
 namespace platform {
 
-
 // Errors of the search's start that only say there is nothing to list: no
 // matching name, a directory part that does not exist, is not a directory,
 // or is a name no file can have.
@@ -27,16 +26,6 @@ static bool meansNothingFound(DWORD error) {
         default:
             return false;
     }
-}
-
-// The directory part of a search path, as the system's search reads it:
-// everything up to the last separator, or a drive prefix ("c:" names the
-// drive's current directory there).
-static std::string directoryPartOf(const std::string& searchPath) {
-    std::size_t last = searchPath.find_last_of("\\/");
-    if (last != std::string::npos) return searchPath.substr(0, last + 1);
-    if (searchPath.size() >= 2 && searchPath[1] == ':') return searchPath.substr(0, 2);
-    return std::string();
 }
 
 static DirectoryEntry entryOf(const WIN32_FIND_DATAW& data) {
@@ -60,15 +49,8 @@ static bool isDotOrDotDot(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
-bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entries, bool* failed,
+bool findFiles(const FileLocation& directory, const std::string& pattern, std::vector<DirectoryEntry>& entries,
                bool directoriesOnly) {
-    const std::string directory = directoryPartOf(searchPath);
-    return findFilesIn(FileLocation{directory}, searchPath.substr(directory.size()), entries, failed,
-                       directoriesOnly);
-}
-
-bool findFilesIn(const FileLocation& directory, const std::string& pattern, std::vector<DirectoryEntry>& entries,
-                 bool* failed, bool directoriesOnly) {
     entries.clear();
     const std::string searchPath = locateName(directory, pattern).native;
     // The system's search does the matching, as Windows users know it
@@ -78,9 +60,8 @@ bool findFilesIn(const FileLocation& directory, const std::string& pattern, std:
     HANDLE search = ::FindFirstFileW(win32::systemPath(searchPath).c_str(), &data);
     if (search == INVALID_HANDLE_VALUE) {
         DWORD error = ::GetLastError();
-        if (!meansNothingFound(error) && failed != nullptr) *failed = true;
         win32::setErrnoFromError(error);
-        return false;
+        return meansNothingFound(error);
     }
     // The whole listing is read before anything is looked at, so files the
     // caller creates or renames while working through it are never picked
@@ -94,20 +75,18 @@ bool findFilesIn(const FileLocation& directory, const std::string& pattern, std:
         }
     }
     ::FindClose(search);
-    if (error != ERROR_NO_MORE_FILES) {
-        // The listing broke off: what was read is still handed back.
-        if (failed != nullptr) *failed = true;
-    }
-    // The identity comes from the file itself (a link's target), by the same
-    // call that identifies any other path, so the two always compare alike.
+    // A listing that broke off still hands back what was read. The identity
+    // comes from the file itself (a link's target), by the same call that
+    // identifies any other path, so the two always compare alike.
     for (DirectoryEntry& entry : entries) {
         entry.location = locateName(directory, entry.name);
         if (!directoriesOnly) entry.identity = fileIdentity(entry.location);
     }
     std::sort(entries.begin(), entries.end(),
               [](const DirectoryEntry& a, const DirectoryEntry& b) { return nameLess(a.name, b.name); });
-    if (error != ERROR_NO_MORE_FILES) win32::setErrnoFromError(error);
-    return !entries.empty();
+    if (error == ERROR_NO_MORE_FILES) return true;
+    win32::setErrnoFromError(error);
+    return false;
 }
 
 }  // namespace platform

@@ -4,12 +4,12 @@
 
 #include "driver/command_line.h"
 #include "driver/named_options.h"
-#include "parser/parser.h"
-#include "parser/scan_frame.h"
+#include "parser/convert_input.h"
 #include "scanner/block_path.h"
 #include "scanner/line_history.h"
 #include "scanner/line_state.h"
 #include "scanner/rules.h"
+#include "support/capture.h"
 
 namespace {
 
@@ -58,10 +58,28 @@ std::string valueDifference(const char* what, const T& blocks, const T& perByte)
            std::to_string(perByte);
 }
 
+// Marks the set-up's lines once the frame has made the history, and takes
+// the line state before the frame ends the file and releases it.
+class Observer : public ConversionObserver {
+public:
+    Observer(const HistorySetup& setup, ScanObservation& seen) : setup_(setup), seen_(seen) {}
+    void fileBegun() override {
+        for (std::int64_t line : setup_.marks) {
+            noLng = line;
+            addMark();
+        }
+        noLng = 1;
+    }
+    void parserReturned() override { snapshotLineState(seen_); }
+
+private:
+    const HistorySetup& setup_;
+    ScanObservation& seen_;
+};
+
 }  // namespace
 
-ScanObservation observeConversion(const std::string& raw, const HistorySetup& setup, bool blockPath,
-                                  const Redirection& redirect) {
+ScanObservation observeConversion(const std::string& raw, const HistorySetup& setup, bool blockPath) {
     ScanObservation seen;
     // Without -nbl: the history has its default size, whatever an earlier
     // file of the sequence had.
@@ -72,19 +90,10 @@ ScanObservation observeConversion(const std::string& raw, const HistorySetup& se
     const bool wasEnabled = block_path_enabled;
     block_path_enabled = blockPath;
     const std::uint64_t takenBefore = block_path_bytes;
+    Observer observer(setup, seen);
     bool parsed = true;
-    seen.output = redirect(raw, [&] {
-        beginFileScan();
-        for (std::int64_t line : setup.marks) {
-            noLng = line;
-            addMark();
-        }
-        noLng = 1;
-        beforeParse();
-        parsed = yy_parse_input() == 0;
-        snapshotLineState(seen);
-        endFileScan();
-        afterParse();
+    withStdin(raw, [&] {
+        seen.output = captureStdout([&] { parsed = convertInput(ByteOrderMark::Ignore, &observer) == 0; });
     });
     if (!parsed) seen.output.insert(0, "(the parser reported failure) ");
     seen.blockBytes = block_path_bytes - takenBefore;

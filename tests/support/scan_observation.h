@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,15 +35,12 @@ struct HistorySetup {
     std::vector<std::int64_t> marks;
 };
 
-// Runs `body` with standard input reading `input` and returns what it wrote
-// to standard output.
-using Redirection = std::function<std::string(const std::string& input, const std::function<void()>& body)>;
-
-// Converts `raw` as the tool converts one file (scan frame and parser),
-// with the block path on or off. The scanner is not reset first, so that
-// a run of calls converts files one after another as the tool does.
-ScanObservation observeConversion(const std::string& raw, const HistorySetup& setup, bool blockPath,
-                                  const Redirection& redirect);
+// Converts `raw`, read from standard input, through convertInput as the
+// tool converts one file, with the block path on or off, and returns what
+// it wrote to standard output and left in the line state. The scanner is
+// not reset first, so that a run of calls converts files one after another
+// as the tool does.
+ScanObservation observeConversion(const std::string& raw, const HistorySetup& setup, bool blockPath);
 
 // "" when both observations agree in everything but blockBytes; otherwise
 // the first difference, readably.

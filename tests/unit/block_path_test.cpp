@@ -18,7 +18,6 @@
 #include "support/scan_observation.h"
 #include "scanner/block_path.h"
 #include "parser/convert_input.h"
-#include "support/capture.h"
 
 namespace {
 
@@ -29,12 +28,6 @@ struct Input {
     std::string raw;
     HistorySetup setup;
 };
-
-std::string throughStdio(const std::string& input, const std::function<void()>& body) {
-    std::string output;
-    withStdin(input, [&] { output = captureStdout(body); });
-    return output;
-}
 
 // Text of `length` bytes in lines of `lineLength` (0: one line).
 std::string filler(std::size_t length, std::size_t lineLength) {
@@ -184,9 +177,9 @@ void expectSame(const std::vector<Input>& inputs, Totals& totals) {
     for (bool blockPathFirst : {true, false}) {
         std::vector<ScanObservation> blocks, perByte;
         resetScanState();
-        for (const Input& input : inputs) blocks.push_back(observeConversion(input.raw, input.setup, true, throughStdio));
+        for (const Input& input : inputs) blocks.push_back(observeConversion(input.raw, input.setup, true));
         resetScanState();
-        for (const Input& input : inputs) perByte.push_back(observeConversion(input.raw, input.setup, false, throughStdio));
+        for (const Input& input : inputs) perByte.push_back(observeConversion(input.raw, input.setup, false));
         for (std::size_t i = 0; i < inputs.size(); ++i) {
             EXPECT_EQ(differenceBetween(blocks[i], perByte[i]), "") << inputs[i].name;
             EXPECT_EQ(perByte[i].blockBytes, 0u) << inputs[i].name;
@@ -224,7 +217,7 @@ TEST(BlockPath, SameAsPerByteWithMarksAndDumps) {
     expectMostBytesByRuns(totals);
     // The marks do dump the history into the output.
     resetScanState();
-    const ScanObservation seen = observeConversion(inputs[0].raw, {15, 0, {20}}, true, throughStdio);
+    const ScanObservation seen = observeConversion(inputs[0].raw, {15, 0, {20}}, true);
     EXPECT_NE(seen.output.find("0020: "), std::string::npos);
     EXPECT_NE(seen.output.find("\r\n----------------------------------------------------------\r\n"), std::string::npos);
 }

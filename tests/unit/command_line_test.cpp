@@ -64,7 +64,7 @@ TEST(CommandLineOptions, ValuesOfAppendAndExtension) {
     classifyOption("-A:result.txt");
     EXPECT_EQ(settings.appendName, "result.txt");
     EXPECT_EQ(settings.outName, "result.txt");
-    EXPECT_STREQ(settings.outMode, "a+");
+    EXPECT_EQ(settings.outMode, platform::OpenMode::Append);
 
     resetRun();
     std::string longName(300, 'n');
@@ -74,7 +74,7 @@ TEST(CommandLineOptions, ValuesOfAppendAndExtension) {
     resetRun();
     classifyOption("-r");
     EXPECT_EQ(settings.outName, kTempResultName);
-    EXPECT_STREQ(settings.outMode, "w+");
+    EXPECT_EQ(settings.outMode, platform::OpenMode::Overwrite);
 }
 
 TEST(CommandLineOptions, OtherWordsAreStoredAsNamedOptions) {

@@ -32,7 +32,7 @@ TEST_F(PlatformFileLock, CreatesTheFileHoldsItAndRemovesIt) {
     ASSERT_TRUE(lock.acquire(at(dir / "lock"), &err)) << err;
     EXPECT_TRUE(lock.held());
     EXPECT_TRUE(exists(dir / "lock"));
-    EXPECT_TRUE(lock.identity() == platform::fileIdentity(dir / "lock"));
+    EXPECT_TRUE(lock.identity() == platform::fileIdentity(dir.at("lock")));
     lock.release();
     EXPECT_FALSE(lock.held());
     EXPECT_FALSE(exists(dir / "lock"));  // the holder removes it
@@ -46,7 +46,7 @@ TEST_F(PlatformFileLock, LeavesAFileThatIsNotTheOneItHeld) {
     platform::ExclusiveFileLock lock;
     std::string err;
     ASSERT_TRUE(lock.acquire(at(dir / "lock"), &err)) << err;
-    ASSERT_TRUE(platform::removeFile(dir / "lock"));
+    ASSERT_TRUE(platform::removeFile(dir.at("lock")));
     ASSERT_TRUE(writeFile(dir / "lock", "someone else's"));
     lock.release();
     EXPECT_EQ(readFile(dir / "lock"), "someone else's");
@@ -98,7 +98,7 @@ TEST_F(PlatformFileLock, RemovedByItsHolderMadeAnewForTheNext) {
         std::string secondErr;
         acquired = second.acquire(at(path), &secondErr);
         held = second.identity();
-        named = platform::fileIdentity(path);
+        named = platform::fileIdentity(platform::locatePath(path));
     });
     for (int i = 0; i < 1000; ++i) std::this_thread::yield();
     // The holder removes the file while it still holds it.

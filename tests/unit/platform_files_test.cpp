@@ -133,16 +133,14 @@ protected:
 
 TEST_F(PlatformFindFiles, SortedIgnoringCase) {
     std::vector<platform::DirectoryEntry> entries;
-    bool failed = false;
-    ASSERT_TRUE(platform::findFiles(withBackslashes(dir.path()) + "\\*.txt", entries, &failed));
-    EXPECT_FALSE(failed);
+    ASSERT_TRUE(platform::findFiles(platform::locatePath(withBackslashes(dir.path()) + "\\"), "*.txt", entries));
     const std::vector<std::string> expected = {"a.txt", "b.txt", "C.TXT", "readonly.txt"};
     EXPECT_EQ(namesOf(entries), expected);
 }
 
 TEST_F(PlatformFindFiles, EntriesDescribed) {
     std::vector<platform::DirectoryEntry> entries;
-    ASSERT_TRUE(platform::findFiles(dir / "*", entries));
+    ASSERT_TRUE(platform::findFiles(platform::locatePath(dir.path()), "*", entries));
     EXPECT_EQ(entries.size(), 7u);  // "." and ".." left out
 
     const auto* text = find(entries, "b.txt");
@@ -152,7 +150,7 @@ TEST_F(PlatformFindFiles, EntriesDescribed) {
     EXPECT_FALSE(text->isLink);
     EXPECT_EQ(text->size, 5);
     EXPECT_TRUE(text->identity.exists);
-    EXPECT_TRUE(text->identity == platform::fileIdentity(dir / "b.txt"));
+    EXPECT_TRUE(text->identity == platform::fileIdentity(dir.at("b.txt")));
 
     const auto* readOnly = find(entries, "readonly.txt");
     ASSERT_NE(readOnly, nullptr);
@@ -164,16 +162,14 @@ TEST_F(PlatformFindFiles, EntriesDescribed) {
     ASSERT_NE(sub, nullptr);
     EXPECT_TRUE(sub->isDirectory);
     EXPECT_FALSE(sub->isLink);
-    EXPECT_TRUE(sub->identity == platform::fileIdentity(dir / "Sub"));
+    EXPECT_TRUE(sub->identity == platform::fileIdentity(dir.at("Sub")));
     EXPECT_FALSE(sub->identity == text->identity);
 }
 
 TEST_F(PlatformFindFiles, DirectoriesOnlyKeepsEveryDirectory) {
     ASSERT_TRUE(makeDirectory(dir / "another.txt"));
     std::vector<platform::DirectoryEntry> entries;
-    bool failed = false;
-    ASSERT_TRUE(platform::findFiles(dir / "*", entries, &failed, true));
-    EXPECT_FALSE(failed);
+    ASSERT_TRUE(platform::findFiles(platform::locatePath(dir.path()), "*", entries, true));
     std::vector<std::string> directories;
     for (const auto& entry : entries) {
         if (entry.isDirectory) directories.push_back(entry.name);
@@ -185,13 +181,13 @@ TEST_F(PlatformFindFiles, DirectoriesOnlyKeepsEveryDirectory) {
             EXPECT_EQ(entry.size, 5);
         }
     }
-    ASSERT_TRUE(platform::findFiles(dir / "*", entries, &failed, false));
+    ASSERT_TRUE(platform::findFiles(platform::locatePath(dir.path()), "*", entries, false));
     EXPECT_EQ(entries.size(), 8u);
 }
 
 TEST_F(PlatformFindFiles, StarDotStarFindsNamesWithoutDot) {
     std::vector<platform::DirectoryEntry> entries;
-    ASSERT_TRUE(platform::findFiles(dir / "*.*", entries));
+    ASSERT_TRUE(platform::findFiles(platform::locatePath(dir.path()), "*.*", entries));
     EXPECT_EQ(entries.size(), 7u);
     EXPECT_NE(find(entries, "noext"), nullptr);
     EXPECT_NE(find(entries, "Sub"), nullptr);
@@ -211,16 +207,14 @@ TEST_F(PlatformFindFiles, PatternsMatchIgnoringCase) {
     };
     for (const auto& c : cases) {
         std::vector<platform::DirectoryEntry> entries;
-        bool failed = false;
-        EXPECT_EQ(platform::findFiles(dir / c.pattern, entries, &failed), !c.names.empty()) << c.pattern;
-        EXPECT_FALSE(failed) << c.pattern;
+        EXPECT_TRUE(platform::findFiles(platform::locatePath(dir.path()), c.pattern, entries)) << c.pattern;
         EXPECT_EQ(namesOf(entries), c.names) << c.pattern;
     }
 }
 
 TEST_F(PlatformFindFiles, DirectoryLookedUpIgnoringCase) {
     std::vector<platform::DirectoryEntry> entries;
-    ASSERT_TRUE(platform::findFiles(withBackslashes(dir.path()) + "\\SUB\\*.TXT", entries));
+    ASSERT_TRUE(platform::findFiles(platform::locatePath(withBackslashes(dir.path()) + "\\SUB"), "*.TXT", entries));
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, "inner.txt");
 }
@@ -229,44 +223,48 @@ TEST_F(PlatformFindFiles, RelativeSearchUsesCurrentDirectory) {
     InDirectory inside(dir.path());
     ASSERT_TRUE(inside.ok());
     const struct {
-        const char* search;
+        const char* directory;
+        const char* pattern;
         const char* name;
     } cases[] = {
-        {"*.MD", "notes.md"}, {".\\*.md", "notes.md"}, {"./notes.*", "notes.md"},
-        {"Sub\\*", "inner.txt"}, {"sub/../*.md", "notes.md"},
+        {".", "*.MD", "notes.md"},   {".\\", "*.md", "notes.md"},       {"./", "notes.*", "notes.md"},
+        {"Sub\\", "*", "inner.txt"}, {"sub/../", "*.md", "notes.md"},
     };
     for (const auto& c : cases) {
+        const std::string search = std::string(c.directory) + " " + c.pattern;
         std::vector<platform::DirectoryEntry> entries;
-        ASSERT_TRUE(platform::findFiles(c.search, entries)) << c.search;
-        ASSERT_EQ(entries.size(), 1u) << c.search;
-        EXPECT_EQ(entries[0].name, c.name) << c.search;
+        ASSERT_TRUE(platform::findFiles(platform::locatePath(c.directory), c.pattern, entries)) << search;
+        ASSERT_EQ(entries.size(), 1u) << search;
+        EXPECT_EQ(entries[0].name, c.name) << search;
     }
 }
 
-TEST_F(PlatformFindFiles, NoMatchIsFalseAndClearsEntries) {
+TEST_F(PlatformFindFiles, NoMatchIsNoFailureAndClearsEntries) {
     std::vector<platform::DirectoryEntry> entries(3);
-    bool failed = false;
-    EXPECT_FALSE(platform::findFiles(dir / "*.htm", entries, &failed));
-    EXPECT_FALSE(failed);
+    EXPECT_TRUE(platform::findFiles(platform::locatePath(dir.path()), "*.htm", entries));
+    EXPECT_TRUE(entries.empty());
+    entries.resize(3);
+    EXPECT_TRUE(platform::findFiles(platform::locatePath(dir.path()), "absent.txt", entries));  // no wildcard
     EXPECT_TRUE(entries.empty());
 }
 
 TEST_F(PlatformFindFiles, MissingDirectoryIsNotAFailure) {
-    std::vector<platform::DirectoryEntry> entries;
-    bool failed = false;
-    EXPECT_FALSE(platform::findFiles(dir / "missing/*.txt", entries, &failed));
-    EXPECT_FALSE(failed);
-    EXPECT_FALSE(platform::findFiles(dir / "b.txt/*", entries, &failed));  // not a directory
-    EXPECT_FALSE(failed);
-    EXPECT_FALSE(platform::findFiles(dir / "missing/*.txt", entries));  // no flag wanted
+    std::vector<platform::DirectoryEntry> entries(3);
+    EXPECT_TRUE(platform::findFiles(dir.at("missing"), "*.txt", entries));
+    EXPECT_TRUE(entries.empty());
+    entries.resize(3);
+    EXPECT_TRUE(platform::findFiles(dir.at("b.txt"), "*", entries));  // not a directory
+    EXPECT_TRUE(entries.empty());
+    EXPECT_TRUE(platform::findFiles(dir.at("missing"), "inner.txt", entries));  // no wildcard
+    EXPECT_TRUE(entries.empty());
 }
 
 TEST_F(PlatformFindFiles, ListingIsTakenWhole) {
     std::vector<platform::DirectoryEntry> entries;
-    ASSERT_TRUE(platform::findFiles(dir / "*.md", entries));
+    ASSERT_TRUE(platform::findFiles(platform::locatePath(dir.path()), "*.md", entries));
     ASSERT_TRUE(writeFile(dir / "later.md", ""));
     EXPECT_EQ(entries.size(), 1u);
-    ASSERT_TRUE(platform::findFiles(dir / "*.md", entries));
+    ASSERT_TRUE(platform::findFiles(platform::locatePath(dir.path()), "*.md", entries));
     EXPECT_EQ(entries.size(), 2u);
 }
 
@@ -274,17 +272,18 @@ TEST_F(PlatformFindFiles, ListingIsTakenWhole) {
 
 TEST_F(PlatformFilesTest, RemoveFile) {
     ASSERT_TRUE(writeFile(dir / "gone.txt", "x"));
-    EXPECT_TRUE(platform::removeFile(withBackslashes(dir.path()) + "\\GONE.TXT"));
+    EXPECT_TRUE(platform::removeFile(platform::locatePath(withBackslashes(dir.path()) + "\\GONE.TXT")));
     EXPECT_FALSE(exists(dir / "gone.txt"));
     errno = 0;
-    EXPECT_FALSE(platform::removeFile(dir / "gone.txt"));
+    EXPECT_FALSE(platform::removeFile(dir.at("gone.txt")));
     EXPECT_EQ(errno, ENOENT);
 }
 
 TEST_F(PlatformFilesTest, MoveReplacesTarget) {
     ASSERT_TRUE(writeFile(dir / "source.tmp", "new content"));
     ASSERT_TRUE(writeFile(dir / "target.txt", "old"));
-    ASSERT_TRUE(platform::moveFile(dir / "source.tmp", withBackslashes(dir.path()) + "\\TARGET.TXT"));
+    const platform::FileLocation otherCase = platform::locatePath(withBackslashes(dir.path()) + "\\TARGET.TXT");
+    ASSERT_TRUE(platform::moveFile(dir.at("source.tmp"), otherCase));
     // The existing name was found and replaced; it keeps its case.
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"target.txt"});
     EXPECT_EQ(readFile(dir / "target.txt"), "new content");
@@ -292,7 +291,7 @@ TEST_F(PlatformFilesTest, MoveReplacesTarget) {
 
 TEST_F(PlatformFilesTest, MoveToAFreeName) {
     ASSERT_TRUE(writeFile(dir / "source.tmp", "content"));
-    ASSERT_TRUE(platform::moveFile(dir / "source.tmp", dir / "New Name.vb"));
+    ASSERT_TRUE(platform::moveFile(dir.at("source.tmp"), dir.at("New Name.vb")));
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"New Name.vb"});
     EXPECT_EQ(readFile(dir / "New Name.vb"), "content");
 }
@@ -312,7 +311,7 @@ TEST_F(PlatformFilesTest, MoveNeedsNoQuoting) {
         const std::string target = dir / name;
         ASSERT_TRUE(writeFile(source, name)) << name;
         ASSERT_TRUE(writeFile(target, "old")) << name;
-        EXPECT_TRUE(platform::moveFile(source, target)) << name;
+        EXPECT_TRUE(platform::moveFile(platform::locatePath(source), platform::locatePath(target))) << name;
         EXPECT_FALSE(exists(source)) << name;
         EXPECT_EQ(readFile(target), name);
     }
@@ -322,11 +321,11 @@ TEST_F(PlatformFilesTest, MoveNeedsNoQuoting) {
 TEST_F(PlatformFilesTest, FailedMoveLeavesSource) {
     ASSERT_TRUE(writeFile(dir / "keep.txt", "keep"));
     errno = 0;
-    EXPECT_FALSE(platform::moveFile(dir / "keep.txt", dir / "no/such/dir/keep.txt"));
+    EXPECT_FALSE(platform::moveFile(dir.at("keep.txt"), dir.at("no/such/dir/keep.txt")));
     EXPECT_EQ(errno, ENOENT);
     EXPECT_EQ(readFile(dir / "keep.txt"), "keep");
     errno = 0;
-    EXPECT_FALSE(platform::moveFile(dir / "absent.txt", dir / "keep.txt"));
+    EXPECT_FALSE(platform::moveFile(dir.at("absent.txt"), dir.at("keep.txt")));
     EXPECT_EQ(errno, ENOENT);
     EXPECT_EQ(readFile(dir / "keep.txt"), "keep");
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"keep.txt"});
@@ -344,8 +343,8 @@ protected:
 #else
         const std::string base = "/dev/shm";
 #endif
-        const platform::FileIdentity there = platform::fileIdentity(base);
-        const platform::FileIdentity here = platform::fileIdentity(dir.path());
+        const platform::FileIdentity there = platform::fileIdentity(platform::locatePath(base));
+        const platform::FileIdentity here = platform::fileIdentity(platform::locatePath(dir.path()));
         if (!there.exists || !here.exists || there.device == here.device) {
             GTEST_SKIP() << dir.path() << " and " << base << " are not two file systems here";
         }
@@ -364,7 +363,7 @@ TEST_F(PlatformCrossDeviceMove, CopiesReplacesAndRemovesSource) {
 #endif
     ASSERT_TRUE(writeFile(*other / "data.bin", "old"));
 
-    ASSERT_TRUE(platform::moveFile(dir / "data.bin", *other / "DATA.BIN"));
+    ASSERT_TRUE(platform::moveFile(dir.at("data.bin"), other->at("DATA.BIN")));
     EXPECT_FALSE(exists(dir / "data.bin"));
     EXPECT_EQ(readFile(*other / "data.bin"), data);
 #if !defined(_WIN32)
@@ -374,7 +373,7 @@ TEST_F(PlatformCrossDeviceMove, CopiesReplacesAndRemovesSource) {
 #endif
     EXPECT_EQ(namesIn(other->path()), std::vector<std::string>{"data.bin"});  // no temporary left
 
-    ASSERT_TRUE(platform::moveFile(*other / "data.bin", dir / "back.bin"));
+    ASSERT_TRUE(platform::moveFile(other->at("data.bin"), dir.at("back.bin")));
     EXPECT_FALSE(exists(*other / "data.bin"));
     EXPECT_EQ(readFile(dir / "back.bin"), data);
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"back.bin"});
@@ -386,13 +385,13 @@ TEST_F(PlatformCrossDeviceMove, FailureLeavesBothSides) {
     ASSERT_TRUE(makeDirectory(*other / "target"));
     ASSERT_TRUE(writeFile(*other / "target/inside.txt", "inside"));
     errno = 0;
-    EXPECT_FALSE(platform::moveFile(dir / "source.txt", *other / "target"));
+    EXPECT_FALSE(platform::moveFile(dir.at("source.txt"), other->at("target")));
     EXPECT_NE(errno, 0);
     EXPECT_EQ(readFile(dir / "source.txt"), "source");
     EXPECT_EQ(readFile(*other / "target/inside.txt"), "inside");
     EXPECT_EQ(namesIn(other->path()), std::vector<std::string>{"target"});  // no temporary left
 
-    EXPECT_FALSE(platform::moveFile(dir / "source.txt", *other / "missing/target.txt"));
+    EXPECT_FALSE(platform::moveFile(dir.at("source.txt"), other->at("missing/target.txt")));
     EXPECT_EQ(readFile(dir / "source.txt"), "source");
 }
 
@@ -403,16 +402,16 @@ TEST_F(PlatformFilesTest, IdentitySameFileThroughSeveralPaths) {
     std::error_code error;
     std::filesystem::create_hard_link(dir / "file.txt", dir / "hard.txt", error);
     ASSERT_FALSE(error) << error.message();
-    const platform::FileIdentity original = platform::fileIdentity(dir / "file.txt");
+    const platform::FileIdentity original = platform::fileIdentity(dir.at("file.txt"));
     ASSERT_TRUE(original.exists);
-    EXPECT_TRUE(original == platform::fileIdentity(withBackslashes(dir.path()) + "\\FILE.TXT"));
-    EXPECT_TRUE(original == platform::fileIdentity(dir / "hard.txt"));
-    EXPECT_TRUE(original == platform::fileIdentity(dir / "./file.txt"));
+    EXPECT_TRUE(original == platform::fileIdentity(platform::locatePath(withBackslashes(dir.path()) + "\\FILE.TXT")));
+    EXPECT_TRUE(original == platform::fileIdentity(dir.at("hard.txt")));
+    EXPECT_TRUE(original == platform::fileIdentity(dir.at("./file.txt")));
 
-    for (const char* mode : {"r", "a+"}) {
+    for (platform::OpenMode mode : {platform::OpenMode::Read, platform::OpenMode::Append}) {
         int fd = platform::openFile((dir / "file.txt").c_str(), mode);
-        ASSERT_GE(fd, 0) << mode;
-        EXPECT_TRUE(original == platform::descriptorIdentity(fd)) << mode;
+        ASSERT_GE(fd, 0) << static_cast<int>(mode);
+        EXPECT_TRUE(original == platform::descriptorIdentity(fd)) << static_cast<int>(mode);
         platform::closeDescriptor(fd);
     }
 }
@@ -420,9 +419,9 @@ TEST_F(PlatformFilesTest, IdentitySameFileThroughSeveralPaths) {
 TEST_F(PlatformFilesTest, IdentityDiffers) {
     ASSERT_TRUE(writeFile(dir / "one.txt", "x"));
     ASSERT_TRUE(writeFile(dir / "two.txt", "x"));
-    const platform::FileIdentity one = platform::fileIdentity(dir / "one.txt");
-    const platform::FileIdentity two = platform::fileIdentity(dir / "two.txt");
-    const platform::FileIdentity missing = platform::fileIdentity(dir / "missing.txt");
+    const platform::FileIdentity one = platform::fileIdentity(dir.at("one.txt"));
+    const platform::FileIdentity two = platform::fileIdentity(dir.at("two.txt"));
+    const platform::FileIdentity missing = platform::fileIdentity(dir.at("missing.txt"));
     EXPECT_TRUE(one.exists);
     EXPECT_TRUE(two.exists);
     EXPECT_FALSE(one == two);
@@ -436,10 +435,10 @@ TEST_F(PlatformFilesTest, IdentityDiffers) {
 
 TEST_F(PlatformFilesTest, MovedFileKeepsItsIdentity) {
     ASSERT_TRUE(writeFile(dir / "before.txt", "x"));
-    const platform::FileIdentity before = platform::fileIdentity(dir / "before.txt");
-    ASSERT_TRUE(platform::moveFile(dir / "before.txt", dir / "after.txt"));
-    EXPECT_TRUE(before == platform::fileIdentity(dir / "after.txt"));
-    EXPECT_FALSE(platform::fileIdentity(dir / "before.txt").exists);
+    const platform::FileIdentity before = platform::fileIdentity(dir.at("before.txt"));
+    ASSERT_TRUE(platform::moveFile(dir.at("before.txt"), dir.at("after.txt")));
+    EXPECT_TRUE(before == platform::fileIdentity(dir.at("after.txt")));
+    EXPECT_FALSE(platform::fileIdentity(dir.at("before.txt")).exists);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 // search; permission bits.
 #include "platform/file_ops.h"
 #include "platform/file_search.h"
-#include "platform/paths.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +31,7 @@ const platform::DirectoryEntry* find(const std::vector<platform::DirectoryEntry>
     return nullptr;
 }
 
-// ---------------------------------------------------------------- nativePath
+// --------------------------------------------------------------- locatePath
 
 class PlatformNativePath : public PlatformPosixFiles {
 protected:
@@ -81,7 +80,7 @@ TEST_F(PlatformNativePath, RelativePathsResolveIgnoringCase) {
     InDirectory inside(dir.path());
     ASSERT_TRUE(inside.ok());
     for (const auto& c : cases) {
-        EXPECT_EQ(platform::nativePath(c.input), c.expected) << "input: " << c.input;
+        EXPECT_EQ(platform::locatePath(c.input).native, c.expected) << "input: " << c.input;
     }
 }
 
@@ -105,7 +104,7 @@ TEST_F(PlatformNativePath, RootsAndDrivePrefixes) {
         {dir / "SRC/lib/deep.txt", dir / "src/Lib/Deep.TXT"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(platform::nativePath(c.input), c.expected) << "input: " << c.input;
+        EXPECT_EQ(platform::locatePath(c.input).native, c.expected) << "input: " << c.input;
     }
 }
 
@@ -120,7 +119,7 @@ TEST_F(PlatformNativePath, LongPathsHaveNoLengthLimit) {
     expected += "file.txt";
     InDirectory inside(dir.path());
     ASSERT_TRUE(inside.ok());
-    EXPECT_EQ(platform::nativePath(input), expected);
+    EXPECT_EQ(platform::locatePath(input).native, expected);
 }
 
 // ----------------------------------------------------------------- findFiles
@@ -145,9 +144,7 @@ protected:
 
 TEST_F(PlatformPosixFindFiles, CaseTwinsSortByTheirBytes) {
     std::vector<platform::DirectoryEntry> entries;
-    bool failed = false;
-    ASSERT_TRUE(platform::findFiles(withBackslashes(dir.path()) + "\\*.txt", entries, &failed));
-    EXPECT_FALSE(failed);
+    ASSERT_TRUE(platform::findFiles(platform::locatePath(withBackslashes(dir.path()) + "\\"), "*.txt", entries));
     std::vector<std::string> names;
     for (const auto& entry : entries) names.push_back(entry.name);
     const std::vector<std::string> expected = {"A.txt", "a.txt", "b.txt", "C.TXT", "readonly.txt"};
@@ -156,7 +153,7 @@ TEST_F(PlatformPosixFindFiles, CaseTwinsSortByTheirBytes) {
 
 TEST_F(PlatformPosixFindFiles, LinksAndPermissionsDescribed) {
     std::vector<platform::DirectoryEntry> entries;
-    ASSERT_TRUE(platform::findFiles(dir / "*", entries));
+    ASSERT_TRUE(platform::findFiles(platform::locatePath(dir.path()), "*", entries));
     EXPECT_EQ(entries.size(), 8u);
 
     const auto* readOnly = find(entries, "readonly.txt");
@@ -167,7 +164,7 @@ TEST_F(PlatformPosixFindFiles, LinksAndPermissionsDescribed) {
     ASSERT_NE(link, nullptr);
     EXPECT_TRUE(link->isDirectory);
     EXPECT_TRUE(link->isLink);
-    EXPECT_TRUE(link->identity == platform::fileIdentity(dir / "Sub"));  // the target's
+    EXPECT_TRUE(link->identity == platform::fileIdentity(dir.at("Sub")));  // the target's
 
     const auto* dangling = find(entries, "dangling");
     ASSERT_NE(dangling, nullptr);
@@ -178,15 +175,21 @@ TEST_F(PlatformPosixFindFiles, LinksAndPermissionsDescribed) {
 
 TEST_F(PlatformPosixFindFiles, DriveDirectoryLookedUpIgnoringCase) {
     std::vector<platform::DirectoryEntry> entries;
-    ASSERT_TRUE(platform::findFiles("C:" + withBackslashes(dir.path()) + "\\SUB\\*.TXT", entries));
+    const platform::FileLocation sub = platform::locatePath("C:" + withBackslashes(dir.path()) + "\\SUB");
+    ASSERT_TRUE(platform::findFiles(sub, "*.TXT", entries));
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, "inner.txt");
 }
 
 TEST_F(PlatformPosixFindFiles, DrivePrefixAloneIsTheRoot) {
-    for (const char* search : {"c:*", "C:\\T?P", "\\*", "c:tm*"}) {
+    const struct {
+        const char* directory;
+        const char* pattern;
+    } cases[] = {{"c:", "*"}, {"C:\\", "T?P"}, {"\\", "*"}, {"c:", "tm*"}};
+    for (const auto& c : cases) {
+        const std::string search = std::string(c.directory) + c.pattern;
         std::vector<platform::DirectoryEntry> entries;
-        ASSERT_TRUE(platform::findFiles(search, entries)) << search;
+        ASSERT_TRUE(platform::findFiles(platform::locatePath(c.directory), c.pattern, entries)) << search;
         const auto* tmp = find(entries, "tmp");
         ASSERT_NE(tmp, nullptr) << search;
         EXPECT_TRUE(tmp->isDirectory);
@@ -196,9 +199,8 @@ TEST_F(PlatformPosixFindFiles, DrivePrefixAloneIsTheRoot) {
 TEST_F(PlatformPosixFindFiles, UnreadableDirectoryIsAFailure) {
     // A name longer than any file system allows cannot be opened at all.
     std::vector<platform::DirectoryEntry> entries;
-    bool failed = false;
-    EXPECT_FALSE(platform::findFiles(dir / std::string(300, 'n') + "/*", entries, &failed));
-    EXPECT_TRUE(failed);
+    errno = 0;
+    EXPECT_FALSE(platform::findFiles(dir.at(std::string(300, 'n')), "*", entries));
     EXPECT_EQ(errno, ENAMETOOLONG);
 }
 
@@ -207,10 +209,11 @@ TEST_F(PlatformPosixFindFiles, UnreadableDirectoryIsAFailure) {
 TEST_F(PlatformPosixFiles, IdentityThroughASymbolicLink) {
     ASSERT_TRUE(writeFile(dir / "file.txt", "x"));
     ASSERT_EQ(::symlink("file.txt", (dir / "soft.txt").c_str()), 0);
-    const platform::FileIdentity original = platform::fileIdentity(dir / "file.txt");
+    const platform::FileIdentity original = platform::fileIdentity(dir.at("file.txt"));
     ASSERT_TRUE(original.exists);
-    EXPECT_TRUE(original == platform::fileIdentity("C:" + withBackslashes(dir.path()) + "\\FILE.TXT"));
-    EXPECT_TRUE(original == platform::fileIdentity(dir / "soft.txt"));
+    const std::string otherCase = "C:" + withBackslashes(dir.path()) + "\\FILE.TXT";
+    EXPECT_TRUE(original == platform::fileIdentity(platform::locatePath(otherCase)));
+    EXPECT_TRUE(original == platform::fileIdentity(dir.at("soft.txt")));
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include "platform/file_lock.h"
 #include "platform/file_ops.h"
 #include "platform/file_search.h"
-#include "platform/paths.h"
+#include "platform/file_location.h"
 #include "platform/process.h"
 #include "platform/win32/wide_paths.h"
 #include "platform/win32/win32_errors.h"
@@ -72,10 +72,9 @@ TEST(PlatformWin32Names, CharacterOutsideTheCodePage) {
     }
 }
 
-TEST(PlatformWin32Names, NativePathIsThePathAsWritten) {
+TEST(PlatformWin32Names, LocatedPathIsThePathAsWritten) {
     for (const char* path : {"SRC\\x.txt", "c:/a/b", "c:", "\\\\server\\share\\f", "", "..\\up"}) {
-        EXPECT_EQ(platform::nativePath(path), path);
-        EXPECT_EQ(platform::nativePath(path, platform::PathLookup::Exact), path);
+        EXPECT_EQ(platform::locatePath(path).native, path);
     }
 }
 
@@ -113,25 +112,23 @@ TEST_F(PlatformWin32, FilesBeyondMaxPath) {
     const std::string file = deep + "\\" + std::string(200, 'n') + ".txt";
     ASSERT_GT(file.size(), static_cast<std::size_t>(MAX_PATH));
 
-    int fd = platform::openFile(file.c_str(), "w+");
+    int fd = platform::openFile(file.c_str(), platform::OpenMode::Overwrite);
     ASSERT_GE(fd, 0) << std::strerror(errno);
     EXPECT_TRUE(platform::writeAll(fd, "deep\n", 5));
-    EXPECT_TRUE(platform::descriptorIdentity(fd) == platform::fileIdentity(file));
+    EXPECT_TRUE(platform::descriptorIdentity(fd) == platform::fileIdentity(platform::locatePath(file)));
     platform::closeDescriptor(fd);
 
     std::vector<platform::DirectoryEntry> entries;
-    bool failed = false;
-    ASSERT_TRUE(platform::findFiles(deep + "\\*.txt", entries, &failed));
-    EXPECT_FALSE(failed);
+    ASSERT_TRUE(platform::findFiles(platform::locatePath(deep), "*.txt", entries));
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, std::string(200, 'n') + ".txt");
     EXPECT_EQ(entries[0].size, 5);
-    EXPECT_TRUE(entries[0].identity == platform::fileIdentity(file));
+    EXPECT_TRUE(entries[0].identity == platform::fileIdentity(platform::locatePath(file)));
 
     const std::string moved = deep + "\\" + std::string(200, 'm') + ".vb";
-    ASSERT_TRUE(platform::moveFile(file, moved));
-    EXPECT_FALSE(platform::fileIdentity(file).exists);
-    fd = platform::openFile(moved.c_str(), "a+");
+    ASSERT_TRUE(platform::moveFile(platform::locatePath(file), platform::locatePath(moved)));
+    EXPECT_FALSE(platform::fileIdentity(platform::locatePath(file)).exists);
+    fd = platform::openFile(moved.c_str(), platform::OpenMode::Append);
     ASSERT_GE(fd, 0);
     EXPECT_EQ(platform::descriptorSize(fd), 5);
     platform::closeDescriptor(fd);
@@ -139,10 +136,10 @@ TEST_F(PlatformWin32, FilesBeyondMaxPath) {
     std::string err;
     EXPECT_TRUE(lock.acquire(platform::FileLocation{deep + "\\lock"}, &err)) << err;
     lock.release();
-    EXPECT_FALSE(platform::fileIdentity(deep + "\\lock").exists);
-    EXPECT_TRUE(platform::removeFile(moved));
-    EXPECT_FALSE(platform::findFiles(deep + "\\*", entries, &failed));
-    EXPECT_FALSE(failed);
+    EXPECT_FALSE(platform::fileIdentity(platform::locatePath(deep + "\\lock")).exists);
+    EXPECT_TRUE(platform::removeFile(platform::locatePath(moved)));
+    EXPECT_TRUE(platform::findFiles(platform::locatePath(deep), "*", entries));
+    EXPECT_TRUE(entries.empty());
 
     // The scratch directory's removal does not take such paths.
     for (std::string level = deep; level.size() > dir.path().size(); level = level.substr(0, level.rfind('\\'))) {
@@ -186,13 +183,14 @@ TEST_F(PlatformWin32, FailuresReportedAsErrno) {
         int expected;
     };
     const std::vector<Call> calls = {
-        {"remove a missing file", [&] { return platform::removeFile(dir / "missing.txt"); }, ENOENT},
-        {"remove a read-only file", [&] { return platform::removeFile(dir / "readonly.txt"); }, EACCES},
-        {"remove a directory", [&] { return platform::removeFile(dir / "directory"); }, EACCES},
-        {"move a missing file", [&] { return platform::moveFile(dir / "missing.txt", dir / "x.txt"); }, ENOENT},
-        {"move into a missing directory", [&] { return platform::moveFile(dir / "readonly.txt", dir / "no/x.txt"); },
-         ENOENT},
-        {"open a directory", [&] { return platform::openFile((dir / "directory").c_str(), "r") >= 0; }, EACCES},
+        {"remove a missing file", [&] { return platform::removeFile(dir.at("missing.txt")); }, ENOENT},
+        {"remove a read-only file", [&] { return platform::removeFile(dir.at("readonly.txt")); }, EACCES},
+        {"remove a directory", [&] { return platform::removeFile(dir.at("directory")); }, EACCES},
+        {"move a missing file", [&] { return platform::moveFile(dir.at("missing.txt"), dir.at("x.txt")); }, ENOENT},
+        {"move into a missing directory",
+         [&] { return platform::moveFile(dir.at("readonly.txt"), dir.at("no/x.txt")); }, ENOENT},
+        {"open a directory",
+         [&] { return platform::openFile((dir / "directory").c_str(), platform::OpenMode::Read) >= 0; }, EACCES},
     };
     for (const Call& c : calls) {
         errno = 0;
@@ -212,7 +210,7 @@ TEST_F(PlatformWin32, SearchReadsTheAttributes) {
     ASSERT_TRUE(::SetFileAttributesW(systemPath(dir / "readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(::SetFileAttributesW(systemPath(dir / "hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
     std::vector<platform::DirectoryEntry> entries;
-    ASSERT_TRUE(platform::findFiles(dir / "*.*", entries));
+    ASSERT_TRUE(platform::findFiles(platform::locatePath(dir.path()), "*.*", entries));
     ASSERT_EQ(entries.size(), 3u);  // hidden files are listed too
     EXPECT_EQ(entries[0].name, "hidden.txt");
     EXPECT_FALSE(entries[0].isReadOnly);
@@ -235,12 +233,12 @@ TEST_F(PlatformWin32, DriveRelativeSearch) {
     ASSERT_TRUE(inside.ok());
     // "c:*.md" searches the drive's current directory.
     std::vector<platform::DirectoryEntry> entries;
-    ASSERT_TRUE(platform::findFiles(dir.path().substr(0, 2) + "*.md", entries));
+    ASSERT_TRUE(platform::findFiles(platform::locatePath(dir.path().substr(0, 2)), "*.md", entries));
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, "here.md");
-    EXPECT_TRUE(entries[0].identity == platform::fileIdentity(dir / "here.md"));
+    EXPECT_TRUE(entries[0].identity == platform::fileIdentity(dir.at("here.md")));
     // The drive's root.
-    ASSERT_TRUE(platform::findFiles(dir.path().substr(0, 2) + "\\*", entries));
+    ASSERT_TRUE(platform::findFiles(platform::locatePath(dir.path().substr(0, 2) + "\\"), "*", entries));
     bool directoryFound = false;
     for (const auto& entry : entries) directoryFound = directoryFound || entry.isDirectory;
     EXPECT_TRUE(directoryFound);
@@ -255,11 +253,11 @@ TEST_F(PlatformWin32, LockIsASharingMode) {
     ASSERT_TRUE(lock.acquire(platform::FileLocation{path}, &err)) << err;
     // Nobody else may open the file meanwhile, but anyone may identify it.
     errno = 0;
-    EXPECT_EQ(platform::openFile(path.c_str(), "r"), -1);
+    EXPECT_EQ(platform::openFile(path.c_str(), platform::OpenMode::Read), -1);
     EXPECT_EQ(errno, EACCES);
-    EXPECT_TRUE(platform::fileIdentity(path) == lock.identity());
+    EXPECT_TRUE(platform::fileIdentity(platform::locatePath(path)) == lock.identity());
     lock.release();
-    EXPECT_FALSE(platform::fileIdentity(path).exists);
+    EXPECT_FALSE(platform::fileIdentity(platform::locatePath(path)).exists);
 }
 
 TEST_F(PlatformWin32, IdentityOfAWriteOnlyDescriptor) {
@@ -268,7 +266,7 @@ TEST_F(PlatformWin32, IdentityOfAWriteOnlyDescriptor) {
     ASSERT_GE(fd, 0);
     const platform::FileIdentity identity = platform::descriptorIdentity(fd);
     EXPECT_TRUE(identity.exists);
-    EXPECT_TRUE(identity == platform::fileIdentity(dir / "out.txt"));
+    EXPECT_TRUE(identity == platform::fileIdentity(dir.at("out.txt")));
     ::_close(fd);
     int ends[2];
     ASSERT_TRUE(makePipe(ends));

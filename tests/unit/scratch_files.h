@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_location.h"
+
 // A fresh directory beneath the system's temporary directory, removed with
 // all it holds (read-only files included) on destruction.
 class ScratchDir {
@@ -21,6 +23,8 @@ public:
     const std::string& path() const { return path_; }
     // `name` inside the directory, joined with '/' (both systems take it).
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    // Where the platform finds `name` inside the directory (see locatePath).
+    platform::FileLocation at(const std::string& name) const { return platform::locatePath(*this / name); }
 
 private:
     std::string path_;

@@ -17,20 +17,11 @@
 #include "platform/descriptors.h"
 #include "platform/process.h"
 #include "scratch_files.h"
+#include "support/text_model.h"
 
 namespace {
 
 using platform::TextOutputStream;
-
-// Each LF as CR LF, written out plainly.
-std::string expanded(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
 
 // What reached the descriptor, from its start.
 std::string contentsOf(int fd) {
@@ -101,7 +92,7 @@ TEST(TextOutputStreamTest, LongOutputsAcrossTheBuffer) {
         out->putByte('\n');
         // The destructor flushes.
     }
-    std::string expected = expanded(text.substr(0, 3 * block + 11)) + text.substr(3 * block + 11) + "\r\n";
+    std::string expected = crlf(text.substr(0, 3 * block + 11)) + text.substr(3 * block + 11) + "\r\n";
     const std::string got = contentsOf(fd);
     EXPECT_EQ(got.size(), expected.size());
     EXPECT_TRUE(got == expected);

@@ -1,4 +1,4 @@
-#include "platform/paths.h"
+#include "platform/posix/native_paths.h"
 
 #include <cstring>
 #include <dirent.h>
@@ -50,12 +50,10 @@ static std::string lookUp(const std::string& directory, const std::string& compo
     return found ? best : component;
 }
 
-// The path with '/' separators and the drive prefix as the root, every
-// component as written.
-static std::string directForm(const std::string& path) {
+std::string directPath(const std::string& path) {
     std::size_t pos = 0;
     std::string result;
-    if (path.size() >= 2 && isAsciiLetter(path[0]) && path[1] == ':') {
+    if (hasDrivePrefix(path)) {
         result = "/";
         pos = 2;
     }
@@ -72,17 +70,17 @@ static std::string directForm(const std::string& path) {
     return result;
 }
 
-std::string nativePath(const std::string& path, PathLookup lookup) {
+std::string nativePath(const std::string& path) {
     // Most paths name something that exists as written: one test spares
     // the lookup of every component.
-    std::string direct = directForm(path);
+    std::string direct = directPath(path);
     struct stat info;
-    if (lookup == PathLookup::Exact || direct.empty() || ::lstat(direct.c_str(), &info) == 0) return direct;
+    if (direct.empty() || ::lstat(direct.c_str(), &info) == 0) return direct;
 
     std::size_t pos = 0;
     bool absolute = false;
     // A drive prefix names the one file-system root there is.
-    if (path.size() >= 2 && isAsciiLetter(path[0]) && path[1] == ':') {
+    if (hasDrivePrefix(path)) {
         absolute = true;
         pos = 2;
     } else if (!path.empty() && isSeparator(path[0])) {
