@@ -113,10 +113,13 @@ static bool copyOver(const std::string& source, const std::string& target, bool 
     // The copy is made exclusively and readable by its owner alone (as
     // mkstemp creates it); it takes the source's owner and mode only once
     // it is whole, and goes however the process ends until it is in place.
+    // A copy that cannot be examined is not made: its owner decides what
+    // the copy may be given.
     FileFacts made;
-    int exitSlot = describeDescriptor(out, made) ? removeAtExit(FileLocation{temporaryName}, made.identity) : -1;
+    const bool described = describeDescriptor(out, made);
+    int exitSlot = described ? removeAtExit(FileLocation{temporaryName}, made.identity) : -1;
 
-    bool ok = copyAll(in, out) && copyOwnerAndMode(out, facts) && ::fsync(out) == 0;
+    bool ok = described && copyAll(in, out) && copyOwnerAndMode(out, made, facts) && ::fsync(out) == 0;
     closeQuietly(in);
     if (!ok) {
         closeQuietly(out);

@@ -60,6 +60,14 @@ static bool isDotOrDotDot(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
+// The identity comes from the file itself (a link's target), by the same
+// call that identifies any other path, so the two always compare alike.
+bool describeEntry(DirectoryEntry& entry) {
+    entry.identity = fileIdentity(entry.location);
+    entry.described = true;
+    return true;
+}
+
 bool findFiles(const std::string& searchPath, std::vector<DirectoryEntry>& entries, bool* failed,
                bool directoriesOnly) {
     const std::string directory = directoryPartOf(searchPath);
@@ -87,7 +95,8 @@ bool findFilesIn(const FileLocation& directory, const std::string& pattern, std:
     // up, and the order does not depend on the file system.
     DWORD error = ERROR_NO_MORE_FILES;
     for (;;) {
-        if (!isDotOrDotDot(data.cFileName)) entries.push_back(entryOf(data));
+        const bool wanted = !directoriesOnly || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (wanted && !isDotOrDotDot(data.cFileName)) entries.push_back(entryOf(data));
         if (!::FindNextFileW(search, &data)) {
             error = ::GetLastError();
             break;
@@ -98,12 +107,9 @@ bool findFilesIn(const FileLocation& directory, const std::string& pattern, std:
         // The listing broke off: what was read is still handed back.
         if (failed != nullptr) *failed = true;
     }
-    // The identity comes from the file itself (a link's target), by the same
-    // call that identifies any other path, so the two always compare alike.
-    for (DirectoryEntry& entry : entries) {
-        entry.location = locateName(directory, entry.name);
-        if (!directoriesOnly) entry.identity = fileIdentity(entry.location);
-    }
+    // The listing tells everything but the identity, which costs opening
+    // the file: describeEntry() or the opened file gives it.
+    for (DirectoryEntry& entry : entries) entry.location = locateName(directory, entry.name);
     std::sort(entries.begin(), entries.end(),
               [](const DirectoryEntry& a, const DirectoryEntry& b) { return nameLess(a.name, b.name); });
     if (error != ERROR_NO_MORE_FILES) win32::setErrnoFromError(error);
