@@ -151,6 +151,16 @@ for name in $timed; do
 done
 echo "   txt2vb: ${tree[txt2vb]}"
 for name in $peers; do echo "   $name: ${tree[$name]}"; done
+# A count, not a time: every call of the run (start-up and listings too)
+# over the number of files.
+if command -v strace >/dev/null; then
+  bash -c "$fresh"
+  (cd tree && strace -f -c -o ../calls.txt "$tool" -r -t -s '*.txt')
+  calls=$(awk '$NF == "total" {print $4}' calls.txt)
+  printf 'tree of 10,000 files, system calls per file: %s  (target <= 12; strace -f -c of the txt2vb run above)\n' \
+    "$(awk -v c="$calls" 'BEGIN {printf "%.2f", c / 10000}')"
+  rm -f calls.txt
+fi
 rm -rf tree tree.orig tree.txt2vb
 
 # --- one directory of 20,000 files: -e must not cost a listing per file -----

@@ -1,5 +1,6 @@
 #include "driver/file_sets.h"
 
+#include <cerrno>
 #include <vector>
 
 #include "driver/exit_status.h"
@@ -56,16 +57,37 @@ std::string joinPath(const std::string& dir, const std::string& name) {
     return dir + "\\" + name;
 }
 
+void reportUnreadable(const std::string& searchPath) {
+    std::string text = "!!! Lecture impossible de " + searchPath;
+    printSystemError(text.c_str());
+}
+
 // Runs a search; a directory that exists but cannot be read is reported
 // under the search path it stands for, and the walk goes on.
 // True when anything matched.
 bool search(const std::string& searchPath, const platform::FileLocation& directory, const std::string& pattern,
             std::vector<platform::DirectoryEntry>& entries, bool directoriesOnly) {
-    if (!platform::findFiles(directory, pattern, entries, directoriesOnly)) {
-        std::string text = "!!! Lecture impossible de " + searchPath;
-        printSystemError(text.c_str());
-    }
+    if (!platform::findFiles(directory, pattern, entries, directoriesOnly)) reportUnreadable(searchPath);
     return !entries.empty();
+}
+
+// Whether a listed entry is to be converted; gives the notices of the
+// entries passed over.
+bool isSelectable(const platform::DirectoryEntry& entry, const std::string& dir, const std::string& path,
+                  bool wildcard, const OwnFiles& ownFiles) {
+    if (settings.replace && entry.isReadOnly) {
+        logLine("!!! Parsing impossible de %s%s (ReadOnly)\n", dir.c_str(), entry.name.c_str());
+        return false;
+    }
+    if (ownFiles.contains(entry.identity)) return false;
+    // A FIFO, a device or a socket is never opened when a wildcard
+    // matched it, nor replaced when it was named.
+    if (entry.identity.exists && !entry.isRegular && (wildcard || settings.replace)) {
+        logLine("!!! Parsing impossible de %s (fichier sp" TXT2VB_E_ACUTE "cial)\n", path.c_str());
+        return false;
+    }
+    // Overlapping specifications must not convert a replaced file again.
+    return !(settings.replace && replacedThisRun(entry.identity));
 }
 
 }  // namespace
@@ -159,30 +181,38 @@ int walkPattern(const std::string& dir, const platform::FileLocation& location, 
     if (!search(joinPath(dir, pattern), location, pattern, entries, false)) return 0;
     const bool wildcard = hasWildcard(pattern);
     const OwnFiles ownFiles;
-    for (const platform::DirectoryEntry& entry : entries) {
+    for (platform::DirectoryEntry& entry : entries) {
         if (entry.isDirectory) continue;
-        if (settings.replace && entry.isReadOnly) {
-            logLine("!!! Parsing impossible de %s%s (ReadOnly)\n", dir.c_str(), entry.name.c_str());
-            continue;
-        }
-        if (ownFiles.contains(entry.identity)) continue;
         const std::string path = joinPath(dir, entry.name);
-        // A FIFO, a device or a socket is never opened when a wildcard
-        // matched it, nor replaced when it was named.
-        if (entry.identity.exists && !entry.isRegular && (wildcard || settings.replace)) {
-            logLine("!!! Parsing impossible de %s (fichier sp" TXT2VB_E_ACUTE "cial)\n", path.c_str());
-            continue;
-        }
-        // Overlapping specifications must not convert a replaced file again.
-        if (settings.replace && replacedThisRun(entry.identity)) continue;
+        // An entry the listing described is judged before it is opened (a
+        // FIFO named on the command line may wait for its writer).
+        if (entry.described && !isSelectable(entry, dir, path, wildcard, ownFiles)) continue;
         SelectedFile file;
         file.path = path;
         file.directory = location;
         file.name = entry.name;
         file.fromSearch = wildcard;
+        OpenedInput opened = openSelected(file);
+        if (!entry.described) {
+            // A plain file as the listing tells, opened without waiting:
+            // the opened file says the rest, or, when it could not be
+            // opened, a look at its name does.
+            if (opened.fd >= 0) {
+                platform::completeEntry(entry, opened.facts);
+            } else if (!platform::describeEntry(entry)) {
+                // Gone since the listing: passed over, as the listing
+                // passes over what it cannot find.
+                if (errno != ENOENT) reportUnreadable(joinPath(dir, pattern));
+                continue;
+            }
+            if (!isSelectable(entry, dir, path, wildcard, ownFiles)) {
+                closeSelected(opened);
+                continue;
+            }
+        }
         settings.currentSize = entry.size;
         totals.bytesIn += entry.size;
-        processFile(file);
+        processFile(file, opened);
     }
     return 1;
 }

@@ -24,7 +24,7 @@ const char kCreateError[] = "Erreur de creation du fichier de sortie";
 // The result could not be written whole: nothing of it may stand in for the
 // user's data. The append file is cut back to what it held before.
 [[noreturn]] void failResult(int errorNumber, int resultFd, long long appendStart) {
-    platform::duplicateOnto(oOut, 1);
+    platform::standardOutput().attach(1);
     if (resultFd >= 0) {
         if (settings.append && appendStart >= 0) platform::truncateDescriptor(resultFd, appendStart);
         platform::closeDescriptor(resultFd);
@@ -72,52 +72,70 @@ void noticeNotPlainFile(const std::string& path) {
 
 }  // namespace
 
-void processFile(const SelectedFile& file) {
-    if (settings.append && settings.replace) printUsage(ExitStatus::CommandLineError);
-    const char* path = file.path.c_str();
-    settings.currentPath = path;
-
+OpenedInput openSelected(const SelectedFile& file) {
     // A file that is to be replaced, or that a wildcard matched, must be a
     // plain file: the open cannot wait, and what it opened is looked at
     // before anything else happens.
     const bool plainOnly = settings.replace || file.fromSearch;
-    const platform::FileLocation inputLocation = platform::locateName(file.directory, file.name);
-    int inputFd = platform::openInput(inputLocation, plainOnly);
-    platform::FileFacts input;
-    if (inputFd >= 0 && !platform::describeDescriptor(inputFd, input)) {
-        int saved = errno;
-        platform::closeDescriptor(inputFd);
-        errno = saved;
-        inputFd = -1;
+    OpenedInput opened;
+    opened.fd = platform::openInput(platform::locateName(file.directory, file.name), plainOnly);
+    if (opened.fd >= 0 && !platform::describeDescriptor(opened.fd, opened.facts)) {
+        opened.error = errno;
+        platform::closeDescriptor(opened.fd);
+        opened.fd = -1;
+    } else if (opened.fd < 0) {
+        opened.error = errno;
     }
+    return opened;
+}
+
+void closeSelected(OpenedInput& opened) {
+    if (opened.fd >= 0) platform::closeDescriptor(opened.fd);
+    opened.fd = -1;
+}
+
+void processFile(const SelectedFile& file, OpenedInput& opened) {
+    if (settings.append && settings.replace) printUsage(ExitStatus::CommandLineError);
+    const char* path = file.path.c_str();
+    settings.currentPath = path;
+
+    const bool plainOnly = settings.replace || file.fromSearch;
+    const int inputFd = opened.fd;
+    const platform::FileFacts& input = opened.facts;
     if (inputFd >= 0 && plainOnly && !input.isRegular) {
-        platform::closeDescriptor(inputFd);
+        closeSelected(opened);
         noticeNotPlainFile(file.path);
         return;
     }
     platform::FileLocation target;
     bool inPlace = true;
     if (inputFd >= 0 && settings.replace && !targetFor(file, input.identity, target, inPlace)) {
-        platform::closeDescriptor(inputFd);
+        closeSelected(opened);
         return;
     }
 
     if (!settings.silent) logLine("Parsing de %s (%" PRId64 " octets) ... ", path, settings.currentSize);
-    platform::duplicateOnto(oIn, 0);
-    platform::duplicateOnto(oOut, 1);
-    if (inputFd < 0) failWithSystemError(path, ExitStatus::OpenFailed);
+    if (inputFd < 0) {
+        errno = opened.error;
+        failWithSystemError(path, ExitStatus::OpenFailed);
+    }
 
     int resultFd = -1;
     long long appendStart = -1;
+    platform::FileFacts made;
     if (settings.replace) {
-        resultFd = createTempResult();
+        resultFd = createTempResult(made);
     } else if (settings.append) {
         resultFd = platform::openFile(settings.outName.c_str(), settings.outMode);
         if (resultFd < 0) failWithSystemError(kCreateError, ExitStatus::OutputFailed);
         appendStart = platform::descriptorSize(resultFd);
     }
-    platform::duplicateOnto(inputFd, 0);
-    if (resultFd >= 0) platform::duplicateOnto(resultFd, 1);
+    // The text streams read the input and write the result themselves; the
+    // process's standard descriptors stay as they are.
+    platform::TextInputStream& in = platform::standardInput();
+    platform::TextOutputStream& out = platform::standardOutput();
+    in.attach(inputFd, input.isRegular);
+    if (resultFd >= 0) out.attach(resultFd);
     ++totals.filesProcessed;
     // A leading UTF-8 byte-order mark is not text. A replaced file keeps it
     // in front of the expression, so that editors still read it as UTF-8;
@@ -125,9 +143,8 @@ void processFile(const SelectedFile& file) {
     const ByteOrderMark mark = settings.replace ? ByteOrderMark::Keep : ByteOrderMark::Drop;
     if (convertInput(mark) != 0) failWithSystemError("Erreur de parsing\n", ExitStatus::ParseFailed);
 
-    platform::duplicateOnto(oIn, 0);
-    platform::closeDescriptor(inputFd);
-    platform::TextOutputStream& out = platform::standardOutput();
+    in.attach(0, false);
+    closeSelected(opened);
     bool written = out.flush();
     std::int64_t resultSize = static_cast<std::int64_t>(out.bytesWritten());
 
@@ -140,10 +157,10 @@ void processFile(const SelectedFile& file) {
         return;
     }
     if (!written) failResult(out.errorNumber(), resultFd, appendStart);
-    platform::duplicateOnto(oOut, 1);
+    out.attach(1);
     // The result was private while it was written; now it takes the
     // input's owner (where the process may) and permissions.
-    if (settings.replace && !platform::copyOwnerAndMode(resultFd, input)) failResult(errno, resultFd, -1);
+    if (settings.replace && !platform::copyOwnerAndMode(resultFd, made, input)) failResult(errno, resultFd, -1);
     if (!platform::closeDescriptorChecked(resultFd)) failResult(errno, -1, -1);
     if (settings.sizeDelta) totals.bytesOut += resultSize;
     if (settings.replace) replaceInput(file, target, inPlace, input, resultSize);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/file_location.h"
+#include "platform/working_files.h"
 
 // One file the walk selected.
 struct SelectedFile {
@@ -14,6 +15,20 @@ struct SelectedFile {
     bool fromSearch = false;        // matched by a wildcard: only a plain file is read
 };
 
-// Converts the file to the console, the append file or, in replace mode,
-// in place of the input. Failures end the process with their fixed status.
-void processFile(const SelectedFile& file);
+// A selected file opened for reading, with what its descriptor tells.
+struct OpenedInput {
+    int fd = -1;                // -1 when the open (or the look at it) failed
+    int error = 0;              // errno of that failure
+    platform::FileFacts facts;
+};
+
+// Opens the file: without waiting when it is to be replaced or a wildcard
+// matched it, so that anything but a plain file can be refused unread.
+OpenedInput openSelected(const SelectedFile& file);
+// Closes an input that is passed over.
+void closeSelected(OpenedInput& opened);
+
+// Converts the opened file to the console, the append file or, in replace
+// mode, in place of the input, and closes it. An input that could not be
+// opened ends the process, as do other failures, with their fixed status.
+void processFile(const SelectedFile& file, OpenedInput& opened);

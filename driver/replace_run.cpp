@@ -61,17 +61,28 @@ bool isWorkingFile(const platform::FileIdentity& identity) {
     return identity == replaceLock.identity() || identity == tempIdentity;
 }
 
-int createTempResult() {
-    int fd = platform::createPrivateFile(tempResult, tempIdentity);
+int createTempResult(platform::FileFacts& made) {
+    // Registered first, so that however the run ends from the moment the
+    // file exists, it goes.
+    tempExitSlot = platform::removeNewAtExit(tempResult);
+    int fd = platform::createPrivateFile(tempResult, made);
     if (fd < 0 && errno == EEXIST) {
         // Something was put there since the run began: a plain file is
         // taken over, anything else ends the run.
         std::string why;
-        if (!platform::clearWorkingName(tempResult, &why)) refuseWorkingFile(why);
-        fd = platform::createPrivateFile(tempResult, tempIdentity);
+        if (!platform::clearWorkingName(tempResult, &why)) {
+            platform::keepAtExit(tempExitSlot);
+            refuseWorkingFile(why);
+        }
+        fd = platform::createPrivateFile(tempResult, made);
     }
-    if (fd < 0) failWithSystemError(kCreateError, ExitStatus::OutputFailed);
-    tempExitSlot = platform::removeAtExit(tempResult, tempIdentity);
+    if (fd < 0) {
+        platform::keepAtExit(tempExitSlot);
+        tempExitSlot = -1;
+        failWithSystemError(kCreateError, ExitStatus::OutputFailed);
+    }
+    tempIdentity = made.identity;
+    platform::identifyAtExit(tempExitSlot, tempIdentity);
     return fd;
 }
 

@@ -22,9 +22,9 @@ bool replacedThisRun(const platform::FileIdentity& identity);
 // True for the run's own working files.
 bool isWorkingFile(const platform::FileIdentity& identity);
 
-// Creates the temporary result, private to the run; ends the run with
-// ExitStatus::OutputFailed when it cannot.
-int createTempResult();
+// Creates the temporary result, private to the run, and tells what it is
+// in `made`; ends the run with ExitStatus::OutputFailed when it cannot.
+int createTempResult(platform::FileFacts& made);
 // Removes the temporary result after a failure.
 void discardTempResult();
 // Puts the closed temporary result at `target`: over the input itself when

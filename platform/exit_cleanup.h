@@ -14,6 +14,17 @@ namespace platform {
 // taken (the file is then merely not removed).
 int removeAtExit(const FileLocation& name, const FileIdentity& identity);
 
+// For a file the process is about to create under `name`, registered
+// before the creation so that no moment is left in which the new file
+// would stay behind. Until identifyAtExit() gives its identity, what stands
+// under the name is removed only while it looks as the creation leaves it:
+// an empty plain file with one link that only its owner, the process's
+// user, may read. Returns a slot as removeAtExit does.
+int removeNewAtExit(const FileLocation& name);
+// The file of `slot`, registered by removeNewAtExit(), now exists as
+// `identity`.
+void identifyAtExit(int slot, const FileIdentity& identity);
+
 // The file of `slot` is no longer the process's to remove (it took an
 // input's place, or is already gone).
 void keepAtExit(int slot);

@@ -8,6 +8,7 @@
 #include "platform/file_identity.h"
 #include "platform/file_location.h"
 #include "platform/names.h"
+#include "platform/working_files.h"
 
 namespace platform {
 
@@ -20,7 +21,20 @@ struct DirectoryEntry {
     bool isRegular = false;    // a plain file (a link's target): not a FIFO, device or socket
     std::int64_t size = 0;
     FileIdentity identity;     // of the file (a link's target)
+    // False when the listing told the kind (isDirectory, isLink, isRegular)
+    // but not the rest (isReadOnly, size, identity): where the system's
+    // listing says what an entry is, nothing more is asked per entry.
+    // describeEntry() fills the rest in, or completeEntry() from the facts
+    // of the file opened under the entry's location.
+    bool described = false;
 };
+
+// Looks at the entry's file and fills in what the listing left out. False
+// (errno set, ENOENT when it has gone since the listing) when it cannot.
+bool describeEntry(DirectoryEntry& entry);
+// Fills in what the listing left out from the facts of the file opened
+// under the entry's location.
+void completeEntry(DirectoryEntry& entry, const FileFacts& facts);
 
 // Lists the entries of `directory` (a location the platform made) whose
 // names match `pattern`, a name pattern with the wildcards * and ? (matched
@@ -31,8 +45,8 @@ struct DirectoryEntry {
 // the listing or an entry cannot be read; `entries` then holds what could
 // be read.
 // With `directoriesOnly` the caller wants directories alone: entries known
-// not to be directories may be left out, and identities are not filled in
-// (on some systems either costs a call per entry).
+// not to be directories may be left out (on some systems looking at an
+// entry costs a call).
 bool findFiles(const FileLocation& directory, const std::string& pattern, std::vector<DirectoryEntry>& entries,
                bool directoriesOnly = false);
 

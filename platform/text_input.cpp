@@ -13,6 +13,14 @@ void TextInputStream::reset() {
     atEnd_ = hasError_ = false;
 }
 
+void TextInputStream::attach(int descriptor, bool regularFile) {
+    descriptor_ = descriptor;
+    regularFile_ = regularFile;
+    reset();
+}
+
+bool TextInputStream::isTerminal() const { return !regularFile_ && platform::isTerminal(descriptor_); }
+
 void TextInputStream::convert() {
     std::size_t from = converted_;
     std::size_t to = converted_;

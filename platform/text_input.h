@@ -52,6 +52,13 @@ public:
     // from whatever the descriptor now refers to.
     void reset();
     int descriptor() const { return descriptor_; }
+    // Reads `descriptor` from now on, starting afresh as after reset().
+    // `regularFile` says the caller has seen it is a plain file (from the
+    // stat it made anyway), so it is known to be no terminal.
+    void attach(int descriptor, bool regularFile);
+    // Whether the descriptor is a terminal; asks the system only when the
+    // descriptor is not known to be a plain file.
+    bool isTerminal() const;
 
 private:
     static constexpr std::size_t kCapacity = 1 << 16;
@@ -66,6 +73,7 @@ private:
     void convert();
 
     int descriptor_;
+    bool regularFile_ = false;
     std::size_t next_ = 0;
     // Bytes before this position are converted; from here to end_ at most
     // a CR waits for the byte after it.

@@ -60,6 +60,13 @@ public:
     // Hands the buffer to the descriptor. False when any write since the last
     // clearError() failed.
     bool flush();
+    // Hands what is buffered to the current descriptor, then writes to
+    // `descriptor` from now on. The error state and the byte count stay.
+    void attach(int descriptor) {
+        drain();
+        descriptor_ = descriptor;
+    }
+    int descriptor() const { return descriptor_; }
     bool failed() const { return failed_; }
     // The error number of the first failed write.
     int errorNumber() const { return errorNumber_; }

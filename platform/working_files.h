@@ -34,14 +34,16 @@ bool isPlainFileOrNothing(const FileLocation& name, std::string* err);
 bool clearWorkingName(const FileLocation& name, std::string* err);
 
 // Creates `name` anew, readable and writable by its owner only; it never
-// opens what already stands there. Returns the descriptor and the new
-// file's identity, or -1 (errno set).
-int createPrivateFile(const FileLocation& name, FileIdentity& identity);
+// opens what already stands there. Returns the descriptor and what the new
+// file is (its identity, owner and group), or -1 (errno set).
+int createPrivateFile(const FileLocation& name, FileFacts& made);
 
-// Gives the file open on `descriptor` the owner and group of `input` where
-// the process may (as root), then its permissions. The set-user-ID and
-// set-group-ID bits are carried over only when owner and group both are.
-bool copyOwnerAndMode(int descriptor, const FileFacts& input);
+// Gives the file open on `descriptor`, which `made` describes, the owner
+// and group of `input` where the process may (as root), then its
+// permissions. The set-user-ID and set-group-ID bits are carried over only
+// when owner and group both are. Owner and group that are already the
+// input's are left as they are.
+bool copyOwnerAndMode(int descriptor, const FileFacts& made, const FileFacts& input);
 
 // Removes `name` only while it is still the file `identity` names, so a
 // file someone put in its place since is left alone.

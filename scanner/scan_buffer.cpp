@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/descriptors.h"
 #include "scanner/fatal.h"
 #include "scanner/tables.h"
 
@@ -37,7 +36,7 @@ void yy_bind_buffer(ScanBuffer* buffer, ScanStream* stream) {
     yy_reset_buffer(buffer);
     buffer->input_stream = stream;
     buffer->may_refill = 1;
-    buffer->is_interactive = (stream != nullptr && platform::isTerminal(stream->descriptor())) ? 1 : 0;
+    buffer->is_interactive = (stream != nullptr && stream->isTerminal()) ? 1 : 0;
 }
 
 void yy_reset_buffer(ScanBuffer* buffer) {

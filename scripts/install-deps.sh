@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, when it is missing.
-#   install-deps.sh        compiler, CMake, Python, GoogleTest, Google Benchmark
+#   install-deps.sh        compiler, CMake, Python, GoogleTest, Google Benchmark, strace
+#                          (the end-to-end tests count the tool's system calls with it)
 #   install-deps.sh tool   what building the tool alone needs: compiler, CMake and make
 set -euo pipefail
 
@@ -12,5 +13,6 @@ if [ "${1:-}" != tool ]; then
   command -v python3 >/dev/null 2>&1 || missing+=(python3)
   [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
   [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
+  command -v strace >/dev/null 2>&1 || missing+=(strace)
 fi
 "$(dirname "$0")/apt-install.sh" "${missing[@]}"

@@ -1,5 +1,6 @@
 #include "platform/exit_cleanup.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@ namespace {
 // the identity the file had when it was registered.
 constexpr int kSlots = 4;
 constexpr std::size_t kPathCapacity = 4096;
+enum SlotState : sig_atomic_t { kFree = 0, kIdentified = 1, kBeingCreated = 2 };
 struct Slot {
     volatile sig_atomic_t used;
     char path[kPathCapacity];
@@ -23,15 +25,24 @@ struct Slot {
 Slot slots[kSlots];
 bool installed = false;
 
+// What an exclusive creation with mode 0600 leaves: nothing else can be
+// taken for the file the process was making.
+bool looksJustCreated(const struct stat& info) {
+    return S_ISREG(info.st_mode) && info.st_nlink == 1 && info.st_size == 0 && (info.st_mode & 077) == 0 &&
+           info.st_uid == ::geteuid();
+}
+
 // Only calls that are safe in a signal handler.
 void removeRegistered() {
     for (Slot& slot : slots) {
-        if (!slot.used) continue;
-        slot.used = 0;
+        const sig_atomic_t state = slot.used;
+        if (state == kFree) continue;
+        slot.used = kFree;
         struct stat info;
-        if (::lstat(slot.path, &info) == 0 && info.st_dev == slot.device && info.st_ino == slot.inode) {
-            ::unlink(slot.path);
-        }
+        if (::lstat(slot.path, &info) != 0) continue;
+        const bool ours = state == kIdentified ? info.st_dev == slot.device && info.st_ino == slot.inode
+                                               : looksJustCreated(info);
+        if (ours) ::unlink(slot.path);
     }
 }
 
@@ -59,7 +70,7 @@ void install() {
 
 }  // namespace
 
-int removeAtExit(const FileLocation& name, const FileIdentity& identity) {
+static int registerSlot(const FileLocation& name, const FileIdentity& identity, sig_atomic_t state) {
     if (!installed) install();
     if (name.native.size() >= kPathCapacity) return -1;
     for (int i = 0; i < kSlots; ++i) {
@@ -68,14 +79,30 @@ int removeAtExit(const FileLocation& name, const FileIdentity& identity) {
         std::memcpy(slot.path, name.native.c_str(), name.native.size() + 1);
         slot.device = static_cast<dev_t>(identity.device);
         slot.inode = static_cast<ino_t>(identity.inode);
-        slot.used = 1;
+        // The handler sees the slot in use only once it is complete.
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        slot.used = state;
         return i;
     }
     return -1;
 }
 
+int removeAtExit(const FileLocation& name, const FileIdentity& identity) {
+    return registerSlot(name, identity, kIdentified);
+}
+
+int removeNewAtExit(const FileLocation& name) { return registerSlot(name, FileIdentity(), kBeingCreated); }
+
+void identifyAtExit(int slot, const FileIdentity& identity) {
+    if (slot < 0 || slot >= kSlots || slots[slot].used != kBeingCreated) return;
+    slots[slot].device = static_cast<dev_t>(identity.device);
+    slots[slot].inode = static_cast<ino_t>(identity.inode);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    slots[slot].used = kIdentified;
+}
+
 void keepAtExit(int slot) {
-    if (slot >= 0 && slot < kSlots) slots[slot].used = 0;
+    if (slot >= 0 && slot < kSlots) slots[slot].used = kFree;
 }
 
 }  // namespace platform

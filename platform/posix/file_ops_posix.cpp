@@ -90,12 +90,15 @@ static bool copyOver(const std::string& source, const std::string& target, bool 
     // however the process ends until it is in place (after a kill, with
     // the next run that takes the lock).
     FileLocation copy;
-    FileIdentity made;
+    FileFacts made;
     int out = -1;
+    int exitSlot = -1;
     for (int attempt = 0; out < 0 && attempt < 100; ++attempt) {
         copy = FileLocation{directory + partialCopyBase(base)};
         recordPartialCopyName(copy);
+        exitSlot = removeNewAtExit(copy);
         out = createPrivateFile(copy, made);
+        if (out < 0) keepAtExit(exitSlot);
         if (out < 0 && errno != EEXIST) break;
     }
     if (out < 0) {
@@ -103,11 +106,11 @@ static bool copyOver(const std::string& source, const std::string& target, bool 
         closeDescriptorQuietly(in);
         return false;
     }
-    recordPartialCopyIdentity(made);
+    recordPartialCopyIdentity(made.identity);
+    identifyAtExit(exitSlot, made.identity);
     const std::string& temporaryName = copy.native;
-    int exitSlot = removeAtExit(copy, made);
 
-    bool ok = copyAll(in, out) && copyOwnerAndMode(out, facts) && ::fsync(out) == 0;
+    bool ok = copyAll(in, out) && copyOwnerAndMode(out, made, facts) && ::fsync(out) == 0;
     closeDescriptorQuietly(in);
     if (!ok) {
         closeDescriptorQuietly(out);

@@ -1,12 +1,15 @@
 #include "platform/file_search.h"
 
 #include <algorithm>
+#include <climits>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <utility>
 
 #include "platform/file_location.h"
+#include "platform/posix/stat_identity.h"
 
 namespace platform {
 
@@ -16,9 +19,13 @@ enum class Described { Ok, Gone, Failed };
 // since the listing was read, Failed when it cannot be examined (errno set).
 static Described describe(DirectoryEntry& entry) {
     const char* path = entry.location.native.c_str();
+    entry.isDirectory = entry.isReadOnly = entry.isLink = entry.isRegular = false;
+    entry.size = 0;
+    entry.identity = FileIdentity();
     struct stat info;
     if (::lstat(path, &info) != 0) return errno == ENOENT ? Described::Gone : Described::Failed;
     entry.isLink = S_ISLNK(info.st_mode);
+    entry.described = true;
     // The link's target decides the rest; a dangling link stays a plain,
     // empty, writable entry that is no regular file.
     if (entry.isLink && ::stat(path, &info) != 0) return Described::Ok;
@@ -26,13 +33,29 @@ static Described describe(DirectoryEntry& entry) {
     entry.isRegular = S_ISREG(info.st_mode);
     entry.isReadOnly = (info.st_mode & S_IWUSR) == 0;
     entry.size = static_cast<std::int64_t>(info.st_size);
-    entry.identity.exists = true;
-    entry.identity.device = static_cast<std::uint64_t>(info.st_dev);
-    entry.identity.inode = static_cast<std::uint64_t>(info.st_ino);
+    entry.identity = identityOf(info);
     return Described::Ok;
 }
 
-// The identity comes with the stat that describes an entry anyway.
+bool describeEntry(DirectoryEntry& entry) { return describe(entry) == Described::Ok; }
+
+// What the listing's type tells about an entry, without a stat: a plain
+// file or a directory (never a link). Any other type, or none, needs
+// describe(). A path the system would refuse (beyond its limit) fails as
+// the stat would have.
+static Described fromListing(DirectoryEntry& entry, unsigned char type) {
+    if (entry.location.native.size() >= PATH_MAX) {
+        errno = ENAMETOOLONG;
+        return Described::Failed;
+    }
+    entry.isDirectory = type == DT_DIR;
+    entry.isRegular = type == DT_REG;
+    return Described::Ok;
+}
+
+// Plain files and directories are known from the listing itself; other
+// entries (links, devices, a file system that does not tell) are looked at
+// with a stat, which brings their identity.
 bool findFiles(const FileLocation& directory, const std::string& pattern, std::vector<DirectoryEntry>& entries,
                bool directoriesOnly) {
     entries.clear();
@@ -56,7 +79,7 @@ bool findFiles(const FileLocation& directory, const std::string& pattern, std::v
     if (dir == nullptr) return errno == ENOENT || errno == ENOTDIR;
     // The whole listing is read before anything is looked at, so files the
     // caller creates while working through it are never picked up.
-    std::vector<std::string> names;
+    std::vector<std::pair<std::string, unsigned char>> names;
     bool failed = false;
     for (;;) {
         errno = 0;
@@ -70,19 +93,20 @@ bool findFiles(const FileLocation& directory, const std::string& pattern, std::v
         // A plain file is known from the listing itself: no need to stat it
         // when only directories are wanted.
         if (directoriesOnly && item->d_type == DT_REG) continue;
-        if (wildcardMatch(pattern.c_str(), name)) names.emplace_back(name);
+        if (wildcardMatch(pattern.c_str(), name)) names.emplace_back(name, item->d_type);
     }
     int savedErrno = errno;
     ::closedir(dir);
     errno = savedErrno;
 
-    for (const std::string& name : names) {
+    for (const auto& item : names) {
         DirectoryEntry entry;
-        entry.name = name;
-        entry.location = locateName(directory, name);
+        entry.name = item.first;
+        entry.location = locateName(directory, item.first);
         // An entry that cannot be examined (a path beyond the system's
         // limit) is left out, and the search reports the failure.
-        Described described = describe(entry);
+        const bool typeTells = item.second == DT_REG || item.second == DT_DIR;
+        Described described = typeTells ? fromListing(entry, item.second) : describe(entry);
         if (described == Described::Ok) {
             entries.push_back(std::move(entry));
         } else if (described == Described::Failed) {

@@ -57,29 +57,32 @@ bool clearWorkingName(const FileLocation& name, std::string* err) {
     return true;
 }
 
-int createPrivateFile(const FileLocation& name, FileIdentity& identity) {
+int createPrivateFile(const FileLocation& name, FileFacts& made) {
     int fd;
     do {
         fd = ::open(name.native.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return -1;
-    struct stat info;
-    if (::fstat(fd, &info) != 0) {
+    // The identity is what the cleanup at exit compares before it removes
+    // the name; the group may be the directory's rather than the process's.
+    if (!describeDescriptor(fd, made)) {
         int saved = errno;
         ::close(fd);
         ::unlink(name.native.c_str());
         errno = saved;
         return -1;
     }
-    identity = identityOf(info);
     return fd;
 }
 
-bool copyOwnerAndMode(int descriptor, const FileFacts& input) {
+bool copyOwnerAndMode(int descriptor, const FileFacts& made, const FileFacts& input) {
     unsigned mode = input.mode;
     // Only root may give a file away; anyone may try, and the answer
-    // decides whether the set-id bits may follow.
-    if (::fchown(descriptor, static_cast<uid_t>(input.owner), static_cast<gid_t>(input.group)) != 0) {
+    // decides whether the set-id bits may follow. A file that has the
+    // input's owner and group already keeps them without asking.
+    const bool sameOwner = made.owner == input.owner && made.group == input.group;
+    if (!sameOwner &&
+        ::fchown(descriptor, static_cast<uid_t>(input.owner), static_cast<gid_t>(input.group)) != 0) {
         mode &= ~static_cast<unsigned>(S_ISUID | S_ISGID);
     }
     return ::fchmod(descriptor, static_cast<mode_t>(mode)) == 0;

@@ -19,17 +19,32 @@ struct Slot {
 Slot slots[kSlots];
 bool installed = false;
 
+// 1: the file has the slot's identity; 2: the file is being created, and
+// is taken for the process's own while it is an empty plain file with one
+// link (what the creation leaves).
+constexpr LONG kIdentified = 1;
+constexpr LONG kBeingCreated = 2;
+
+bool isSlotFile(const BY_HANDLE_FILE_INFORMATION& info, LONG state, const FileIdentity& identity) {
+    if (state == kIdentified) {
+        return info.dwVolumeSerialNumber == identity.device &&
+               ((static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow) == identity.inode;
+    }
+    const DWORD notPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+    return (info.dwFileAttributes & notPlain) == 0 && info.nNumberOfLinks == 1 && info.nFileSizeHigh == 0 &&
+           info.nFileSizeLow == 0;
+}
+
 void removeRegistered() {
     for (Slot& slot : slots) {
-        if (::InterlockedExchange(&slot.used, 0) == 0) continue;
+        const LONG state = ::InterlockedExchange(&slot.used, 0);
+        if (state == 0) continue;
         HANDLE handle = ::CreateFileW(slot.path.c_str(), FILE_READ_ATTRIBUTES,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (handle == INVALID_HANDLE_VALUE) continue;
         BY_HANDLE_FILE_INFORMATION info;
-        bool same = ::GetFileInformationByHandle(handle, &info) && info.dwVolumeSerialNumber == slot.identity.device &&
-                    ((static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow) ==
-                        slot.identity.inode;
+        bool same = ::GetFileInformationByHandle(handle, &info) && isSlotFile(info, state, slot.identity);
         ::CloseHandle(handle);
         if (same) ::DeleteFileW(slot.path.c_str());
     }
@@ -44,7 +59,7 @@ BOOL WINAPI onConsoleEvent(DWORD) {
 
 }  // namespace
 
-int removeAtExit(const FileLocation& name, const FileIdentity& identity) {
+static int registerSlot(const FileLocation& name, const FileIdentity& identity, LONG state) {
     if (!installed) {
         installed = true;
         std::atexit(removeRegistered);
@@ -55,10 +70,22 @@ int removeAtExit(const FileLocation& name, const FileIdentity& identity) {
         if (slot.used) continue;
         slot.path = win32::systemPath(name.native);
         slot.identity = identity;
-        slot.used = 1;
+        ::InterlockedExchange(&slot.used, state);
         return i;
     }
     return -1;
+}
+
+int removeAtExit(const FileLocation& name, const FileIdentity& identity) {
+    return registerSlot(name, identity, kIdentified);
+}
+
+int removeNewAtExit(const FileLocation& name) { return registerSlot(name, FileIdentity(), kBeingCreated); }
+
+void identifyAtExit(int slot, const FileIdentity& identity) {
+    if (slot < 0 || slot >= kSlots || slots[slot].used != kBeingCreated) return;
+    slots[slot].identity = identity;
+    ::InterlockedCompareExchange(&slots[slot].used, kIdentified, kBeingCreated);
 }
 
 void keepAtExit(int slot) {

@@ -49,6 +49,14 @@ static bool isDotOrDotDot(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
+// The identity comes from the file itself (a link's target), by the same
+// call that identifies any other path, so the two always compare alike.
+bool describeEntry(DirectoryEntry& entry) {
+    entry.identity = fileIdentity(entry.location);
+    entry.described = true;
+    return true;
+}
+
 bool findFiles(const FileLocation& directory, const std::string& pattern, std::vector<DirectoryEntry>& entries,
                bool directoriesOnly) {
     entries.clear();
@@ -68,20 +76,18 @@ bool findFiles(const FileLocation& directory, const std::string& pattern, std::v
     // up, and the order does not depend on the file system.
     DWORD error = ERROR_NO_MORE_FILES;
     for (;;) {
-        if (!isDotOrDotDot(data.cFileName)) entries.push_back(entryOf(data));
+        const bool wanted = !directoriesOnly || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (wanted && !isDotOrDotDot(data.cFileName)) entries.push_back(entryOf(data));
         if (!::FindNextFileW(search, &data)) {
             error = ::GetLastError();
             break;
         }
     }
     ::FindClose(search);
-    // A listing that broke off still hands back what was read. The identity
-    // comes from the file itself (a link's target), by the same call that
-    // identifies any other path, so the two always compare alike.
-    for (DirectoryEntry& entry : entries) {
-        entry.location = locateName(directory, entry.name);
-        if (!directoriesOnly) entry.identity = fileIdentity(entry.location);
-    }
+    // A listing that broke off still hands back what was read. It tells
+    // everything but the identity, which costs opening the file:
+    // describeEntry() or the opened file gives it.
+    for (DirectoryEntry& entry : entries) entry.location = locateName(directory, entry.name);
     std::sort(entries.begin(), entries.end(),
               [](const DirectoryEntry& a, const DirectoryEntry& b) { return nameLess(a.name, b.name); });
     if (error == ERROR_NO_MORE_FILES) return true;

@@ -90,7 +90,7 @@ bool clearWorkingName(const FileLocation& name, std::string* err) {
     return true;
 }
 
-int createPrivateFile(const FileLocation& name, FileIdentity& identity) {
+int createPrivateFile(const FileLocation& name, FileFacts& made) {
     // Made anew, never opened if it exists (a link included), and shared
     // with no other process while the run writes it.
     HANDLE file = ::CreateFileW(win32::systemPath(name.native).c_str(), GENERIC_READ | GENERIC_WRITE,
@@ -100,7 +100,12 @@ int createPrivateFile(const FileLocation& name, FileIdentity& identity) {
         return -1;
     }
     BY_HANDLE_FILE_INFORMATION info;
-    if (::GetFileInformationByHandle(file, &info)) identity = identityOf(info);
+    made = FileFacts();
+    if (::GetFileInformationByHandle(file, &info)) {
+        made.identity = identityOf(info);
+        made.isRegular = true;
+        made.mode = 0666;
+    }
     int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY);
     if (fd < 0) {
         int saved = errno;
@@ -113,7 +118,7 @@ int createPrivateFile(const FileLocation& name, FileIdentity& identity) {
 
 // A file's only permission here is the read-only attribute, and a read-only
 // input is never replaced; owners are the system's affair.
-bool copyOwnerAndMode(int, const FileFacts&) { return true; }
+bool copyOwnerAndMode(int, const FileFacts&, const FileFacts&) { return true; }
 
 bool removeIfSame(const FileLocation& name, const FileIdentity& identity) {
     const std::wstring wide = win32::systemPath(name.native);

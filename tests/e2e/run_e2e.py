@@ -375,10 +375,12 @@ def main():
     import test_conventions
     import test_faults
     import test_replace_safety
+    import test_system_calls
     loader = unittest.defaultTestLoader
     suite = unittest.TestSuite([loader.loadTestsFromModule(sys.modules[__name__]),
                                 loader.loadTestsFromModule(test_faults),
                                 loader.loadTestsFromModule(test_replace_safety),
+                                loader.loadTestsFromModule(test_system_calls),
                                 loader.loadTestsFromModule(test_conventions)])
     if rest:
         # Names of this module's cases, or of another module's ("test_faults.Faults").

@@ -223,15 +223,19 @@ TEST_F(PlatformDescriptors, PrivateFileTakesOwnerAndModeLast) {
     ASSERT_TRUE(platform::describeDescriptor(source, facts));
     EXPECT_TRUE(facts.isRegular);
     EXPECT_EQ(facts.mode, 02640u);
-    platform::FileIdentity made;
+    platform::FileFacts made;
     const platform::FileLocation target{dir / "target.txt"};
     int fd = platform::createPrivateFile(target, made);
     ASSERT_GE(fd, 0);
     struct stat info;
     ASSERT_EQ(::stat(target.native.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0600u);
+    // What it tells of the new file is what a stat of its name tells.
+    EXPECT_TRUE(made.identity == platform::fileIdentity(target));
+    EXPECT_EQ(made.owner, info.st_uid);
+    EXPECT_EQ(made.group, info.st_gid);
     // Never opens what stands there already.
-    platform::FileIdentity again;
+    platform::FileFacts again;
     errno = 0;
     EXPECT_EQ(platform::createPrivateFile(target, again), -1);
     EXPECT_EQ(errno, EEXIST);
@@ -239,12 +243,12 @@ TEST_F(PlatformDescriptors, PrivateFileTakesOwnerAndModeLast) {
     // may follow them.
     facts.owner = ::geteuid();
     facts.group = ::getegid();
-    EXPECT_TRUE(platform::copyOwnerAndMode(fd, facts));
+    EXPECT_TRUE(platform::copyOwnerAndMode(fd, made, facts));
     ASSERT_EQ(::stat(target.native.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 02640u);
     platform::closeDescriptor(source);
     platform::closeDescriptor(fd);
-    EXPECT_TRUE(platform::removeIfSame(target, made));
+    EXPECT_TRUE(platform::removeIfSame(target, made.identity));
     EXPECT_FALSE(platform::fileIdentity(target).exists);
 }
 #endif

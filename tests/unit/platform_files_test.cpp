@@ -142,6 +142,15 @@ TEST_F(PlatformFindFiles, EntriesDescribed) {
     std::vector<platform::DirectoryEntry> entries;
     ASSERT_TRUE(platform::findFiles(platform::locatePath(dir.path()), "*", entries));
     EXPECT_EQ(entries.size(), 7u);  // "." and ".." left out
+    // The kind comes with the listing; the rest may wait for a look.
+    for (auto& entry : entries) {
+        EXPECT_EQ(entry.isDirectory, entry.name == "Sub") << entry.name;
+        EXPECT_EQ(entry.isRegular, entry.name != "Sub") << entry.name;
+        if (!entry.described) {
+            ASSERT_TRUE(platform::describeEntry(entry)) << entry.name;
+        }
+        EXPECT_TRUE(entry.described);
+    }
 
     const auto* text = find(entries, "b.txt");
     ASSERT_NE(text, nullptr);
@@ -164,6 +173,32 @@ TEST_F(PlatformFindFiles, EntriesDescribed) {
     EXPECT_FALSE(sub->isLink);
     EXPECT_TRUE(sub->identity == platform::fileIdentity(dir.at("Sub")));
     EXPECT_FALSE(sub->identity == text->identity);
+}
+
+// What the opened file tells completes an entry as a look at its name does.
+TEST_F(PlatformFindFiles, OpenedFileCompletesAnEntry) {
+    std::vector<platform::DirectoryEntry> entries;
+    ASSERT_TRUE(platform::findFiles(platform::locatePath(dir.path()), "*.txt", entries));
+    for (const auto& listed : entries) {
+        platform::DirectoryEntry looked = listed;
+        ASSERT_TRUE(platform::describeEntry(looked)) << listed.name;
+        platform::DirectoryEntry opened = listed;
+        int fd = platform::openInput(listed.location, true);
+        ASSERT_GE(fd, 0) << listed.name;
+        platform::FileFacts facts;
+        ASSERT_TRUE(platform::describeDescriptor(fd, facts));
+        platform::closeDescriptor(fd);
+        platform::completeEntry(opened, facts);
+        EXPECT_TRUE(opened.described);
+        EXPECT_EQ(opened.isRegular, looked.isRegular) << listed.name;
+        EXPECT_EQ(opened.isReadOnly, looked.isReadOnly) << listed.name;
+        EXPECT_EQ(opened.size, looked.size) << listed.name;
+        EXPECT_TRUE(opened.identity == looked.identity) << listed.name;
+        EXPECT_TRUE(opened.identity == platform::fileIdentity(listed.location)) << listed.name;
+        EXPECT_EQ(opened.isReadOnly, listed.name == "readonly.txt") << listed.name;
+        EXPECT_EQ(opened.size, listed.name == "b.txt" ? 5 : listed.name == "readonly.txt" ? 1 : 0) << listed.name;
+    }
+    EXPECT_EQ(entries.size(), 4u);
 }
 
 TEST_F(PlatformFindFiles, DirectoriesOnlyKeepsEveryDirectory) {

@@ -123,6 +123,8 @@ TEST_F(PlatformWin32, FilesBeyondMaxPath) {
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, std::string(200, 'n') + ".txt");
     EXPECT_EQ(entries[0].size, 5);
+    // The identity comes from the file the entry's location reaches.
+    ASSERT_TRUE(platform::describeEntry(entries[0]));
     EXPECT_TRUE(entries[0].identity == platform::fileIdentity(platform::locatePath(file)));
 
     const std::string moved = deep + "\\" + std::string(200, 'm') + ".vb";
@@ -236,6 +238,7 @@ TEST_F(PlatformWin32, DriveRelativeSearch) {
     ASSERT_TRUE(platform::findFiles(platform::locatePath(dir.path().substr(0, 2)), "*.md", entries));
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, "here.md");
+    ASSERT_TRUE(platform::describeEntry(entries[0]));
     EXPECT_TRUE(entries[0].identity == platform::fileIdentity(dir.at("here.md")));
     // The drive's root.
     ASSERT_TRUE(platform::findFiles(platform::locatePath(dir.path().substr(0, 2) + "\\"), "*", entries));
