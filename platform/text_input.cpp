@@ -9,7 +9,7 @@ namespace platform {
 TextInputStream::TextInputStream(int descriptor) : descriptor_(descriptor) {}
 
 void TextInputStream::reset() {
-    next_ = converted_ = end_ = plainEnd_ = 0;
+    next_ = end_ = ctrlZ_ = runEnd_ = plainEnd_ = 0;
     atEnd_ = hasError_ = false;
 }
 
@@ -21,69 +21,41 @@ void TextInputStream::attach(int descriptor, bool regularFile) {
 
 bool TextInputStream::isTerminal() const { return !regularFile_ && platform::isTerminal(descriptor_); }
 
-void TextInputStream::convert() {
-    std::size_t from = converted_;
-    std::size_t to = converted_;
-    while (from < end_) {
-        const void* cr = std::memchr(buffer_ + from, '\r', end_ - from);
-        std::size_t stop = cr != nullptr ? static_cast<const char*>(cr) - buffer_ : end_;
-        if (to != from) std::memmove(buffer_ + to, buffer_ + from, stop - from);
-        to += stop - from;
-        from = stop;
-        if (from == end_ || from + 1 == end_) break;  // the end, or a CR whose partner is still unread
-        if (buffer_[from + 1] == '\n') {
-            buffer_[to++] = '\n';
-            from += 2;
-        } else {
-            buffer_[to++] = '\r';
-            ++from;
-        }
-    }
-    std::size_t waiting = end_ - from;  // 0, or the one CR
-    if (waiting != 0) buffer_[to] = buffer_[from];
-    converted_ = to;
-    end_ = to + waiting;
-}
-
 bool TextInputStream::fill() {
     if (atEnd_ || hasError_) return false;
-    // Keep the unread bytes (at most a CR waiting for its partner) in front.
+    // Keep the unread bytes (a CR waiting for its partner, or the start of
+    // a byte-order mark) in front.
     std::size_t unread = end_ - next_;
     std::memmove(buffer_, buffer_ + next_, unread);
-    converted_ -= next_;
     next_ = 0;
     end_ = unread;
-    plainEnd_ = 0;
     long n = readSome(descriptor_, buffer_ + end_, kCapacity - end_);
     if (n < 0) {
         hasError_ = true;
-        return false;
-    }
-    if (n == 0) {
+    } else if (n == 0) {
         atEnd_ = true;
-        return false;
+    } else {
+        end_ += static_cast<std::size_t>(n);
     }
-    end_ += static_cast<std::size_t>(n);
-    convert();
-    const void* ctrlZ = std::memchr(buffer_, 0x1A, converted_);
-    plainEnd_ = ctrlZ != nullptr ? static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - buffer_) : converted_;
-    return true;
+    const void* ctrlZ = std::memchr(buffer_, 0x1A, end_);
+    ctrlZ_ = ctrlZ != nullptr ? static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - buffer_) : end_;
+    bool crWaits = ctrlZ_ == end_ && end_ != 0 && buffer_[end_ - 1] == '\r';
+    runEnd_ = crWaits ? end_ - 1 : ctrlZ_;
+    plainEnd_ = 0;
+    return n > 0;
 }
 
-bool TextInputStream::readPlain() {
+bool TextInputStream::readRun() {
     // A 0x1A or a waiting CR is left to getByte().
     if (next_ < end_) return false;
-    return fill() && plainEnd_ > next_;
+    return fill() && runEnd_ > next_;
 }
 
 bool TextInputStream::skipByteOrderMark() {
-    // The mark holds no CR and no 0x1A, so the conversion leaves it as read.
+    // The mark holds no CR and no 0x1A: if the first three bytes are the
+    // mark, they are three plain bytes.
     while (end_ - next_ < kUtf8ByteOrderMarkSize && fill()) {
     }
-    // A read that found the end has dropped the plain bytes' boundary: the
-    // bytes already held stay plain up to a 0x1A.
-    const void* ctrlZ = std::memchr(buffer_ + next_, 0x1A, converted_ - next_);
-    plainEnd_ = ctrlZ != nullptr ? static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - buffer_) : converted_;
     if (end_ - next_ < kUtf8ByteOrderMarkSize ||
         std::memcmp(buffer_ + next_, kUtf8ByteOrderMark, kUtf8ByteOrderMarkSize) != 0) {
         return false;
@@ -95,17 +67,27 @@ bool TextInputStream::skipByteOrderMark() {
 int TextInputStream::getByteSlow() {
     for (;;) {
         if (next_ < plainEnd_) return static_cast<unsigned char>(buffer_[next_++]);
-        if (next_ < converted_) {
+        if (next_ == end_) {
+            if (!fill()) return kEnd;
+            continue;
+        }
+        if (next_ == ctrlZ_) {
             // Ctrl-Z ends the input until the stream is reset.
-            next_ = converted_ = end_ = plainEnd_ = 0;
+            next_ = end_ = ctrlZ_ = runEnd_ = plainEnd_ = 0;
             atEnd_ = true;
             return kEnd;
         }
-        if (!fill()) {
-            if (next_ == end_) return kEnd;
-            // No partner follows the waiting CR: it is a lone CR.
-            converted_ = plainEnd_ = end_;
+        if (buffer_[next_] == '\r') {
+            // A CR last in the buffer waits for the next read; when none
+            // comes, it is a lone CR.
+            if (next_ + 1 == end_ && fill()) continue;
+            bool pair = next_ + 1 < end_ && buffer_[next_ + 1] == '\n';
+            next_ += pair ? 2 : 1;
+            return pair ? '\n' : '\r';
         }
+        // The bytes from here to the next CR or 0x1A are plain.
+        const void* cr = std::memchr(buffer_ + next_, '\r', ctrlZ_ - next_);
+        plainEnd_ = cr != nullptr ? static_cast<std::size_t>(static_cast<const char*>(cr) - buffer_) : ctrlZ_;
     }
 }
 

@@ -12,9 +12,10 @@ constexpr std::size_t kUtf8ByteOrderMarkSize = sizeof kUtf8ByteOrderMark - 1;
 // Delivers a descriptor's bytes as a text-mode stream does on every
 // platform: a CR LF pair arrives as one line feed (also when the pair
 // straddles two reads), a lone CR arrives unchanged, and a byte 0x1A ends
-// the input. The descriptor is read in large blocks, and each block is
-// converted once, in place, as it arrives: the bytes can then be taken one
-// at a time for a few instructions each, or as whole runs.
+// the input. The descriptor is read in large blocks, which stay as they
+// were read: getByte() turns each pair into its line feed as it reaches
+// it, and a reader of whole runs (textRun()) does the same itself, so that
+// no byte is moved on the way.
 class TextInputStream {
 public:
     static constexpr int kEnd = -1;
@@ -29,16 +30,19 @@ public:
         return getByteSlow();
     }
 
-    // The converted bytes that follow, as one run in the stream's buffer:
+    // The bytes that follow, as read, as one run in the stream's buffer:
     // their number, with `data` pointing at the first. Reads the next block
-    // when none is left. 0 when the next byte must be taken with getByte():
-    // a 0x1A, a CR whose partner is not read yet, the end or an error. The
-    // run stays valid until the next call on the stream; take() says how
-    // much of it was used.
-    std::size_t plainRun(char*& data) {
-        if (next_ >= plainEnd_ && !readPlain()) return 0;
+    // when none is left. The run ends before any 0x1A, and never between
+    // the two bytes of a CR LF pair: each pair in it stands for one line
+    // feed, and every other CR in it (also one last in the run) is a lone
+    // CR. 0 when the next byte must be taken with getByte(): a 0x1A, a CR
+    // whose partner is not read yet, the end or an error. The run stays
+    // valid until the next call on the stream; take() says how much of it
+    // was used, never half of a pair.
+    std::size_t textRun(char*& data) {
+        if (next_ >= runEnd_ && !readRun()) return 0;
         data = buffer_ + next_;
-        return plainEnd_ - next_;
+        return runEnd_ - next_;
     }
     // Marks `count` bytes of the last run as read.
     void take(std::size_t count) { next_ += count; }
@@ -63,24 +67,22 @@ public:
 private:
     static constexpr std::size_t kCapacity = 1 << 16;
     int getByteSlow();
-    // Reads the next block when every converted byte has been taken.
-    bool readPlain();
-    // Reads more after the unread bytes and converts what arrived; false at
-    // end of file or error.
+    // Reads the next block when every byte of the last run has been taken.
+    bool readRun();
+    // Reads more after the unread bytes; false at end of file or error.
     bool fill();
-    // Turns the CR LF pairs of [converted_, end_) into line feeds, moving
-    // the bytes down; a CR last in the buffer waits for its partner.
-    void convert();
 
     int descriptor_;
     bool regularFile_ = false;
     std::size_t next_ = 0;
-    // Bytes before this position are converted; from here to end_ at most
-    // a CR waits for the byte after it.
-    std::size_t converted_ = 0;
     std::size_t end_ = 0;
-    // Bytes before this position can be delivered as they are: converted,
-    // and before any 0x1A.
+    // The first 0x1A read, or end_.
+    std::size_t ctrlZ_ = 0;
+    // The end of what textRun() delivers: ctrlZ_, or before a CR last in
+    // the buffer, which waits for the byte after it.
+    std::size_t runEnd_ = 0;
+    // Bytes before this position can be delivered as they are: no CR and
+    // no 0x1A among them. Worked out by getByte() when it reaches it.
     std::size_t plainEnd_ = 0;
     bool atEnd_ = false;
     bool hasError_ = false;

@@ -16,8 +16,9 @@ namespace {
 // INITIAL selects: a text byte (rule 3) goes into a run with its
 // neighbours; a double quote (rule 1) and a line feed (rule 2) are matches
 // of their own; so is a CR, text for the tables, since rule 3 writes it as
-// a constant; a NUL, whose match goes on past it, is left to the per-byte
-// steps.
+// a constant (or, with the line feed after it in the run, the pair that
+// the input stream delivers as one line feed); a NUL, whose match goes on
+// past it, is left to the per-byte steps.
 enum RunKind : unsigned char { kText, kQuote, kLineFeed, kCarriageReturn, kPerByte };
 
 struct RunKinds {
@@ -77,29 +78,64 @@ inline char* lineFeedRunEnd(char* p, char* end) {
     return p;
 }
 
+// The same for a run of CR LF pairs, four at a time where it can.
+constexpr char kFourPairs[] = "\r\n\r\n\r\n\r\n";
+inline char* pairRunEnd(char* p, char* end) {
+    while (end - p >= 8 && std::memcmp(p, kFourPairs, 8) == 0) p += 8;
+    while (end - p >= 2 && p[0] == '\r' && p[1] == '\n') p += 2;
+    return p;
+}
+
+// The line ends that go on at `p`, line feeds and CR LF pairs whole in
+// the run, in any order: `p` is moved past them, and the number of pairs
+// among them is added to `pairs`.
+inline void skipLineEnds(char*& p, char* end, std::size_t& pairs) {
+    for (;;) {
+        if (p < end && *p == '\n') {
+            p = lineFeedRunEnd(p, end);
+        } else if (end - p >= 2 && p[0] == '\r' && p[1] == '\n') {
+            char* after = pairRunEnd(p, end);
+            pairs += static_cast<std::size_t>(after - p) / 2;
+            p = after;
+        } else {
+            return;
+        }
+    }
+}
+
 // The next positions of the bytes that end a text run, each found once
 // and searched for again only when the scan has passed it.
 class RunEnds {
 public:
     RunEnds(char* from, char* end)
-        : end_(end), quote_(find(from, end, '"')), lineFeed_(find(from, end, '\n')), rare_(findRare(from)) {}
+        : end_(end),
+          quote_(find(from, end, '"')),
+          lineFeed_(find(from, end, '\n')),
+          cr_(find(from, end, '\r')),
+          nul_(find(from, end, '\0')),
+          rare_(cr_ < nul_ ? cr_ : nul_) {}
     // The end of the text run that begins at `p`.
     char* textEnd(char* p) {
         if (quote_ < p) quote_ = find(p, end_, '"');
         if (lineFeed_ < p) lineFeed_ = find(p, end_, '\n');
-        if (rare_ < p) rare_ = findRare(p);
+        if (rare_ < p) {
+            if (cr_ < p) cr_ = find(p, end_, '\r');
+            if (nul_ < p) nul_ = find(p, end_, '\0');
+            rare_ = cr_ < nul_ ? cr_ : nul_;
+        }
         char* stop = quote_ < lineFeed_ ? quote_ : lineFeed_;
         return rare_ < stop ? rare_ : stop;
     }
 
 private:
-    // A lone CR or a NUL: neither is common in text.
-    char* findRare(char* from) const {
-        return find(from, find(from, end_, '\r'), '\0');
-    }
     char* end_;
     char* quote_;
     char* lineFeed_;
+    // A CR (the first of a pair, or a lone one) and a NUL; the earlier of
+    // the two, as rare_: a NUL is rare in text, and so is a CR in text with
+    // line feeds alone.
+    char* cr_;
+    char* nul_;
     char* rare_;
 };
 
@@ -127,16 +163,18 @@ void scanRuns() {
     // The rule actions neither switch buffers nor start states, so the
     // steady state holds from run to run.
     char* const firstEndMark = scan_pos;
+    // Bytes the per-byte steps would have read: a CR LF pair is one.
     std::uint64_t taken = 0;
     char last = '\0';
     char* run;
-    while (std::size_t length = scan_in->plainRun(run)) {
+    while (std::size_t length = scan_in->textRun(run)) {
         char* p = run;
         char* const end = run + length;
+        std::size_t pairs = 0;
         RunEnds runEnds(run, end);
         // The line's text goes to curLine a piece at a time: up to each line
-        // feed, and what is left at the end of the run. Quotes and CRs are
-        // part of it; a NUL, which adds nothing, is never taken here.
+        // end, and what is left at the end of the run. Quotes and lone CRs
+        // are part of it; a NUL, which adds nothing, is never taken here.
         char* lineFrom = run;
         while (p < end) {
             char* next = p + 1;
@@ -152,26 +190,41 @@ void scanRuns() {
                     match_length = 1;
                     ruleQuote();
                     break;
-                case kLineFeed:
-                    finishLineAfter(lineFrom, static_cast<std::size_t>(p - lineFrom));
-                    // The line feeds that follow end empty lines. With no mark
-                    // current, no dump can come between them, and they are
-                    // one match; otherwise each is a match of its own, so that
-                    // a dump lands before its line feed's output.
-                    if (next < end && *next == '\n' && marks[markRead] == 0) {
-                        next = lineFeedRunEnd(next, end);
-                        finishEmptyLines(next - p - 1);
-                    }
-                    lineFrom = next;
-                    match_start = p;
-                    match_length = static_cast<int>(next - p);
-                    ruleNewline();
-                    break;
                 case kCarriageReturn:
+                    if (next < end && *next == '\n') {
+                        // A CR LF pair: the line feed the per-byte steps read.
+                        ++next;
+                        ++pairs;
+                        goto line_end;
+                    }
                     match_start = p;
                     match_length = 1;
                     ruleText();
                     break;
+                case kLineFeed:
+                line_end: {
+                    finishLineAfter(lineFrom, static_cast<std::size_t>(p - lineFrom));
+                    // The line ends that follow end empty lines. With no mark
+                    // current, no dump can come between them, and they are
+                    // one match, its length their number of line feeds;
+                    // otherwise each is a match of its own, so that a dump
+                    // lands before its line feed's output.
+                    int lineFeeds = 1;
+                    if (next < end && (*next == '\n' || *next == '\r') && marks[markRead] == 0) {
+                        char* const first = next;
+                        std::size_t morePairs = 0;
+                        skipLineEnds(next, end, morePairs);
+                        const int more = static_cast<int>(next - first) - static_cast<int>(morePairs);
+                        if (more != 0) finishEmptyLines(more);
+                        lineFeeds += more;
+                        pairs += morePairs;
+                    }
+                    lineFrom = next;
+                    match_start = p;
+                    match_length = lineFeeds;
+                    ruleNewline();
+                    break;
+                }
                 default:
                     goto per_byte;
             }
@@ -180,7 +233,7 @@ void scanRuns() {
     per_byte:
         appendToLine(lineFrom, static_cast<std::size_t>(p - lineFrom));
         scan_in->take(static_cast<std::size_t>(p - run));
-        taken += static_cast<std::uint64_t>(p - run);
+        taken += static_cast<std::uint64_t>(p - run) - pairs;
         if (p != run) last = p[-1];
         if (p != end) break;
     }

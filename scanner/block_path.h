@@ -11,7 +11,8 @@
 // by runs; off, every byte goes through the per-byte steps. Both give the
 // same output and the same line state; the switch exists to show that.
 extern bool block_path_enabled;
-// Bytes taken by the block path since the program started.
+// Bytes taken by the block path since the program started, counted as the
+// per-byte steps would read them: a CR LF pair is one.
 extern std::uint64_t block_path_bytes;
 
 // Matching from the INITIAL start state over the end mark, worked out from
@@ -63,8 +64,9 @@ inline bool atSteadyEndMark() {
 }
 
 // From the steady state: takes the input stream's runs and runs the rules
-// over them, a run of text bytes as one match, until the next byte needs
-// the per-byte steps (a NUL, a 0x1A, a CR whose partner is unread, the end
-// of the input). Leaves the scanner as the per-byte steps would after the
-// last byte it took, or untouched when it took none.
+// over them, a run of text bytes as one match and a CR LF pair as the line
+// feed the per-byte steps read, until the next byte needs the per-byte
+// steps (a NUL, a 0x1A, a CR whose partner is unread, the end of the
+// input). Leaves the scanner as the per-byte steps would after the last
+// byte it took, or untouched when it took none.
 void scanRuns();

@@ -74,6 +74,9 @@ std::vector<Input> boundaryInputs() {
         {"CR at the end", "\r"},    {"Ctrl-Z", "\x1a" "after"}, {"NUL", std::string("\0z", 2)},
         {"two NULs", std::string("\0\0", 2)}, {"quote", "\"\""}, {"line feeds", "\n\n\n"},
         {"CR LF pairs", "\r\n\r\n"},
+        {"CR before Ctrl-Z", "\r\x1a" "after"},
+        {"nine empty CR LF lines", "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n"},
+        {"mixed line ends", "\n\r\n\n\r\n\r\n\r\n\r\n\n\n\r\r\n"},
     };
     std::vector<Input> inputs;
     for (std::size_t boundary : boundaries) {
@@ -109,6 +112,18 @@ std::vector<Input> longLineInputs() {
     return inputs;
 }
 
+// The text with each line feed as CR LF; with `mixed`, every third line
+// end stays a line feed alone.
+std::string withCrLf(const std::string& text, bool mixed) {
+    std::string out;
+    int lineEnds = 0;
+    for (char c : text) {
+        if (c == '\n' && !(mixed && ++lineEnds % 3 == 0)) out += '\r';
+        out += c;
+    }
+    return out;
+}
+
 std::vector<Input> markInputs(std::mt19937& random) {
     // Lines of 0 to 12 bytes with runs of empty lines among them.
     std::string text;
@@ -132,6 +147,14 @@ std::vector<Input> markInputs(std::mt19937& random) {
     std::vector<std::int64_t> many;
     for (std::int64_t line = 3; line < 400; line += 9) many.push_back(line);
     inputs.push_back({"more than 30 marks", text, {15, 0, many}});
+    // CR LF line ends, alone and mixed with line feeds: runs of empty lines
+    // made of pairs, with and without a mark among them.
+    for (bool mixed : {false, true}) {
+        const std::string name = mixed ? "mixed line ends" : "CR LF";
+        inputs.push_back({name + ", no mark", withCrLf(text, mixed), {15, 0, {}}});
+        inputs.push_back({name + ", marks", withCrLf(text, mixed), {15, 0, {5, 6, 30, 31, 200}}});
+        inputs.push_back({name + ", more than 30 marks", withCrLf(text, mixed), {3, 0, many}});
+    }
     return inputs;
 }
 
@@ -143,6 +166,17 @@ std::vector<Input> randomInputs(std::mt19937& random) {
     }
     for (int i = 0; i < 4; ++i) {
         inputs.push_back({"random text across blocks " + std::to_string(i), randomText(random, 3 * kBlock + 123, false),
+                          {3, 0, {7, 70}}});
+    }
+    // Lines of text with CR LF ends (some with line feeds alone), runs of
+    // empty lines among them, across several blocks.
+    for (bool mixed : {false, true}) {
+        std::string text;
+        while (text.size() < 3 * kBlock + 321) {
+            text += filler(random() % 121, 0);
+            text += std::string(random() % 4 == 0 ? 1 + random() % 12 : 1, '\n');
+        }
+        inputs.push_back({std::string(mixed ? "mixed" : "CR LF") + " lines across blocks", withCrLf(text, mixed),
                           {3, 0, {7, 70}}});
     }
     return inputs;

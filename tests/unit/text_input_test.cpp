@@ -1,6 +1,7 @@
 // The text-mode input stream beneath the scanner: line-end conversion,
 // Ctrl-Z, pairs split between two reads, read errors, reset, inputs larger
-// than its buffer, and the UTF-8 byte-order mark.
+// than its buffer, the runs it hands out whole, and the UTF-8 byte-order
+// mark.
 #include "platform/text_input.h"
 
 #include <gtest/gtest.h>
@@ -228,6 +229,75 @@ TEST(TextInputStreamTest, InputsLargerThanTheBuffer) {
         std::string got = readAll(*stream);
         EXPECT_EQ(got.size(), textModeDecode(c.raw).size()) << c.name;
         EXPECT_TRUE(got == textModeDecode(c.raw)) << c.name;
+        EXPECT_TRUE(stream->atEnd()) << c.name;
+        platform::closeDescriptor(fd);
+    }
+}
+
+// Whatever textRun() delivers, its pairs read as line feeds, followed by
+// what getByte() delivers whenever no run is there, is the text-mode
+// reading of the bytes: so no run ends between the two bytes of a pair,
+// and none holds a 0x1A or what follows it.
+std::string readByRuns(TextInputStream& stream, std::size_t& runs) {
+    std::string text;
+    runs = 0;
+    for (;;) {
+        char* data = nullptr;
+        if (std::size_t length = stream.textRun(data)) {
+            ++runs;
+            for (std::size_t i = 0; i < length; ++i) {
+                EXPECT_NE(data[i], '\x1a');
+                if (data[i] == '\r' && i + 1 < length && data[i + 1] == '\n') continue;
+                text += data[i];
+            }
+            // Half of a run taken, then the rest: take() counts bytes of it.
+            stream.take(length / 2);
+            if (length / 2 != 0 && data[length / 2 - 1] == '\r' && data[length / 2] == '\n') stream.take(1);
+            char* rest = nullptr;
+            std::size_t left = stream.textRun(rest);
+            EXPECT_EQ(rest, data + length - left);
+            stream.take(left);
+            continue;
+        }
+        int c = stream.getByte();
+        if (c == TextInputStream::kEnd) return text;
+        text += static_cast<char>(c);
+    }
+}
+
+TEST(TextInputStreamTest, RunsKeepPairsWholeAndStopAtCtrlZ) {
+    const std::size_t block = 1 << 16;
+    std::mt19937 random(99);
+    const std::string alphabet("ab\r\n\r\n\0", 7);
+    struct Case {
+        const char* name;
+        std::string raw;
+    };
+    std::vector<Case> cases = {
+        {"empty", ""},
+        {"pairs and a lone CR", "a\r\nb\rc\r\n"},
+        {"CR last of the input", "ab\r"},
+        {"CR before Ctrl-Z", "ab\r\x1a\r\n"},
+        {"Ctrl-Z first", "\x1a" "ab"},
+    };
+    for (std::size_t at : {block - 2, block - 1, block, block + 1}) {
+        std::string raw;
+        for (std::size_t i = 0; i < 2 * block + 50; ++i) raw += alphabet[random() % alphabet.size()];
+        raw.replace(at, 2, "\r\n");
+        cases.push_back({"pair around a block end", raw});
+        std::string lone = raw;
+        lone.replace(at, 2, "\rz");
+        cases.push_back({"lone CR around a block end", lone});
+    }
+    for (const Case& c : cases) {
+        int fd = fileWith(c.raw);
+        ASSERT_GE(fd, 0);
+        auto stream = std::make_unique<TextInputStream>(fd);
+        std::size_t runs = 0;
+        EXPECT_TRUE(readByRuns(*stream, runs) == textModeDecode(c.raw)) << c.name;
+        if (c.raw.size() > 100) {
+            EXPECT_GE(runs, 2u) << c.name;
+        }
         EXPECT_TRUE(stream->atEnd()) << c.name;
         platform::closeDescriptor(fd);
     }
