@@ -5,7 +5,9 @@
 # checked to be byte-identical to txt2vb's; a peer that differs is shown as
 # such and not timed. Prints median wall times of RUNS rounds (each round
 # runs every tool once, in turn), the ratios, peak memory, and, where
-# valgrind is installed, instructions per input byte.
+# valgrind is installed, instructions per input byte. Beside the tree's
+# figures stands the floor: the same system calls per file without the
+# conversion (bench/replace_floor.cpp).
 #
 #   bench/run.sh [RUNS]     (RUNS: rounds per figure, default 5)
 #
@@ -31,6 +33,10 @@ else
   cmake --build "$build" -j2 --target txt2vb >/dev/null
   tool=$build/txt2vb
 fi
+# The system's share of a replace run: the same calls, no conversion.
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTXT2VB_TESTS=OFF >/dev/null
+cmake --build "$build" -j2 --target replace_floor >/dev/null
+floor=$build/replace_floor
 
 mkdir -p "$work"
 cd "$work"
@@ -128,9 +134,10 @@ tree[txt2vb]="cd tree && $tool -r -t -s '*.txt'"
 tree[sed]="find tree -name '*.txt' -exec ${sed_cmd/sed/sed -i} {} +"
 tree[perl]="find tree -name '*.txt' -exec ${perl_cmd/perl -ne/perl -i -ne} {} +"
 tree[awk]="find tree -name '*.txt' -exec sh -c 'for f; do awk \"\$0\" \"\$f\" > \"\$f.tmp\" && mv \"\$f.tmp\" \"\$f\"; done' '$awk_prog' {} +"
+tree[floor]="cd tree && $floor"
 fresh="rm -rf tree && cp -r tree.orig tree"
 bash -c "$fresh" && bash -c "${tree[txt2vb]}" && rm -rf tree.txt2vb && mv tree tree.txt2vb
-timed="txt2vb"
+timed="txt2vb floor"
 for peer in $peers; do
   bash -c "$fresh" && bash -c "${tree[$peer]}"
   if diff -r -q tree.txt2vb tree >/dev/null; then timed="$timed $peer"; else echo "tree: the $peer one-liner's files differ from txt2vb's; not timed"; fi
@@ -147,9 +154,14 @@ for name in $timed; do med[$name]=$(printf '%s\n' ${times[$name]} | median); don
 for name in $timed; do
   printf 'tree of 10,000 files, %-6s %8ss  %7.1f us/file  %s\n' "$name:" "${med[$name]}" \
     "$(awk -v t="${med[$name]}" 'BEGIN {print t * 100}')" \
-    "$( [ "$name" = txt2vb ] && echo "(target <= 25 us/file)" || echo "$(ratio "${med[$name]}" "${med[txt2vb]}") x txt2vb")"
+    "$(case $name in
+         txt2vb) echo "(target <= 25 us/file)" ;;
+         floor) echo "(the same system calls, no conversion: what the system takes)" ;;
+         *) echo "$(ratio "${med[$name]}" "${med[txt2vb]}") x txt2vb" ;;
+       esac)"
 done
 echo "   txt2vb: ${tree[txt2vb]}"
+echo "   floor: ${tree[floor]} (bench/replace_floor.cpp: open, look, copy, mode, rename per file)"
 for name in $peers; do echo "   $name: ${tree[$name]}"; done
 # A count, not a time: every call of the run (start-up and listings too)
 # over the number of files.

@@ -1,0 +1,54 @@
+// What a silent replace run costs the system, without the conversion: every
+// file of the tree below the current directory is opened and looked at,
+// copied whole into a private result, given the input's mode and renamed
+// over it, through the same platform layer as the tool. bench/run.sh times
+// it beside txt2vb, so that the per-file figure shows how much of it is the
+// system's and how much the conversion and the driver add.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/descriptors.h"
+#include "platform/file_location.h"
+#include "platform/file_ops.h"
+#include "platform/file_search.h"
+#include "platform/working_files.h"
+
+namespace {
+
+const platform::FileLocation kHere{"."};
+
+bool copyOverItself(const platform::FileLocation& file, const platform::FileLocation& temporary) {
+    int in = platform::openInput(file, true);
+    platform::FileFacts input;
+    if (in < 0 || !platform::describeDescriptor(in, input)) return false;
+    platform::FileFacts made;
+    int out = platform::createPrivateFile(temporary, made);
+    if (out < 0) return false;
+    static char buffer[1 << 16];
+    long got;
+    bool ok = true;
+    while (ok && (got = platform::readSome(in, buffer, sizeof buffer)) > 0) {
+        ok = platform::writeAll(out, buffer, static_cast<std::size_t>(got));
+    }
+    ok = ok && got == 0 && platform::copyOwnerAndMode(out, made, input);
+    platform::closeDescriptor(in);
+    ok = platform::closeDescriptorChecked(out) && ok;
+    return ok && platform::moveFile(temporary, file);
+}
+
+bool walk(const platform::FileLocation& directory, const platform::FileLocation& temporary) {
+    std::vector<platform::DirectoryEntry> entries;
+    if (!platform::findFiles(directory, "*", entries)) return false;
+    for (const platform::DirectoryEntry& entry : entries) {
+        if (entry.isDirectory ? !walk(entry.location, temporary) : !copyOverItself(entry.location, temporary)) {
+            std::fprintf(stderr, "replace_floor: %s failed\n", entry.location.native.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int main() { return walk(kHere, platform::locateName(kHere, "_~floor.tmp")) ? 0 : 1; }
