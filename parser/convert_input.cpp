@@ -61,7 +61,7 @@ void resetScanState() {
 
     noLng = 1;
     clearCurLine();
-    releaseLineHistory();
+    freeLineHistoryStorage();
     histPos = 0;
     histFilling = 1;
     for (std::int64_t& mark : marks) mark = 0;

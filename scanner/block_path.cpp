@@ -6,6 +6,7 @@
 #include "scanner/line_history.h"
 #include "scanner/line_state.h"
 #include "scanner/rules.h"
+#include "scanner/run_ends.h"
 
 bool block_path_enabled = true;
 std::uint64_t block_path_bytes = 0;
@@ -48,21 +49,15 @@ constexpr RunKinds kRunKinds = buildRunKinds();
 
 inline unsigned char kindOf(const char* p) { return kRunKinds.of[static_cast<unsigned char>(*p)]; }
 
-// A text run ends at the first byte of another kind; these four bytes are
-// those kinds, so that a run's end can be found with memchr.
-constexpr bool onlyFourBytesEndARun() {
+// A text run ends at the first byte of another kind: the bytes the run
+// end finder looks for are exactly those.
+constexpr bool runEndsAreTheOtherKinds() {
     for (int byte = 0; byte < 256; ++byte) {
-        bool listed = byte == '"' || byte == '\n' || byte == '\r' || byte == '\0';
-        if (listed == (kRunKinds.of[byte] == kText)) return false;
+        if (run_ends::endsRun(static_cast<unsigned char>(byte)) == (kRunKinds.of[byte] == kText)) return false;
     }
     return true;
 }
-static_assert(onlyFourBytesEndARun(), "a text run ends at a quote, a line feed, a CR or a NUL");
-
-inline char* find(char* from, char* end, char byte) {
-    void* at = std::memchr(from, byte, static_cast<std::size_t>(end - from));
-    return at != nullptr ? static_cast<char*>(at) : end;
-}
+static_assert(runEndsAreTheOtherKinds(), "a text run ends at a quote, a line feed, a CR or a NUL");
 
 // The end of the run of line feeds that goes on at `p`, eight at a time
 // where it can.
@@ -103,42 +98,6 @@ inline void skipLineEnds(char*& p, char* end, std::size_t& pairs) {
     }
 }
 
-// The next positions of the bytes that end a text run, each found once
-// and searched for again only when the scan has passed it.
-class RunEnds {
-public:
-    RunEnds(char* from, char* end)
-        : end_(end),
-          quote_(find(from, end, '"')),
-          lineFeed_(find(from, end, '\n')),
-          cr_(find(from, end, '\r')),
-          nul_(find(from, end, '\0')),
-          rare_(cr_ < nul_ ? cr_ : nul_) {}
-    // The end of the text run that begins at `p`.
-    char* textEnd(char* p) {
-        if (quote_ < p) quote_ = find(p, end_, '"');
-        if (lineFeed_ < p) lineFeed_ = find(p, end_, '\n');
-        if (rare_ < p) {
-            if (cr_ < p) cr_ = find(p, end_, '\r');
-            if (nul_ < p) nul_ = find(p, end_, '\0');
-            rare_ = cr_ < nul_ ? cr_ : nul_;
-        }
-        char* stop = quote_ < lineFeed_ ? quote_ : lineFeed_;
-        return rare_ < stop ? rare_ : stop;
-    }
-
-private:
-    char* end_;
-    char* quote_;
-    char* lineFeed_;
-    // A CR (the first of a pair, or a lone one) and a NUL; the earlier of
-    // the two, as rare_: a NUL is rare in text, and so is a CR in text with
-    // line feeds alone.
-    char* cr_;
-    char* nul_;
-    char* rare_;
-};
-
 // The scanner state that the per-byte steps leave after the rule of
 // `last` has run, the byte having been read at the end mark at `readAt`:
 // the byte alone in the storage as the token text, NUL-terminated, and the
@@ -171,66 +130,66 @@ void scanRuns() {
         char* p = run;
         char* const end = run + length;
         std::size_t pairs = 0;
-        RunEnds runEnds(run, end);
+        run_ends::RunEnds runEnds(run, end);
         // The line's text goes to curLine a piece at a time: up to each line
         // end, and what is left at the end of the run. Quotes and lone CRs
         // are part of it; a NUL, which adds nothing, is never taken here.
         char* lineFrom = run;
         while (p < end) {
+            // Text comes first: a text run always ends at a byte of another
+            // kind, or at the end of the run.
+            if (kindOf(p) == kText) {
+                char* const next = const_cast<char*>(runEnds.from(p + 1));
+                match_start = p;
+                match_length = static_cast<int>(next - p);
+                ruleText();
+                p = next;
+                if (p == end) break;
+            }
             char* next = p + 1;
-            switch (kindOf(p)) {
-                case kText:
-                    next = runEnds.textEnd(next);
-                    match_start = p;
-                    match_length = static_cast<int>(next - p);
-                    ruleText();
-                    break;
-                case kQuote:
-                    match_start = p;
-                    match_length = 1;
-                    ruleQuote();
-                    break;
-                case kCarriageReturn:
-                    if (next < end && *next == '\n') {
-                        // A CR LF pair: the line feed the per-byte steps read.
-                        ++next;
-                        ++pairs;
-                        goto line_end;
-                    }
-                    match_start = p;
-                    match_length = 1;
-                    ruleText();
-                    break;
-                case kLineFeed:
-                line_end: {
-                    finishLineAfter(lineFrom, static_cast<std::size_t>(p - lineFrom));
-                    // The line ends that follow end empty lines. With no mark
-                    // current, no dump can come between them, and they are
-                    // one match, its length their number of line feeds;
-                    // otherwise each is a match of its own, so that a dump
-                    // lands before its line feed's output.
-                    int lineFeeds = 1;
-                    if (next < end && (*next == '\n' || *next == '\r') && marks[markRead] == 0) {
-                        char* const first = next;
-                        std::size_t morePairs = 0;
-                        skipLineEnds(next, end, morePairs);
-                        const int more = static_cast<int>(next - first) - static_cast<int>(morePairs);
-                        if (more != 0) finishEmptyLines(more);
-                        lineFeeds += more;
-                        pairs += morePairs;
-                    }
-                    lineFrom = next;
-                    match_start = p;
-                    match_length = lineFeeds;
-                    ruleNewline();
-                    break;
+            const unsigned char kind = kindOf(p);
+            if (kind == kQuote) {
+                match_start = p;
+                match_length = 1;
+                ruleQuote();
+            } else if (kind == kLineFeed || (kind == kCarriageReturn && next < end && *next == '\n')) {
+                if (kind == kCarriageReturn) {
+                    // A CR LF pair: the line feed the per-byte steps read.
+                    ++next;
+                    ++pairs;
                 }
-                default:
-                    goto per_byte;
+                finishLineAfter(lineFrom, static_cast<std::size_t>(p - lineFrom));
+                // The line ends that follow end empty lines. With no mark
+                // current, no dump can come between them, and they are one
+                // match, its length their number of line feeds; otherwise
+                // each is a match of its own, so that a dump lands before
+                // its line feed's output.
+                int lineFeeds = 1;
+                if (next < end && (*next == '\n' || *next == '\r') && marks[markRead] == 0) {
+                    char* const first = next;
+                    std::size_t morePairs = 0;
+                    skipLineEnds(next, end, morePairs);
+                    const int more = static_cast<int>(next - first) - static_cast<int>(morePairs);
+                    if (more != 0) finishEmptyLines(more);
+                    lineFeeds += more;
+                    pairs += morePairs;
+                }
+                lineFrom = next;
+                match_start = p;
+                match_length = lineFeeds;
+                ruleNewline();
+            } else if (kind == kCarriageReturn) {
+                // A lone CR, text to the tables.
+                match_start = p;
+                match_length = 1;
+                ruleText();
+            } else {
+                break;  // a NUL: its match goes on past it
             }
             p = next;
         }
-    per_byte:
+        // The run's lines are copied before the stream reads over them.
+        if (pendingLines != 0) recordPendingLines();
         appendToLine(lineFrom, static_cast<std::size_t>(p - lineFrom));
         scan_in->take(static_cast<std::size_t>(p - run));
         taken += static_cast<std::uint64_t>(p - run) - pairs;

@@ -8,6 +8,8 @@
 #include "platform/text_output.h"
 
 HistoryEntry* histEntries = nullptr;
+PendingText* pendingTexts = nullptr;
+int pendingLines = 0;
 int histPos = 0;
 int histFilling = 1;
 int nbl = kDefaultHistoryLines;
@@ -17,20 +19,73 @@ std::int64_t marks[kMarkSlots];
 int markRead = 0;
 int markWrite = 0;
 
+namespace {
+
+// The slots of the largest history made so far, and their pending texts.
+HistoryEntry* slotStorage = nullptr;
+PendingText* pendingStorage = nullptr;
+int storedSlots = 0;
+
+bool reserveSlots(int count) {
+    if (count <= storedSlots) return true;
+    freeLineHistoryStorage();
+    // Only each slot's number and first byte are written before use, so
+    // the pages of a large history are touched as its lines come.
+    slotStorage = static_cast<HistoryEntry*>(std::malloc(static_cast<std::size_t>(count) * sizeof(HistoryEntry)));
+    pendingStorage = static_cast<PendingText*>(std::malloc(static_cast<std::size_t>(count) * sizeof(PendingText)));
+    if (slotStorage == nullptr || pendingStorage == nullptr) {
+        freeLineHistoryStorage();
+        return false;
+    }
+    storedSlots = count;
+    return true;
+}
+
+}  // namespace
+
 bool resetLineHistory() {
     releaseLineHistory();
     histPos = 0;
     histFilling = 1;
+    pendingLines = 0;
     std::memset(marks, 0, sizeof marks);
     markRead = markWrite = 0;
-    if (nbl < 1) return false;
-    histEntries = static_cast<HistoryEntry*>(std::calloc(static_cast<std::size_t>(nbl), sizeof(HistoryEntry)));
-    return histEntries != nullptr;
+    if (nbl < 1 || !reserveSlots(nbl)) return false;
+    for (int i = 0; i < nbl; ++i) {
+        slotStorage[i].line = 0;
+        slotStorage[i].text[0] = '\0';
+    }
+    histEntries = slotStorage;
+    pendingTexts = pendingStorage;
+    return true;
 }
 
 void releaseLineHistory() {
-    std::free(histEntries);
     histEntries = nullptr;
+    pendingTexts = nullptr;
+    pendingLines = 0;
+}
+
+void freeLineHistoryStorage() {
+    releaseLineHistory();
+    std::free(slotStorage);
+    std::free(pendingStorage);
+    slotStorage = nullptr;
+    pendingStorage = nullptr;
+    storedSlots = 0;
+}
+
+void recordPendingLines() {
+    int slot = histPos;
+    for (int i = 0; i < pendingLines; ++i) {
+        slot = (slot == 0 ? nbl : slot) - 1;
+        const PendingText& pending = pendingTexts[slot];
+        std::size_t length = pending.length;
+        if (length > kCurLineSize - 1) length = kCurLineSize - 1;
+        if (length != 0) std::memcpy(histEntries[slot].text, pending.text, length);
+        histEntries[slot].text[length] = '\0';
+    }
+    pendingLines = 0;
 }
 
 void recordLine(std::int64_t number, const char* text) { recordLine(number, text, std::strlen(text)); }
@@ -43,15 +98,7 @@ void recordEmptyLines(std::int64_t first, std::int64_t count) {
         if (pos >= nbl) histFilling = 0;
         histPos = static_cast<int>(pos % nbl);
     }
-    for (std::int64_t number = first + skipped; number < first + count; ++number) {
-        HistoryEntry& slot = histEntries[histPos];
-        slot.line = number;
-        slot.text[0] = '\0';
-        if (++histPos >= nbl) {
-            histPos = 0;
-            histFilling = 0;
-        }
-    }
+    for (std::int64_t number = first + skipped; number < first + count; ++number) recordLineInPlace(number, "", 0);
 }
 
 void checkCurrentMark() {
@@ -72,6 +119,7 @@ std::int64_t frontLine() {
 }
 
 void dumpHistory() {
+    if (pendingLines != 0) recordPendingLines();
     platform::TextOutputStream& out = platform::standardOutput();
     auto print = [&out](const HistoryEntry& entry) {
         out.printf("%04" PRId64 ": %s\n", entry.line, entry.text);

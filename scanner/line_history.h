@@ -15,7 +15,8 @@ struct HistoryEntry {
 constexpr int kMarkSlots = 30;
 constexpr int kDefaultHistoryLines = 15;
 
-// LineHistory: a ring of nbl slots, rebuilt for every file.
+// LineHistory: a ring of nbl slots, emptied for every file. Its storage
+// is kept from file to file and grows when a file needs more slots.
 extern HistoryEntry* histEntries;
 extern int histPos;
 extern int histFilling;
@@ -27,10 +28,26 @@ extern std::int64_t marks[kMarkSlots];
 extern int markRead;
 extern int markWrite;
 
-// Empties both rings and gives the history nbl fresh slots. Returns false,
+// Empties both rings and gives the history nbl empty slots. Returns false,
 // leaving no history, when the slots cannot be allocated.
 bool resetLineHistory();
+// Ends the file's history: until the next reset there is none.
 void releaseLineHistory();
+// Frees the storage kept for the slots.
+void freeLineHistoryStorage();
+
+// A line recorded in place: its text is still where it was read.
+struct PendingText {
+    const char* text;
+    std::size_t length;
+};
+// Per slot, the text of a line recorded in place.
+extern PendingText* pendingTexts;
+// How many of the slots before histPos hold a line recorded in place
+// (at most nbl): their texts are copied by recordPendingLines().
+extern int pendingLines;
+// Copies the texts of the lines recorded in place into their slots.
+void recordPendingLines();
 
 void recordLine(std::int64_t number, const char* text);
 // The dump test of a recorded line, for a current mark.
@@ -41,6 +58,8 @@ inline void recordLine(std::int64_t number, const char* text, std::size_t length
     // Without a history (a scan outside the per-file frame) there is
     // nothing to keep.
     if (histEntries == nullptr) return;
+    // A pending text would overwrite this one later.
+    if (pendingLines != 0) recordPendingLines();
     HistoryEntry& slot = histEntries[histPos];
     slot.line = number;
     if (length > kCurLineSize - 1) length = kCurLineSize - 1;
@@ -52,9 +71,23 @@ inline void recordLine(std::int64_t number, const char* text, std::size_t length
     }
     if (marks[markRead] != 0) checkCurrentMark();
 }
-// recordLine for `count` empty lines numbered from `first`, while no mark
-// is current (so that none of them can dump): only the last nbl of them
-// are written, the others would be overwritten in the ring.
+// recordLine while no mark is current (so that no dump can follow), for a
+// text that stays where it is until recordPendingLines(): the slot takes
+// the line's number now and its text then. Of many lines recorded so,
+// only the last nbl are ever copied; the others would have been
+// overwritten in the ring.
+inline void recordLineInPlace(std::int64_t number, const char* text, std::size_t length) {
+    if (histEntries == nullptr) return;
+    histEntries[histPos].line = number;
+    pendingTexts[histPos] = {text, length};
+    if (++histPos >= nbl) {
+        histPos = 0;
+        histFilling = 0;
+    }
+    if (pendingLines < nbl) ++pendingLines;
+}
+// recordLineInPlace for `count` empty lines numbered from `first`: only
+// the last nbl of them are written.
 void recordEmptyLines(std::int64_t first, std::int64_t count);
 void addMark();
 std::int64_t currentMark();

@@ -18,7 +18,9 @@ void finishLine() {
 }
 
 void finishLineAfter(const char* rest, std::size_t length) {
-    if (curLineLength == 0) {
+    if (curLineLength == 0 && marks[markRead] == 0) {
+        recordLineInPlace(noLng, rest, length);
+    } else if (curLineLength == 0) {
         recordLine(noLng, rest, length);
     } else {
         appendToLine(rest, length);

@@ -16,11 +16,12 @@ void clearCurLine();
 // A line feed was read: the line goes to the history and the next begins.
 void finishLine();
 // The same, when the line's text ends with the `length` bytes at `rest`
-// (no line feed, no NUL), not yet in curLine: a line read whole goes to
-// the history straight from there, with one copy.
+// (no line feed, no NUL), not yet in curLine, and they stay where they are
+// until recordPendingLines(): a line read whole goes to the history
+// straight from there, copied only if it is among the last nbl lines.
 void finishLineAfter(const char* rest, std::size_t length);
 // `count` line feeds read after a finished line, each ending an empty
-// line, while no mark is current.
+// line, while no mark is current; recorded as finishLineAfter records.
 void finishEmptyLines(std::int64_t count);
 
 // Keeps the line's text and number for one byte read by the one-byte

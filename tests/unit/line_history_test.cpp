@@ -326,6 +326,69 @@ TEST_F(LineHistoryTest, ResetEmptiesBothRings) {
     EXPECT_EQ(histEntries, nullptr);
 }
 
+// Lines recorded in place, alone or mixed with lines recorded at once and
+// with batches of empty lines, leave the ring as recordLine alone leaves
+// it, once the pending texts are copied; a dump copies them first.
+TEST_F(LineHistoryTest, LinesRecordedInPlaceEndAsRecordedLines) {
+    // Each step records `count` lines: 'c' at once, 'p' in place, 'e' as a
+    // batch of empty lines; 'f' copies the pending texts.
+    struct Step {
+        char how;
+        int count;
+    };
+    const std::vector<std::vector<Step>> plans = {
+        {{'p', 1}, {'f', 0}},
+        {{'p', 2}, {'c', 1}, {'p', 1}, {'f', 0}},
+        {{'p', 40}, {'f', 0}},
+        {{'c', 4}, {'p', 7}, {'e', 2}, {'p', 3}, {'f', 0}},
+        {{'p', 5}, {'e', 30}, {'p', 2}, {'c', 2}, {'p', 20}, {'f', 0}, {'p', 3}, {'f', 0}},
+        {{'e', 3}, {'p', 1}, {'e', 1}, {'f', 0}},
+    };
+    for (int lines : {1, 2, 3, 15}) {
+        for (std::size_t plan = 0; plan < plans.size(); ++plan) {
+            // The texts stay in place until they are copied.
+            std::vector<std::string> texts;
+            std::vector<std::pair<std::int64_t, std::string>> reference;
+            for (const Step& step : plans[plan]) {
+                for (int i = 0; i < step.count; ++i) {
+                    const std::int64_t number = static_cast<std::int64_t>(reference.size()) + 1;
+                    reference.emplace_back(number, step.how == 'e' ? "" : lineText(number) + std::string(number % 7, 'x'));
+                }
+            }
+            start(lines, 0);
+            texts.reserve(reference.size());
+            std::size_t next = 0;
+            for (const Step& step : plans[plan]) {
+                if (step.how == 'f') recordPendingLines();
+                if (step.how == 'e') recordEmptyLines(reference[next].first, step.count);
+                for (int i = 0; i < step.count; ++i, ++next) {
+                    texts.push_back(reference[next].second);
+                    if (step.how == 'c') recordLine(reference[next].first, texts.back().c_str());
+                    if (step.how == 'p') recordLineInPlace(reference[next].first, texts.back().data(), texts.back().size());
+                }
+            }
+            std::vector<std::pair<std::int64_t, std::string>> seen;
+            for (int i = 0; i < lines; ++i) seen.emplace_back(histEntries[i].line, histEntries[i].text);
+            const int seenPos = histPos;
+            const int seenFilling = histFilling;
+            start(lines, 0);
+            for (const auto& line : reference) recordLine(line.first, line.second.c_str());
+            for (int i = 0; i < lines; ++i) {
+                EXPECT_EQ(seen[i].first, histEntries[i].line) << "nbl " << lines << ", plan " << plan << ", slot " << i;
+                EXPECT_EQ(seen[i].second, histEntries[i].text) << "nbl " << lines << ", plan " << plan << ", slot " << i;
+            }
+            EXPECT_EQ(seenPos, histPos) << "nbl " << lines << ", plan " << plan;
+            EXPECT_EQ(seenFilling, histFilling) << "nbl " << lines << ", plan " << plan;
+        }
+    }
+    // A dump shows the texts still pending.
+    start(3, 1);
+    const std::string texts[] = {"L1", "L2", "L3", "L4"};
+    for (int n = 1; n <= 4; ++n) recordLineInPlace(n, texts[n - 1].data(), texts[n - 1].size());
+    EXPECT_EQ(captureStdout(dumpHistory), dumped("0002", "L2") + dumped("0003", "L3") + dumped("0004", "L4") + kSeparator);
+    EXPECT_EQ(pendingLines, 0);
+}
+
 TEST_F(LineHistoryTest, RecordWithoutHistoryDoesNothing) {
     releaseLineHistory();
     noLng = 3;
