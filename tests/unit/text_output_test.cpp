@@ -35,6 +35,22 @@ std::string contentsOf(int fd) {
     }
 }
 
+// The short copy of runs of text: every length up to past its largest
+// inline case, at every alignment, touches exactly the bytes it copies.
+TEST(TextOutputStreamTest, CopiesEveryShortLengthExactly) {
+    std::string source(200, '\0');
+    for (std::size_t i = 0; i < source.size(); ++i) source[i] = static_cast<char>('A' + i % 53);
+    for (std::size_t offset = 0; offset < 8; ++offset) {
+        for (std::size_t length = 0; length <= 130; ++length) {
+            std::string target(200, '.');
+            platform::copyBytes(&target[offset], &source[3], length);
+            std::string expected(200, '.');
+            expected.replace(offset, length, source, 3, length);
+            ASSERT_EQ(target, expected) << "length " << length << " at offset " << offset;
+        }
+    }
+}
+
 TEST(TextOutputStreamTest, WritesLineFeedsAsCrLf) {
     struct Case {
         const char* name;
