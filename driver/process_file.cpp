@@ -134,7 +134,7 @@ void processFile(const SelectedFile& file, OpenedInput& opened) {
     // process's standard descriptors stay as they are.
     platform::TextInputStream& in = platform::standardInput();
     platform::TextOutputStream& out = platform::standardOutput();
-    in.attach(inputFd, input.isRegular);
+    in.attach(inputFd, input.isRegular, input.size);
     if (resultFd >= 0) out.attach(resultFd);
     ++totals.filesProcessed;
     // A leading UTF-8 byte-order mark is not text. A replaced file keeps it

@@ -13,10 +13,13 @@ void TextInputStream::reset() {
     atEnd_ = hasError_ = false;
 }
 
-void TextInputStream::attach(int descriptor, bool regularFile) {
+void TextInputStream::attach(int descriptor, bool regularFile, std::int64_t size) {
     descriptor_ = descriptor;
     regularFile_ = regularFile;
     reset();
+    // What is left of the file by its size goes with the descriptor's
+    // position: a reset, which drops only buffered bytes, keeps it.
+    sizeLeft_ = regularFile ? size : -1;
 }
 
 bool TextInputStream::isTerminal() const { return !regularFile_ && platform::isTerminal(descriptor_); }
@@ -29,17 +32,25 @@ bool TextInputStream::fill() {
     std::memmove(buffer_, buffer_ + next_, unread);
     next_ = 0;
     end_ = unread;
-    long n = readSome(descriptor_, buffer_ + end_, kCapacity - end_);
+    const std::size_t wanted = kCapacity - end_;
+    long n = readSome(descriptor_, buffer_ + end_, wanted);
     if (n < 0) {
         hasError_ = true;
     } else if (n == 0) {
         atEnd_ = true;
     } else {
         end_ += static_cast<std::size_t>(n);
+        if (sizeLeft_ >= 0) {
+            sizeLeft_ -= n;
+            // A short read that completes the size ends the file; a file
+            // that has grown past its size is read to its real end.
+            if (sizeLeft_ == 0 && static_cast<std::size_t>(n) < wanted) atEnd_ = true;
+            if (sizeLeft_ < 0) sizeLeft_ = -1;
+        }
     }
     const void* ctrlZ = std::memchr(buffer_, 0x1A, end_);
     ctrlZ_ = ctrlZ != nullptr ? static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - buffer_) : end_;
-    bool crWaits = ctrlZ_ == end_ && end_ != 0 && buffer_[end_ - 1] == '\r';
+    bool crWaits = ctrlZ_ == end_ && end_ != 0 && buffer_[end_ - 1] == '\r' && !atEnd_;
     runEnd_ = crWaits ? end_ - 1 : ctrlZ_;
     plainEnd_ = 0;
     return n > 0;

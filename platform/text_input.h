@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace platform {
 
@@ -58,8 +59,11 @@ public:
     int descriptor() const { return descriptor_; }
     // Reads `descriptor` from now on, starting afresh as after reset().
     // `regularFile` says the caller has seen it is a plain file (from the
-    // stat it made anyway), so it is known to be no terminal.
-    void attach(int descriptor, bool regularFile);
+    // stat it made anyway), so it is known to be no terminal; `size` is
+    // then the size that stat gave, or -1. A plain file whose bytes read
+    // so far make up its size, the last read short, is at its end: the
+    // read that would only say so is left out.
+    void attach(int descriptor, bool regularFile, std::int64_t size = -1);
     // Whether the descriptor is a terminal; asks the system only when the
     // descriptor is not known to be a plain file.
     bool isTerminal() const;
@@ -74,6 +78,8 @@ private:
 
     int descriptor_;
     bool regularFile_ = false;
+    // Bytes of a plain file not read yet by its size, or -1: unknown.
+    std::int64_t sizeLeft_ = -1;
     std::size_t next_ = 0;
     std::size_t end_ = 0;
     // The first 0x1A read, or end_.
