@@ -124,7 +124,7 @@ void processFile(const SelectedFile& file, OpenedInput& opened) {
     long long appendStart = -1;
     platform::FileFacts made;
     if (settings.replace) {
-        resultFd = createTempResult(made);
+        resultFd = createTempResult(input, made);
     } else if (settings.append) {
         resultFd = platform::openFile(settings.outName.c_str(), settings.outMode);
         if (resultFd < 0) failWithSystemError(kCreateError, ExitStatus::OutputFailed);
@@ -158,8 +158,9 @@ void processFile(const SelectedFile& file, OpenedInput& opened) {
     }
     if (!written) failResult(out.errorNumber(), resultFd, appendStart);
     out.attach(1);
-    // The result was private while it was written; now it takes the
-    // input's owner (where the process may) and permissions.
+    // Unless it had them from the start, the result was private while it
+    // was written; now it takes the input's owner (where the process may)
+    // and permissions.
     if (settings.replace && !platform::copyOwnerAndMode(resultFd, made, input)) failResult(errno, resultFd, -1);
     if (!platform::closeDescriptorChecked(resultFd)) failResult(errno, -1, -1);
     if (settings.sizeDelta) totals.bytesOut += resultSize;

@@ -1,7 +1,8 @@
 #include "driver/replace_run.h"
 
 #include <cerrno>
-#include <set>
+#include <functional>
+#include <unordered_set>
 #include <utility>
 
 #include "driver/exit_status.h"
@@ -18,6 +19,11 @@ const char kCreateError[] = "Erreur de creation du fichier de sortie";
 
 using IdentityKey = std::pair<std::uint64_t, std::uint64_t>;
 IdentityKey keyOf(const platform::FileIdentity& identity) { return {identity.device, identity.inode}; }
+struct IdentityHash {
+    std::size_t operator()(const IdentityKey& key) const {
+        return std::hash<std::uint64_t>()(key.second * 0x9E3779B97F4A7C15ULL ^ key.first);
+    }
+};
 
 // Runs in replace mode share the fixed working names of their directory:
 // a run holds the lock from before its first input to its end.
@@ -25,7 +31,8 @@ platform::ExclusiveFileLock replaceLock;
 const platform::FileLocation tempResult = platform::locateName(platform::FileLocation(), kTempResultName);
 platform::FileIdentity tempIdentity;
 int tempExitSlot = -1;
-std::set<IdentityKey> replaced;
+// Looked up for every entry of every listing: a hash set, not a tree.
+std::unordered_set<IdentityKey, IdentityHash> replaced;
 
 [[noreturn]] void refuseWorkingFile(const std::string& why) {
     logLine("%s: %s\n", kCreateError, why.c_str());
@@ -61,11 +68,11 @@ bool isWorkingFile(const platform::FileIdentity& identity) {
     return identity == replaceLock.identity() || identity == tempIdentity;
 }
 
-int createTempResult(platform::FileFacts& made) {
+int createTempResult(const platform::FileFacts& input, platform::FileFacts& made) {
     // Registered first, so that however the run ends from the moment the
     // file exists, it goes.
     tempExitSlot = platform::removeNewAtExit(tempResult);
-    int fd = platform::createPrivateFile(tempResult, made);
+    int fd = platform::createResultFile(tempResult, input, made);
     if (fd < 0 && errno == EEXIST) {
         // Something was put there since the run began: a plain file is
         // taken over, anything else ends the run.
@@ -74,7 +81,7 @@ int createTempResult(platform::FileFacts& made) {
             platform::keepAtExit(tempExitSlot);
             refuseWorkingFile(why);
         }
-        fd = platform::createPrivateFile(tempResult, made);
+        fd = platform::createResultFile(tempResult, input, made);
     }
     if (fd < 0) {
         platform::keepAtExit(tempExitSlot);

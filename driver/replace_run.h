@@ -22,9 +22,10 @@ bool replacedThisRun(const platform::FileIdentity& identity);
 // True for the run's own working files.
 bool isWorkingFile(const platform::FileIdentity& identity);
 
-// Creates the temporary result, private to the run, and tells what it is
-// in `made`; ends the run with ExitStatus::OutputFailed when it cannot.
-int createTempResult(platform::FileFacts& made);
+// Creates the temporary result for the input `input` describes, open to
+// no one the result in place would not be open to, and tells what it is in
+// `made`; ends the run with ExitStatus::OutputFailed when it cannot.
+int createTempResult(const platform::FileFacts& input, platform::FileFacts& made);
 // Removes the temporary result after a failure.
 void discardTempResult();
 // Puts the closed temporary result at `target`: over the input itself when

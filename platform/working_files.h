@@ -38,11 +38,19 @@ bool clearWorkingName(const FileLocation& name, std::string* err);
 // file is (its identity, owner and group), or -1 (errno set).
 int createPrivateFile(const FileLocation& name, FileFacts& made);
 
+// Creates `name` anew, as createPrivateFile does, for a result that is to
+// take the permissions of the file `like` describes. When the new file has
+// `like`'s owner and group from the start, it is made with `like`'s
+// permission bits (the set-id bits aside) and keeps them: it may then be
+// read and written by whom `like`, and the result once in place, may. In
+// any other case it is private, as createPrivateFile makes it.
+int createResultFile(const FileLocation& name, const FileFacts& like, FileFacts& made);
+
 // Gives the file open on `descriptor`, which `made` describes, the owner
 // and group of `input` where the process may (as root), then its
 // permissions. The set-user-ID and set-group-ID bits are carried over only
-// when owner and group both are. Owner and group that are already the
-// input's are left as they are.
+// when owner and group both are. Owner, group and permissions that are
+// already the input's are left as they are.
 bool copyOwnerAndMode(int descriptor, const FileFacts& made, const FileFacts& input);
 
 // Removes `name` only while it is still the file `identity` names, so a

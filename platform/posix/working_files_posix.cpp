@@ -57,10 +57,10 @@ bool clearWorkingName(const FileLocation& name, std::string* err) {
     return true;
 }
 
-int createPrivateFile(const FileLocation& name, FileFacts& made) {
+static int createFile(const FileLocation& name, mode_t permissions, FileFacts& made) {
     int fd;
     do {
-        fd = ::open(name.native.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        fd = ::open(name.native.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, permissions);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return -1;
     // The identity is what the cleanup at exit compares before it removes
@@ -75,6 +75,27 @@ int createPrivateFile(const FileLocation& name, FileFacts& made) {
     return fd;
 }
 
+int createPrivateFile(const FileLocation& name, FileFacts& made) { return createFile(name, 0600, made); }
+
+int createResultFile(const FileLocation& name, const FileFacts& like, FileFacts& made) {
+    // A new file is the process's, in its group unless the directory
+    // gives it its own.
+    static const unsigned user = static_cast<unsigned>(::geteuid());
+    static const unsigned group = static_cast<unsigned>(::getegid());
+    if (like.owner != user || like.group != group) return createPrivateFile(name, made);
+    int fd = createFile(name, static_cast<mode_t>(like.mode & 0777), made);
+    if (fd < 0 || (made.owner == like.owner && made.group == like.group)) return fd;
+    // The directory gave it another group, whose members the permissions
+    // may let in: nothing is written to it, and a private file is made
+    // in its place.
+    ::close(fd);
+    if (!removeIfSame(name, made.identity)) {
+        errno = EEXIST;
+        return -1;
+    }
+    return createPrivateFile(name, made);
+}
+
 bool copyOwnerAndMode(int descriptor, const FileFacts& made, const FileFacts& input) {
     unsigned mode = input.mode;
     // Only root may give a file away; anyone may try, and the answer
@@ -85,6 +106,7 @@ bool copyOwnerAndMode(int descriptor, const FileFacts& made, const FileFacts& in
         ::fchown(descriptor, static_cast<uid_t>(input.owner), static_cast<gid_t>(input.group)) != 0) {
         mode &= ~static_cast<unsigned>(S_ISUID | S_ISGID);
     }
+    if (sameOwner && made.mode == mode) return true;
     return ::fchmod(descriptor, static_cast<mode_t>(mode)) == 0;
 }
 

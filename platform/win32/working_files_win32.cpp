@@ -118,6 +118,12 @@ int createPrivateFile(const FileLocation& name, FileFacts& made) {
 
 // A file's only permission here is the read-only attribute, and a read-only
 // input is never replaced; owners are the system's affair.
+// Windows files have no owner bits to take: the result is made as any
+// working file.
+int createResultFile(const FileLocation& name, const FileFacts&, FileFacts& made) {
+    return createPrivateFile(name, made);
+}
+
 bool copyOwnerAndMode(int, const FileFacts&, const FileFacts&) { return true; }
 
 bool removeIfSame(const FileLocation& name, const FileIdentity& identity) {

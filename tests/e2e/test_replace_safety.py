@@ -97,6 +97,54 @@ class WorkingFiles(unittest.TestCase):
             info = os.stat(path)
             self.assertEqual((info.st_mode & 0o7777, info.st_uid, info.st_gid), (0o644, NOBODY, NOBODY))
 
+    def watch_temporary(self, root, args):
+        """Runs the tool in `root` and looks at its temporary result as
+        often as it can: (permissions, owner, group, size) of each look."""
+        temp = os.path.join(root, "_~vask827.tmp")
+        seen = []
+        proc = start(args, root)
+        while proc.poll() is None:
+            try:
+                info = os.lstat(temp)
+                seen.append((info.st_mode & 0o777, info.st_uid, info.st_gid, info.st_size))
+            except FileNotFoundError:
+                pass
+        self.assertEqual(proc.returncode, 0)
+        self.assertTrue(seen, "the temporary result was never seen")
+        return seen
+
+    def test_result_of_the_runs_own_file_is_never_more_open_than_the_input(self):
+        # The run's user owns the input: the result may have the input's
+        # permissions from the start, never more.
+        with tempfile.TemporaryDirectory() as root:
+            path = os.path.join(root, "own.txt")
+            with open(path, "wb") as f:
+                f.write(b"own \"data\"\r\n" * 3_000_000)
+            os.chmod(path, 0o640)
+            seen = self.watch_temporary(root, ["-r", "-s", "*.txt"])
+            self.assertTrue({(mode & ~0o640, uid, gid) for mode, uid, gid, _ in seen} <= {(0, 0, 0)}, set(seen))
+            info = os.stat(path)
+            self.assertEqual((info.st_mode & 0o7777, info.st_uid, info.st_gid), (0o640, 0, 0))
+
+    def test_a_directory_that_gives_its_group_gets_a_private_result(self):
+        # New files in a set-group-ID directory take its group: a result
+        # with the input's permissions would be open to that group. It is
+        # made private instead, and nothing is written to it before.
+        with tempfile.TemporaryDirectory() as root:
+            os.chown(root, 0, NOBODY)
+            os.chmod(root, 0o2755)
+            path = os.path.join(root, "own.txt")
+            with open(path, "wb") as f:
+                f.write(b"own \"data\"\r\n" * 3_000_000)
+            os.chown(path, 0, 0)
+            os.chmod(path, 0o640)
+            seen = self.watch_temporary(root, ["-r", "-s", "*.txt"])
+            open_to_the_group = [look for look in seen if look[2] == NOBODY and look[0] & 0o077]
+            self.assertTrue(all(size == 0 for *_, size in open_to_the_group), open_to_the_group[:5])
+            self.assertTrue(any(look[:3] == (0o600, 0, NOBODY) and look[3] > 0 for look in seen), set(seen))
+            info = os.stat(path)
+            self.assertEqual((info.st_mode & 0o7777, info.st_uid, info.st_gid), (0o640, 0, 0))
+
     def test_owner_is_kept_and_set_id_bits_only_with_it(self):
         # Run as root: another user's file stays that user's, set-id included.
         def setup_root(root):
