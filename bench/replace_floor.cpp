@@ -1,9 +1,11 @@
 // What a silent replace run costs the system, without the conversion: every
 // file of the tree below the current directory is opened and looked at,
-// copied whole into a private result, given the input's mode and renamed
-// over it, through the same platform layer as the tool. bench/run.sh times
+// copied whole into a result made as the tool makes it (read up to the
+// size the look gave), given the input's mode where it lacks it, and
+// renamed over it, through the same platform layer as the tool. bench/run.sh times
 // it beside txt2vb, so that the per-file figure shows how much of it is the
 // system's and how much the conversion and the driver add.
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -23,15 +25,18 @@ bool copyOverItself(const platform::FileLocation& file, const platform::FileLoca
     platform::FileFacts input;
     if (in < 0 || !platform::describeDescriptor(in, input)) return false;
     platform::FileFacts made;
-    int out = platform::createPrivateFile(temporary, made);
+    int out = platform::createResultFile(temporary, input, made);
     if (out < 0) return false;
     static char buffer[1 << 16];
     long got;
     bool ok = true;
+    std::int64_t left = input.size;
     while (ok && (got = platform::readSome(in, buffer, sizeof buffer)) > 0) {
         ok = platform::writeAll(out, buffer, static_cast<std::size_t>(got));
+        left -= got;
+        if (left == 0 && static_cast<std::size_t>(got) < sizeof buffer) break;
     }
-    ok = ok && got == 0 && platform::copyOwnerAndMode(out, made, input);
+    ok = ok && got >= 0 && platform::copyOwnerAndMode(out, made, input);
     platform::closeDescriptor(in);
     ok = platform::closeDescriptorChecked(out) && ok;
     return ok && platform::moveFile(temporary, file);
