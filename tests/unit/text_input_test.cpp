@@ -265,6 +265,38 @@ std::string readByRuns(TextInputStream& stream, std::size_t& runs) {
     }
 }
 
+// A plain file attached with the size its stat gave: the size decides
+// where a short read ends the file, but a wrong size never loses a byte
+// that was there when the file was opened.
+TEST(TextInputStreamTest, TheSizeOfAPlainFileEndsItOnlyWhenItFits) {
+    const std::size_t block = 1 << 16;
+    const std::string small = "ab\r\ncd\n";
+    const std::string large = std::string(block + 100, 'x') + "\r\n";
+    struct Case {
+        const char* name;
+        std::string raw;
+        std::int64_t size;
+    };
+    const std::vector<Case> cases = {
+        {"exact, one read", small, static_cast<std::int64_t>(small.size())},
+        {"exact, two reads", large, static_cast<std::int64_t>(large.size())},
+        {"smaller: the file grew", small, 3},
+        {"larger: the file shrank", small, 100},
+        {"zero, as some system files say", small, 0},
+        {"unknown", large, -1},
+        {"the first block's size", large, static_cast<std::int64_t>(block)},
+    };
+    for (const Case& c : cases) {
+        int fd = fileWith(c.raw);
+        ASSERT_GE(fd, 0);
+        auto stream = std::make_unique<TextInputStream>(fd);
+        stream->attach(fd, true, c.size);
+        EXPECT_EQ(readAll(*stream), textModeDecode(c.raw)) << c.name;
+        EXPECT_TRUE(stream->atEnd()) << c.name;
+        platform::closeDescriptor(fd);
+    }
+}
+
 TEST(TextInputStreamTest, RunsKeepPairsWholeAndStopAtCtrlZ) {
     const std::size_t block = 1 << 16;
     std::mt19937 random(99);
