@@ -7,48 +7,39 @@
 
 namespace platform {
 
+// Copies `length` bytes, at least one word and at most two, as one word
+// from each end (the two may overlap).
+template <typename Word>
+inline void copyFromBothEnds(char* to, const char* from, std::size_t length) {
+    Word head;
+    Word tail;
+    std::memcpy(&head, from, sizeof head);
+    std::memcpy(&tail, from + length - sizeof tail, sizeof tail);
+    std::memcpy(to, &head, sizeof head);
+    std::memcpy(to + length - sizeof tail, &tail, sizeof tail);
+}
+struct SixteenBytes {
+    char bytes[16];
+};
+struct ThirtyTwoBytes {
+    SixteenBytes halves[2];
+};
+
 // Copies `length` bytes without a call for the short lengths that runs of
-// text mostly have: overlapping moves from both ends of 4, 8 or 16 bytes
-// cover any length up to 64.
+// text mostly have, up to 64; longer ones go to memcpy.
 inline void copyBytes(char* to, const char* from, std::size_t length) {
     if (length >= 16) {
         if (length > 64) {
             std::memcpy(to, from, length);
         } else if (length > 32) {
-            char first[16];
-            char second[16];
-            char third[16];
-            char fourth[16];
-            std::memcpy(first, from, 16);
-            std::memcpy(second, from + 16, 16);
-            std::memcpy(third, from + length - 32, 16);
-            std::memcpy(fourth, from + length - 16, 16);
-            std::memcpy(to, first, 16);
-            std::memcpy(to + 16, second, 16);
-            std::memcpy(to + length - 32, third, 16);
-            std::memcpy(to + length - 16, fourth, 16);
+            copyFromBothEnds<ThirtyTwoBytes>(to, from, length);
         } else {
-            char head[16];
-            char tail[16];
-            std::memcpy(head, from, 16);
-            std::memcpy(tail, from + length - 16, 16);
-            std::memcpy(to, head, 16);
-            std::memcpy(to + length - 16, tail, 16);
+            copyFromBothEnds<SixteenBytes>(to, from, length);
         }
     } else if (length >= 8) {
-        std::uint64_t head;
-        std::uint64_t tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + length - 8, 8);
-        std::memcpy(to, &head, 8);
-        std::memcpy(to + length - 8, &tail, 8);
+        copyFromBothEnds<std::uint64_t>(to, from, length);
     } else if (length >= 4) {
-        std::uint32_t head;
-        std::uint32_t tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + length - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + length - 4, &tail, 4);
+        copyFromBothEnds<std::uint32_t>(to, from, length);
     } else if (length != 0) {
         const char first = from[0];
         const char middle = from[length / 2];
