@@ -161,7 +161,7 @@ for name in $timed; do
        esac)"
 done
 echo "   txt2vb: ${tree[txt2vb]}"
-echo "   floor: ${tree[floor]} (bench/replace_floor.cpp: open, look, copy, mode, rename per file)"
+echo "   floor: ${tree[floor]} (bench/replace_floor.cpp: open, look, create, copy, rename per file)"
 for name in $peers; do echo "   $name: ${tree[$name]}"; done
 # A count, not a time: every call of the run (start-up and listings too)
 # over the number of files.
