@@ -24,7 +24,16 @@ constexpr std::size_t kWindow = 64;
 // Whether `byte` ends a text run.
 constexpr bool endsRun(unsigned char byte) { return byte == '"' || byte == '\n' || byte == '\r' || byte == '\0'; }
 
-// Bit i is set when byte i of the 64 at `p` ends a run.
+// Bit i is set when byte i of the 64 at `p` ends a run: a byte at a time.
+inline std::uint64_t windowMaskByBytes(const char* p) {
+    std::uint64_t mask = 0;
+    for (std::size_t i = 0; i < kWindow; ++i) {
+        mask |= static_cast<std::uint64_t>(endsRun(static_cast<unsigned char>(p[i]))) << i;
+    }
+    return mask;
+}
+
+// The same mask, 16 bytes at a time where the processor can.
 inline std::uint64_t windowMask(const char* p) {
 #if TXT2VB_RUN_ENDS_SSE2
     const __m128i quote = _mm_set1_epi8('"');
@@ -40,11 +49,7 @@ inline std::uint64_t windowMask(const char* p) {
     }
     return mask;
 #else
-    std::uint64_t mask = 0;
-    for (std::size_t i = 0; i < kWindow; ++i) {
-        mask |= static_cast<std::uint64_t>(endsRun(static_cast<unsigned char>(p[i]))) << i;
-    }
-    return mask;
+    return windowMaskByBytes(p);
 #endif
 }
 
@@ -99,7 +104,7 @@ private:
         // The last bytes, behind text that ends nothing.
         char tail[kWindow];
         std::memset(tail, 'a', sizeof tail);
-        std::memcpy(tail, at, left);
+        if (left != 0) std::memcpy(tail, at, left);
         mask_ = windowMask(tail);
     }
 
