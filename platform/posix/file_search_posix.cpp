@@ -99,6 +99,12 @@ bool findFiles(const FileLocation& directory, const std::string& pattern, std::v
     ::closedir(dir);
     errno = savedErrno;
 
+    // In name order, ignoring case: the names are sorted, not the entries
+    // made from them, which are larger to move.
+    std::sort(names.begin(), names.end(),
+              [](const std::pair<std::string, unsigned char>& a, const std::pair<std::string, unsigned char>& b) {
+                  return nameLess(a.first, b.first);
+              });
     for (const auto& item : names) {
         DirectoryEntry entry;
         entry.name = item.first;
@@ -114,8 +120,6 @@ bool findFiles(const FileLocation& directory, const std::string& pattern, std::v
             failed = true;
         }
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const DirectoryEntry& a, const DirectoryEntry& b) { return nameLess(a.name, b.name); });
     errno = savedErrno;
     return !failed;
 }
