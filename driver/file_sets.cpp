@@ -191,6 +191,7 @@ int walkPattern(const std::string& dir, const platform::FileLocation& location, 
         file.path = path;
         file.directory = location;
         file.name = entry.name;
+        file.location = entry.location;
         file.fromSearch = wildcard;
         OpenedInput opened = openSelected(file);
         if (!entry.described) {

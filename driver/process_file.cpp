@@ -41,7 +41,7 @@ void replaceInput(const SelectedFile& file, const platform::FileLocation& target
     }
     // The result takes the new name first; the input goes only once its
     // replacement stands, so a failure at any point loses nothing.
-    const platform::FileLocation inputLocation = platform::locateName(file.directory, file.name);
+    const platform::FileLocation& inputLocation = file.location;
     if (!placeTempResult(target, input.identity, inPlace)) {
         discardTempResult();
         const std::string newName = settings.changeExt ? newExtensionName(file.path, settings.newExt) : file.path;
@@ -56,7 +56,7 @@ void replaceInput(const SelectedFile& file, const platform::FileLocation& target
 // the new name finds a file the run must not replace.
 bool targetFor(const SelectedFile& file, const platform::FileIdentity& input, platform::FileLocation& target,
                bool& inPlace) {
-    target = platform::locateName(file.directory, file.name);
+    target = file.location;
     inPlace = true;
     if (!settings.changeExt) return true;
     const std::string newBase = newExtensionName(file.name, settings.newExt);
@@ -78,7 +78,7 @@ OpenedInput openSelected(const SelectedFile& file) {
     // before anything else happens.
     const bool plainOnly = settings.replace || file.fromSearch;
     OpenedInput opened;
-    opened.fd = platform::openInput(platform::locateName(file.directory, file.name), plainOnly);
+    opened.fd = platform::openInput(file.location, plainOnly);
     if (opened.fd >= 0 && !platform::describeDescriptor(opened.fd, opened.facts)) {
         opened.error = errno;
         platform::closeDescriptor(opened.fd);

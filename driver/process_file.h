@@ -12,6 +12,7 @@ struct SelectedFile {
     std::string path;               // as shown: dir, '\' and the name
     platform::FileLocation directory;  // where it was found
     std::string name;               // one name in that directory, whatever it holds
+    platform::FileLocation location;   // that name in that directory
     bool fromSearch = false;        // matched by a wildcard: only a plain file is read
 };
 

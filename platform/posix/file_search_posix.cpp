@@ -105,10 +105,10 @@ bool findFiles(const FileLocation& directory, const std::string& pattern, std::v
               [](const std::pair<std::string, unsigned char>& a, const std::pair<std::string, unsigned char>& b) {
                   return nameLess(a.first, b.first);
               });
-    for (const auto& item : names) {
+    for (auto& item : names) {
         DirectoryEntry entry;
-        entry.name = item.first;
         entry.location = locateName(directory, item.first);
+        entry.name = std::move(item.first);
         // An entry that cannot be examined (a path beyond the system's
         // limit) is left out, and the search reports the failure.
         const bool typeTells = item.second == DT_REG || item.second == DT_DIR;
