@@ -1,6 +1,7 @@
 #include "scanner/line_history.h"
 
 #include <cinttypes>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -29,6 +30,7 @@ int storedSlots = 0;
 bool reserveSlots(int count) {
     if (count <= storedSlots) return true;
     freeLineHistoryStorage();
+    if (static_cast<std::size_t>(count) > SIZE_MAX / sizeof(HistoryEntry)) return false;
     // Only each slot's number and first byte are written before use, so
     // the pages of a large history are touched as its lines come.
     slotStorage = static_cast<HistoryEntry*>(std::malloc(static_cast<std::size_t>(count) * sizeof(HistoryEntry)));
