@@ -3,9 +3,13 @@
 #include <cinttypes>
 #include <cstring>
 
+#include "driver/file_sets.h"
+#include "driver/log_line.h"
 #include "driver/named_options.h"
 #include "driver/run_settings.h"
+#include "driver/shown_name.h"
 #include "driver/usage.h"
+#include "platform/console.h"
 
 namespace {
 
@@ -59,7 +63,12 @@ void applyLetterOption(char letter, const char* value) {
 
 }  // namespace
 
-void classifyOption(const char* argument) {
+bool isSafeExtension(const std::string& value) {
+    if (value.find_first_of("/\\:") != std::string::npos) return false;
+    return value.empty() || value.find_first_not_of('.') != std::string::npos;
+}
+
+bool tryClassifyOption(const char* argument, std::string& message) {
     // The two long options every command-line tool is asked first; any
     // other word after a dash stays a named option.
     if (std::strcmp(argument, "--help") == 0) printUsage(ExitStatus::Normal);
@@ -69,8 +78,38 @@ void classifyOption(const char* argument) {
     if (length == 1) {
         applyLetterOption(text[0], nullptr);
     } else if (length >= 2 && text[1] == ':' && std::strchr("aAeE", text[0]) != nullptr) {
+        if ((text[0] == 'e' || text[0] == 'E') && !isSafeExtension(text + 2)) {
+            message = "Extension invalide : \"" + shownName(text + 2) + "\"\n";
+            return false;
+        }
         applyLetterOption(text[0], text + 2);
     } else {
         addNamedOption(text);
     }
+    return true;
+}
+
+void classifyOption(const char* argument) {
+    std::string message;
+    if (tryClassifyOption(argument, message)) return;
+    logLine("%s", message.c_str());
+    exitWith(ExitStatus::CommandLineError);
+}
+
+bool tryReadArgument(const char* argument, ArgumentReader& reader, std::string& message) {
+    if (!reader.optionsEnded) {
+        if (std::strcmp(argument, "--") == 0) {
+            reader.optionsEnded = true;
+            return true;
+        }
+        if (platform::isOptionPrefix(argument[0])) return tryClassifyOption(argument, message);
+    }
+    return tryAddArgument(argument, message);
+}
+
+void readArgument(const char* argument, ArgumentReader& reader) {
+    std::string message;
+    if (tryReadArgument(argument, reader, message)) return;
+    logLine("%s", message.c_str());
+    exitWith(ExitStatus::CommandLineError);
 }

@@ -8,10 +8,12 @@
 #include "driver/process_file.h"
 #include "driver/replace_run.h"
 #include "driver/run_settings.h"
+#include "driver/shown_name.h"
 #include "platform/console.h"
 #include "platform/descriptors.h"
 #include "platform/file_ops.h"
 #include "platform/file_search.h"
+#include "platform/names.h"
 
 FileSetEntry fileSetTable[kFileSetRows];
 
@@ -19,13 +21,45 @@ namespace {
 
 bool isSeparator(char c) { return c == ':' || c == '\\' || c == '/'; }
 
-void upperCaseInPlace(std::string& text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (platform::lowerAscii(a[i]) != platform::lowerAscii(b[i])) return false;
     }
+    return true;
 }
 
-std::string quoted(const char* spec) { return std::string(" : \"") + spec + "\"\n"; }
+std::string quoted(const char* spec) { return " : \"" + shownName(spec) + "\"\n"; }
+
+// The next free row, or null when all ten are used.
+FileSetEntry* freeRow() {
+    for (FileSetEntry& row : fileSetTable) {
+        if (!row.used) return &row;
+    }
+    return nullptr;
+}
+
+// A name given exactly joins the exact row of the same spelling of its
+// directory: another spelling may reach another directory.
+bool tryAddExactName(const char* argument, const std::string& dir, const std::string& name, std::string& message) {
+    for (FileSetEntry& row : fileSetTable) {
+        if (!row.used) break;
+        if (row.exact && row.dir == dir) {
+            row.names.push_back(name);
+            return true;
+        }
+    }
+    FileSetEntry* row = freeRow();
+    if (row == nullptr) {
+        message = "Trop de r" TXT2VB_E_ACUTE "pertoires (10 au plus)" + quoted(argument);
+        return false;
+    }
+    row->used = true;
+    row->exact = true;
+    row->dir = dir;
+    row->names.push_back(name);
+    return true;
+}
 
 // The files this run writes must never be read as inputs: its working
 // files, the append file and the tool's own standard output (reading what
@@ -37,6 +71,8 @@ struct OwnFiles {
 
     OwnFiles() {
         add(platform::descriptorIdentity(oOut));
+        // Standard error too: a run must not convert its own messages.
+        add(platform::descriptorIdentity(2));
         if (settings.append) add(platform::fileIdentity(platform::locatePath(settings.appendName)));
     }
     void add(const platform::FileIdentity& identity) {
@@ -66,8 +102,10 @@ void reportUnreadable(const std::string& searchPath) {
 // under the search path it stands for, and the walk goes on.
 // True when anything matched.
 bool search(const std::string& searchPath, const platform::FileLocation& directory, const std::string& pattern,
-            std::vector<platform::DirectoryEntry>& entries, bool directoriesOnly) {
-    if (!platform::findFiles(directory, pattern, entries, directoriesOnly)) reportUnreadable(searchPath);
+            std::vector<platform::DirectoryEntry>& entries, bool directoriesOnly, bool exactName = false) {
+    const bool found = exactName ? platform::findExactName(directory, pattern, entries)
+                                 : platform::findFiles(directory, pattern, entries, directoriesOnly);
+    if (!found) reportUnreadable(searchPath);
     return !entries.empty();
 }
 
@@ -76,7 +114,7 @@ bool search(const std::string& searchPath, const platform::FileLocation& directo
 bool isSelectable(const platform::DirectoryEntry& entry, const std::string& dir, const std::string& path,
                   bool wildcard, const OwnFiles& ownFiles) {
     if (settings.replace && entry.isReadOnly) {
-        logLine("!!! Parsing impossible de %s%s (ReadOnly)\n", dir.c_str(), entry.name.c_str());
+        logLine("!!! Parsing impossible de %s%s (ReadOnly)\n", dir.c_str(), shownName(entry.name).c_str());
         return false;
     }
     if (ownFiles.contains(entry.identity)) return false;
@@ -102,6 +140,22 @@ void splitFileSpec(const std::string& spec, std::string& dir, std::string& patte
     if (start == end) pattern.clear();  // no name component at all
 }
 
+bool tryAddArgument(const char* argument, std::string& message) {
+    const platform::ExactPath exact = platform::examineExactPath(argument);
+    if (!exact.exists) return tryAddFileSpec(argument, message);
+    // A directory given exactly holds no text to convert, as a
+    // specification naming a directory selects nothing.
+    if (exact.isDirectory) return true;
+    return tryAddExactName(argument, exact.directory, exact.name, message);
+}
+
+void addArgument(const char* argument) {
+    std::string message;
+    if (tryAddArgument(argument, message)) return;
+    logLine("%s", message.c_str());
+    exitWith(ExitStatus::CommandLineError);
+}
+
 void addFileSpec(const char* spec) {
     std::string message;
     if (tryAddFileSpec(spec, message)) return;
@@ -118,26 +172,19 @@ bool tryAddFileSpec(const char* spec, std::string& message) {
         return false;
     }
 
+    // Compared ignoring case, the row keeping the spelling it was made
+    // with: that is the spelling walked and shown.
     for (FileSetEntry& row : fileSetTable) {
         if (!row.used) break;
-        bool match;
-        if (dir.empty() && row.dir.empty()) {
-            match = true;
-        } else {
-            upperCaseInPlace(dir);
-            upperCaseInPlace(row.dir);
-            match = dir == row.dir;
-        }
-        if (match) {
+        if (!row.exact && sameIgnoringCase(dir, row.dir)) {
             row.patterns += ";" + pattern;
             return true;
         }
     }
-    for (FileSetEntry& row : fileSetTable) {
-        if (row.used) continue;
-        row.used = true;
-        row.dir = dir;
-        row.patterns = pattern;
+    if (FileSetEntry* row = freeRow()) {
+        row->used = true;
+        row->dir = dir;
+        row->patterns = pattern;
         return true;
     }
     message = "Trop de r" TXT2VB_E_ACUTE "pertoires (10 au plus)" + quoted(spec);
@@ -153,19 +200,25 @@ void completeFileSets() {
 void walkFileSets() {
     for (const FileSetEntry& row : fileSetTable) {
         if (!row.used) break;
+        const std::string shownDir = shownName(row.dir);
+        // Names given exactly are those entries alone, under -t too.
+        if (row.exact) {
+            walkNames(shownDir, platform::locateExactDirectory(row.dir), row.names);
+            continue;
+        }
         // Found once as the user wrote it; below it, every name is taken
         // as the listing gave it.
         const platform::FileLocation location = platform::locatePath(row.dir);
         if (settings.recursive) {
-            walkTree(row.dir, location, row.patterns);
+            walkTree(shownDir, location, row.patterns);
         } else {
-            walkPatterns(row.dir, location, row.patterns);
+            walkPatterns(shownDir, location, row.patterns);
         }
     }
 }
 
 int walkPatterns(const std::string& dir, const platform::FileLocation& location, const std::string& patterns) {
-    if (settings.traceDirs) logLine("%s - %s\n", dir.c_str(), patterns.c_str());
+    if (settings.traceDirs) logLine("%s - %s\n", dir.c_str(), shownName(patterns).c_str());
     std::size_t start = 0;
     while (start <= patterns.size()) {
         std::size_t end = patterns.find(';', start);
@@ -176,14 +229,25 @@ int walkPatterns(const std::string& dir, const platform::FileLocation& location,
     return 1;
 }
 
-int walkPattern(const std::string& dir, const platform::FileLocation& location, const std::string& pattern) {
+int walkNames(const std::string& dir, const platform::FileLocation& location, const std::vector<std::string>& names) {
+    if (settings.traceDirs) {
+        std::string joined;
+        for (const std::string& name : names) joined += (joined.empty() ? "" : ";") + name;
+        logLine("%s - %s\n", dir.c_str(), shownName(joined).c_str());
+    }
+    for (const std::string& name : names) walkPattern(dir, location, name, true);
+    return 1;
+}
+
+int walkPattern(const std::string& dir, const platform::FileLocation& location, const std::string& pattern,
+                bool exactName) {
     std::vector<platform::DirectoryEntry> entries;
-    if (!search(joinPath(dir, pattern), location, pattern, entries, false)) return 0;
-    const bool wildcard = hasWildcard(pattern);
+    if (!search(joinPath(dir, shownName(pattern)), location, pattern, entries, false, exactName)) return 0;
+    const bool wildcard = !exactName && hasWildcard(pattern);
     const OwnFiles ownFiles;
     for (platform::DirectoryEntry& entry : entries) {
         if (entry.isDirectory) continue;
-        const std::string path = joinPath(dir, entry.name);
+        const std::string path = joinPath(dir, shownName(entry.name));
         // An entry the listing described is judged before it is opened (a
         // FIFO named on the command line may wait for its writer).
         if (entry.described && !isSelectable(entry, dir, path, wildcard, ownFiles)) continue;
@@ -203,7 +267,7 @@ int walkPattern(const std::string& dir, const platform::FileLocation& location, 
             } else if (!platform::describeEntry(entry)) {
                 // Gone since the listing: passed over, as the listing
                 // passes over what it cannot find.
-                if (errno != ENOENT) reportUnreadable(joinPath(dir, pattern));
+                if (errno != ENOENT) reportUnreadable(joinPath(dir, shownName(pattern)));
                 continue;
             }
             if (!isSelectable(entry, dir, path, wildcard, ownFiles)) {
@@ -227,7 +291,7 @@ int walkTree(const std::string& dir, const platform::FileLocation& location, con
     for (const platform::DirectoryEntry& entry : entries) {
         if (!entry.isDirectory || entry.isLink) continue;
         if (entry.name == "." || entry.name == "..") continue;
-        walkTree(dir + "\\" + entry.name, entry.location, patterns);
+        walkTree(dir + "\\" + shownName(entry.name), entry.location, patterns);
     }
     return 1;
 }

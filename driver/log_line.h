@@ -3,6 +3,9 @@
 
 #include "driver/exit_status.h"
 
+// The message of a standard output that cannot take the converted text.
+constexpr const char* kStandardOutputError = "Erreur d'ecriture sur la sortie standard";
+
 // Formats like sprintf and writes the text to standard error as it stands
 // (it is never read as a format again). Any length is written whole.
 // Returns the number of characters written. No newline is added.

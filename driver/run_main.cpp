@@ -1,5 +1,6 @@
 #include "driver/run_main.h"
 
+#include <cerrno>
 
 #include "driver/command_line.h"
 #include "driver/file_sets.h"
@@ -11,6 +12,7 @@
 #include "driver/usage.h"
 #include "platform/console.h"
 #include "platform/descriptors.h"
+#include "platform/process.h"
 #include "platform/text_output.h"
 
 namespace {
@@ -47,12 +49,14 @@ int runMain(int argc, char** argv) {
     oOut = platform::duplicateDescriptor(1);
     if (oOut < 0) failWithSystemError("2 - _dup2(1, oOut)", ExitStatus::OpenFailed);
 
-    for (int i = 1; i < argc; ++i) {
-        if (platform::isOptionPrefix(argv[i][0])) {
-            classifyOption(argv[i]);
-        } else {
-            addFileSpec(argv[i]);
-        }
+    ArgumentReader reader;
+    for (int i = 1; i < argc; ++i) readArgument(argv[i], reader);
+    // The console mode writes to standard output: one the tool was started
+    // without (the null device stands in for it) would swallow every
+    // result.
+    if (!settings.replace && !settings.append && platform::startedWithoutStandardOutput()) {
+        errno = EBADF;
+        failWithSystemError(kStandardOutputError, ExitStatus::OutputFailed);
     }
 
     if (settings.silent) settings.verbose = 0;

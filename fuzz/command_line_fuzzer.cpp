@@ -1,11 +1,13 @@
 // Reads the fuzz input as a command line: the bytes between NULs are the
-// arguments. Options go through classifyOption, everything else through
-// tryAddFileSpec, as the tool's start does. Each option's effect on the
-// settings is checked against the option table below, written as data from
-// the documented rules; the table itself is checked once against the
-// letters the usage text documents. The named options, the lookups and the
-// file-set table are compared with a model of the documented rules, then
-// everything is released for the next run.
+// arguments, read through tryReadArgument as the tool's start reads them
+// ("--" ends the options). Each option's effect on the settings is checked
+// against the option table below, written as data from the documented
+// rules; the table itself is checked once against the letters the usage
+// text documents. The named options, the lookups and the file-set table are
+// compared with a model of the documented rules, then everything is
+// released for the next run. The run takes place in a directory of its own
+// holding a few entries, so that arguments naming them exactly (taken as
+// given) are met as well as specifications.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +15,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -22,8 +25,10 @@
 #include "driver/named_options.h"
 #include "driver/run_main.h"
 #include "driver/run_settings.h"
+#include "driver/shown_name.h"
 #include "driver/usage.h"
 #include "fuzz_support.h"
+#include "platform/file_location.h"
 #include "support/capture.h"
 
 namespace {
@@ -66,9 +71,10 @@ const LetterOption* letterOption(char c) {
 struct Model {
     std::vector<std::string> named;
     struct Row {
-        std::string dir;  // as typed by the first specification of the row
+        std::string dir;  // as typed by the first argument of the row
         std::string patterns;
         std::vector<std::string> pieces;  // the patterns entered, in order
+        bool exact = false;               // names given exactly, in `pieces`
     };
     std::vector<Row> rows;
 
@@ -76,14 +82,27 @@ struct Model {
     bool fileSpec(const std::string& dir, const std::string& pattern) {
         if (pattern.empty()) return false;
         for (Row& row : rows) {
-            if (upper(row.dir) == upper(dir)) {
+            if (!row.exact && upper(row.dir) == upper(dir)) {
                 row.patterns += ";" + pattern;
                 row.pieces.push_back(pattern);
                 return true;
             }
         }
         if (rows.size() == kFileSetRows) return false;
-        rows.push_back(Row{dir, pattern, {pattern}});
+        rows.push_back(Row{dir, pattern, {pattern}, false});
+        return true;
+    }
+    // A name given exactly joins the row of the same spelling of its
+    // directory only.
+    bool exactName(const std::string& dir, const std::string& name) {
+        for (Row& row : rows) {
+            if (row.exact && row.dir == dir) {
+                row.pieces.push_back(name);
+                return true;
+            }
+        }
+        if (rows.size() == kFileSetRows) return false;
+        rows.push_back(Row{dir, "", {name}, true});
         return true;
     }
     // The option the case-insensitive lookup finds for `key`, upper-cased as
@@ -137,6 +156,15 @@ std::set<char> documentedLetters() {
     return letters;
 }
 
+// An -e value holding a separator, a drive's or a stream's ':', or made of
+// dots alone: the new name would leave the input's directory.
+bool refusedExtension(const std::string& argument) {
+    if (argument.size() < 3 || lower(argument[1]) != 'e' || argument[2] != ':') return false;
+    const std::string value = argument.substr(3);
+    return value.find_first_of("/\\:") != std::string::npos ||
+           (!value.empty() && value.find_first_not_of('.') == std::string::npos);
+}
+
 // One option argument, with the settings and named options as they stood
 // before it: the letter options change their flag and their documented
 // settings and nothing else; every other text is stored as typed.
@@ -146,6 +174,14 @@ void checkOption(const std::string& argument, const RunSettings& before, int nam
     const bool isLetter = text.size() == 1 || withValue;
     const LetterOption* option = isLetter ? letterOption(text[0]) : nullptr;
     const std::string value = withValue ? text.substr(2) : "";
+    // An -e value that would lead out of the input's directory changes
+    // nothing.
+    if (refusedExtension(argument)) {
+        for (int RunSettings::*flag : kFlags) check(settings.*flag == before.*flag, "a refused -e set a flag");
+        check(settings.newExt == before.newExt, "a refused -e set newExt");
+        check(namedOptionCount() == namedBefore, "a refused -e was stored");
+        return;
+    }
 
     for (int RunSettings::*flag : kFlags) {
         int want = option != nullptr && option->flag == flag ? 1 : before.*flag;
@@ -206,11 +242,18 @@ void checkFileSets(const Model& model) {
         ++usedRows;
         const Model::Row& want = model.rows[i];
         check(row.used, "an entered row is not used");
-        check(!row.patterns.empty(), "a used row has no patterns");
-        check(row.patterns == want.patterns, "the patterns of a row differ from those entered");
+        check(row.exact == want.exact, "a row of names given exactly and one of specifications mixed up");
         // Completion gives the current directory to a row without one.
         std::string dir = want.dir.empty() ? "." : want.dir;
-        check(row.dir == dir || row.dir == upper(dir), "the directory of a row is neither as typed nor upper-cased");
+        check(row.dir == dir, "the directory of a row is not spelled as first typed");
+        if (row.exact) {
+            check(row.patterns.empty() && row.names == want.pieces, "the names of an exact row differ");
+            for (int j = 0; j < i; ++j)
+                check(!fileSetTable[j].exact || fileSetTable[j].dir != row.dir, "two exact rows for one spelling");
+            continue;
+        }
+        check(!row.patterns.empty(), "a used row has no patterns");
+        check(row.patterns == want.patterns, "the patterns of a row differ from those entered");
         // An empty piece between the ';' only comes from a ';' the user typed
         // at a pattern's edge or doubled.
         bool typedEmpty = false;
@@ -221,9 +264,10 @@ void checkFileSets(const Model& model) {
                       row.patterns.find(";;") == std::string::npos,
                   "an empty pattern piece nobody typed");
         }
-        // No two rows name the same directory.
+        // No two rows of specifications name the same directory.
         for (int j = 0; j < i; ++j)
-            check(upper(fileSetTable[j].dir) != upper(row.dir), "two rows for the same directory");
+            check(fileSetTable[j].exact || upper(fileSetTable[j].dir) != upper(row.dir),
+                  "two rows for the same directory");
     }
     check(usedRows <= kFileSetRows, "more than ten rows");
 }
@@ -256,6 +300,14 @@ void checkNamedOptions(const Model& model) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // A directory of its own, with entries that arguments can name exactly.
+    char root[] = "/tmp/txt2vb-fuzz-XXXXXX";
+    if (mkdtemp(root) == nullptr || chdir(root) != 0 || mkdir("sub", 0700) != 0) std::abort();
+    for (const char* name : {"a;b", "x.txt", "-r", "sub/y", "c:\\x", "*"}) {
+        FILE* file = std::fopen(name, "w");
+        if (file == nullptr) std::abort();
+        std::fclose(file);
+    }
     std::set<char> table;
     for (const LetterOption& option : kLetterOptions) table.insert(option.letter);
     table.insert('?');
@@ -284,21 +336,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     Model model;
+    ArgumentReader reader;
     for (const std::string& argument : arguments) {
-        if (!argument.empty() && argument[0] == '-') {
+        const bool ended = reader.optionsEnded;
+        std::string message;
+        if (!ended && argument == "--") {
+            check(tryReadArgument(argument.c_str(), reader, message) && reader.optionsEnded, "-- ends no options");
+        } else if (!ended && !argument.empty() && argument[0] == '-') {
             // These print the usage or the version and end the process.
             if (argument == "-?" || argument == "--help" || argument == "--version") continue;
             const RunSettings before = settings;
             const int namedBefore = namedOptionCount();
-            classifyOption(argument.c_str());
+            const bool accepted = tryReadArgument(argument.c_str(), reader, message);
             checkOption(argument, before, namedBefore, model);
+            check(accepted == !refusedExtension(argument), "an option refused against the rules");
+            check(accepted ? message.empty() : message.find(shownName(argument.substr(3))) != std::string::npos,
+                  "the refusal message does not name the value");
         } else {
-            std::string dir, pattern;
-            checkSplit(argument, dir, pattern);
-            std::string message;
-            bool accepted = tryAddFileSpec(argument.c_str(), message);
-            check(accepted == model.fileSpec(dir, pattern), "a specification accepted or refused against the rules");
-            check(accepted ? message.empty() : message.find(argument) != std::string::npos,
+            // The file system tells which arguments name an entry exactly.
+            const platform::ExactPath exact = platform::examineExactPath(argument);
+            bool want;
+            if (exact.exists) {
+                check(exact.directory + exact.name == argument, "an exact path split into other bytes");
+                want = exact.isDirectory || model.exactName(exact.directory, exact.name);
+            } else {
+                std::string dir, pattern;
+                checkSplit(argument, dir, pattern);
+                want = model.fileSpec(dir, pattern);
+            }
+            bool accepted = tryReadArgument(argument.c_str(), reader, message);
+            check(accepted == want, "a file argument accepted or refused against the rules");
+            check(accepted ? message.empty() : message.find(shownName(argument)) != std::string::npos,
                   "the refusal message does not name the file argument");
         }
     }

@@ -30,4 +30,20 @@ FileLocation locateName(const FileLocation& directory, const std::string& name);
 // so asking for many names costs no more than one listing.
 bool findName(const FileLocation& directory, const std::string& name, FileLocation& found);
 
+// What an argument of the command line names when it is read exactly as
+// written, relative to the working directory: only the system's own
+// separators divide it ('/' on POSIX; '\', '/' and a drive's ':' on
+// Windows), nothing in it is a wildcard, and no case is ignored.
+struct ExactPath {
+    bool exists = false;
+    bool isDirectory = false;  // a directory, or a link to one
+    std::string directory;     // all before the last component, its separator included
+    std::string name;          // the last component
+};
+ExactPath examineExactPath(const std::string& path);
+
+// The directory part of an ExactPath (or "."), reached exactly as written:
+// none of its bytes is read as anything but the system reads it.
+FileLocation locateExactDirectory(const std::string& directory);
+
 }  // namespace platform

@@ -50,4 +50,10 @@ void completeEntry(DirectoryEntry& entry, const FileFacts& facts);
 bool findFiles(const FileLocation& directory, const std::string& pattern, std::vector<DirectoryEntry>& entries,
                bool directoriesOnly = false);
 
+// The entry of `directory` named `name` exactly: no wildcard, no case
+// ignored, every byte part of the one name. As findFiles, `entries` holds
+// it (described), or nothing when no entry has that name; false (errno set)
+// when it cannot be examined.
+bool findExactName(const FileLocation& directory, const std::string& name, std::vector<DirectoryEntry>& entries);
+
 }  // namespace platform

@@ -4,6 +4,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,20 +18,38 @@ namespace {
 constexpr int kSlots = 4;
 constexpr std::size_t kPathCapacity = 4096;
 enum SlotState : sig_atomic_t { kFree = 0, kIdentified = 1, kBeingCreated = 2 };
+// A lock slot's descriptor: not a lock, or a lock file not opened yet.
+constexpr int kNotALock = -2;
+constexpr int kLockNotOpen = -1;
 struct Slot {
     volatile sig_atomic_t used;
     char path[kPathCapacity];
     dev_t device;
     ino_t inode;
+    mode_t permissions;  // those a file being created may have
+    volatile sig_atomic_t lockDescriptor;
 };
 Slot slots[kSlots];
 bool installed = false;
 
-// What an exclusive creation with mode 0600 leaves: nothing else can be
-// taken for the file the process was making.
-bool looksJustCreated(const struct stat& info) {
-    return S_ISREG(info.st_mode) && info.st_nlink == 1 && info.st_size == 0 && (info.st_mode & 077) == 0 &&
-           info.st_uid == ::geteuid();
+// What an exclusive creation with `permissions` leaves (the umask only
+// takes bits away): nothing else can be taken for the file the process
+// was making.
+bool looksJustCreated(const struct stat& info, mode_t permissions) {
+    return S_ISREG(info.st_mode) && info.st_nlink == 1 && info.st_size == 0 &&
+           (info.st_mode & 07777 & ~permissions) == 0 && info.st_uid == ::geteuid();
+}
+
+// Whether the lock file of `slot` may go: this process holds its lock, or
+// nobody does. Tried without waiting, on the process's own descriptor once
+// there is one (where it holds the lock already), else on one of its own.
+// `probe` is set to a descriptor to close after the removal, or -1.
+bool lockIsFree(const Slot& slot, int& probe) {
+    probe = -1;
+    const int descriptor = slot.lockDescriptor;
+    if (descriptor >= 0) return ::flock(descriptor, LOCK_EX | LOCK_NB) == 0;
+    probe = ::open(slot.path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    return probe >= 0 && ::flock(probe, LOCK_EX | LOCK_NB) == 0;
 }
 
 // Only calls that are safe in a signal handler.
@@ -41,8 +61,11 @@ void removeRegistered() {
         struct stat info;
         if (::lstat(slot.path, &info) != 0) continue;
         const bool ours = state == kIdentified ? info.st_dev == slot.device && info.st_ino == slot.inode
-                                               : looksJustCreated(info);
-        if (ours) ::unlink(slot.path);
+                                               : looksJustCreated(info, slot.permissions);
+        if (!ours) continue;
+        int probe = -1;
+        if (slot.lockDescriptor == kNotALock || lockIsFree(slot, probe)) ::unlink(slot.path);
+        if (probe >= 0) ::close(probe);
     }
 }
 
@@ -56,7 +79,8 @@ void onSignal(int signalNumber) {
 void install() {
     installed = true;
     std::atexit(removeRegistered);
-    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+    // SIGPIPE: a reader of standard output or standard error went away.
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
         struct sigaction action;
         std::memset(&action, 0, sizeof action);
         action.sa_handler = onSignal;
@@ -70,7 +94,8 @@ void install() {
 
 }  // namespace
 
-static int registerSlot(const FileLocation& name, const FileIdentity& identity, sig_atomic_t state) {
+static int registerSlot(const FileLocation& name, const FileIdentity& identity, sig_atomic_t state,
+                        unsigned permissions = 0600, int lockDescriptor = kNotALock) {
     if (!installed) install();
     if (name.native.size() >= kPathCapacity) return -1;
     for (int i = 0; i < kSlots; ++i) {
@@ -79,6 +104,8 @@ static int registerSlot(const FileLocation& name, const FileIdentity& identity, 
         std::memcpy(slot.path, name.native.c_str(), name.native.size() + 1);
         slot.device = static_cast<dev_t>(identity.device);
         slot.inode = static_cast<ino_t>(identity.inode);
+        slot.permissions = static_cast<mode_t>(permissions & 0777);
+        slot.lockDescriptor = lockDescriptor;
         // The handler sees the slot in use only once it is complete.
         std::atomic_signal_fence(std::memory_order_seq_cst);
         slot.used = state;
@@ -91,7 +118,9 @@ int removeAtExit(const FileLocation& name, const FileIdentity& identity) {
     return registerSlot(name, identity, kIdentified);
 }
 
-int removeNewAtExit(const FileLocation& name) { return registerSlot(name, FileIdentity(), kBeingCreated); }
+int removeNewAtExit(const FileLocation& name, unsigned permissions) {
+    return registerSlot(name, FileIdentity(), kBeingCreated, permissions);
+}
 
 void identifyAtExit(int slot, const FileIdentity& identity) {
     if (slot < 0 || slot >= kSlots || slots[slot].used != kBeingCreated) return;
@@ -99,6 +128,16 @@ void identifyAtExit(int slot, const FileIdentity& identity) {
     slots[slot].inode = static_cast<ino_t>(identity.inode);
     std::atomic_signal_fence(std::memory_order_seq_cst);
     slots[slot].used = kIdentified;
+}
+
+int removeLockAtExit(const FileLocation& name) {
+    return registerSlot(name, FileIdentity(), kBeingCreated, 0600, kLockNotOpen);
+}
+
+void identifyLockAtExit(int slot, const FileIdentity& identity, int descriptor) {
+    if (slot < 0 || slot >= kSlots || slots[slot].used != kBeingCreated) return;
+    slots[slot].lockDescriptor = descriptor;
+    identifyAtExit(slot, identity);
 }
 
 void keepAtExit(int slot) {

@@ -81,3 +81,25 @@ bool findName(const FileLocation& directory, const std::string& name, FileLocati
 }
 
 }  // namespace platform
+
+namespace platform {
+
+ExactPath examineExactPath(const std::string& path) {
+    ExactPath exact;
+    struct stat info;
+    if (path.empty() || ::lstat(path.c_str(), &info) != 0) return exact;
+    exact.exists = true;
+    // A link counts as what it leads to; a dangling one is no directory.
+    struct stat target;
+    exact.isDirectory = S_ISDIR(info.st_mode) || (S_ISLNK(info.st_mode) && ::stat(path.c_str(), &target) == 0 &&
+                                                 S_ISDIR(target.st_mode));
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    exact.directory = path.substr(0, start);
+    exact.name = path.substr(start);
+    return exact;
+}
+
+FileLocation locateExactDirectory(const std::string& directory) { return FileLocation{directory}; }
+
+}  // namespace platform

@@ -23,6 +23,10 @@ bool ExclusiveFileLock::acquire(const FileLocation& name, std::string* err) {
     const char* path = name.native.c_str();
     for (;;) {
         if (!isPlainFileOrNothing(name, err)) return false;
+        // Registered before the open may create the file: however the
+        // process ends from here on, a lock file it made goes, and one
+        // another run holds stays.
+        const int slot = removeLockAtExit(name);
         // No link is followed and no device opened: the name must hold a
         // plain file of ours or nothing. Non-blocking, so a FIFO put there
         // cannot hold the run.
@@ -33,6 +37,7 @@ bool ExclusiveFileLock::acquire(const FileLocation& name, std::string* err) {
         bool writable = fd >= 0;
         if (fd < 0 && errno == EACCES) fd = ::open(path, O_RDONLY | flags, 0600);
         if (fd < 0) {
+            keepAtExit(slot);
             *err = name.native + ": " + std::strerror(errno);
             return false;
         }
@@ -40,17 +45,20 @@ bool ExclusiveFileLock::acquire(const FileLocation& name, std::string* err) {
         // link (none when its holder has just removed it: then try again).
         struct stat held;
         if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode) || held.st_nlink > 1) {
+            keepAtExit(slot);
             ::close(fd);
             if (!isPlainFileOrNothing(name, err)) return false;
             *err = name.native + ": " + std::strerror(EEXIST);
             return false;
         }
+        identifyLockAtExit(slot, identityOf(held), fd);
         int result;
         do {
             result = ::flock(fd, LOCK_EX);
         } while (result != 0 && errno == EINTR);
         if (result != 0) {
             *err = name.native + ": " + std::strerror(errno);
+            keepAtExit(slot);
             ::close(fd);
             return false;
         }
@@ -61,7 +69,7 @@ bool ExclusiveFileLock::acquire(const FileLocation& name, std::string* err) {
             descriptor_ = fd;
             name_ = name;
             identity_ = identityOf(held);
-            exitSlot_ = removeAtExit(name_, identity_);
+            exitSlot_ = slot;
             // Only a record the process itself could have written is
             // believed: the file must be its own and nobody else's to write.
             if (writable && held.st_uid == ::geteuid() && (held.st_mode & (S_IWGRP | S_IWOTH)) == 0) {
@@ -70,6 +78,7 @@ bool ExclusiveFileLock::acquire(const FileLocation& name, std::string* err) {
             }
             return true;
         }
+        keepAtExit(slot);
         ::close(fd);
     }
 }

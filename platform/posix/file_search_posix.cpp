@@ -124,4 +124,21 @@ bool findFiles(const FileLocation& directory, const std::string& pattern, std::v
     return !failed;
 }
 
+bool findExactName(const FileLocation& directory, const std::string& name, std::vector<DirectoryEntry>& entries) {
+    entries.clear();
+    DirectoryEntry entry;
+    entry.location = locateName(directory, name);
+    entry.name = name;
+    switch (describe(entry)) {
+        case Described::Ok:
+            entries.push_back(std::move(entry));
+            return true;
+        case Described::Gone:
+            return true;
+        case Described::Failed:
+        default:
+            return false;
+    }
+}
+
 }  // namespace platform

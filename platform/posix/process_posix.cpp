@@ -7,12 +7,17 @@
 
 namespace platform {
 
+static bool withoutStandardOutput = false;
+
+bool startedWithoutStandardOutput() { return withoutStandardOutput; }
+
 void initProcess() {
     // A standard descriptor the tool was started without is given the null
     // device, so no file the tool opens can take its number: converted text
     // written to "standard output" must never land in an input.
     for (int descriptor = 0; descriptor <= 2; ++descriptor) {
         if (::fcntl(descriptor, F_GETFD) >= 0 || errno != EBADF) continue;
+        if (descriptor == 1) withoutStandardOutput = true;
         int opened = ::open("/dev/null", descriptor == 0 ? O_RDONLY : O_WRONLY);
         // Without a null device the gap cannot be filled safely: end at once.
         if (opened < 0) ::_exit(255);

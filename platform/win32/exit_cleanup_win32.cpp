@@ -24,6 +24,8 @@ bool installed = false;
 // link (what the creation leaves).
 constexpr LONG kIdentified = 1;
 constexpr LONG kBeingCreated = 2;
+// 3: a lock file not held yet, never removed.
+constexpr LONG kLockPending = 3;
 
 bool isSlotFile(const BY_HANDLE_FILE_INFORMATION& info, LONG state, const FileIdentity& identity) {
     if (state == kIdentified) {
@@ -31,6 +33,7 @@ bool isSlotFile(const BY_HANDLE_FILE_INFORMATION& info, LONG state, const FileId
                ((static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow) == identity.inode;
     }
     const DWORD notPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+    if (state == kLockPending) return false;
     return (info.dwFileAttributes & notPlain) == 0 && info.nNumberOfLinks == 1 && info.nFileSizeHigh == 0 &&
            info.nFileSizeLow == 0;
 }
@@ -80,12 +83,24 @@ int removeAtExit(const FileLocation& name, const FileIdentity& identity) {
     return registerSlot(name, identity, kIdentified);
 }
 
-int removeNewAtExit(const FileLocation& name) { return registerSlot(name, FileIdentity(), kBeingCreated); }
+// Windows has no permission bits to tell a new file by.
+int removeNewAtExit(const FileLocation& name, unsigned) { return registerSlot(name, FileIdentity(), kBeingCreated); }
 
 void identifyAtExit(int slot, const FileIdentity& identity) {
     if (slot < 0 || slot >= kSlots || slots[slot].used != kBeingCreated) return;
     slots[slot].identity = identity;
     ::InterlockedCompareExchange(&slots[slot].used, kIdentified, kBeingCreated);
+}
+
+// Holding the lock file open is the lock, and its holder lets others
+// delete it: a file seen before this process holds it may be another run's
+// lock, so it is removed only once identified, that is once held.
+int removeLockAtExit(const FileLocation& name) { return registerSlot(name, FileIdentity(), kLockPending); }
+
+void identifyLockAtExit(int slot, const FileIdentity& identity, int) {
+    if (slot < 0 || slot >= kSlots || slots[slot].used != kLockPending) return;
+    slots[slot].identity = identity;
+    ::InterlockedCompareExchange(&slots[slot].used, kIdentified, kLockPending);
 }
 
 void keepAtExit(int slot) {

@@ -26,3 +26,26 @@ bool findName(const FileLocation& directory, const std::string& name, FileLocati
 }
 
 }  // namespace platform
+
+namespace platform {
+
+ExactPath examineExactPath(const std::string& path) {
+    ExactPath exact;
+    // No file name holds a wildcard: such an argument is a pattern.
+    if (path.empty() || path.find_first_of("*?") != std::string::npos) return exact;
+    const DWORD attributes = ::GetFileAttributesW(win32::systemPath(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return exact;
+    exact.exists = true;
+    exact.isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const std::size_t separator = path.find_last_of("\\/:");
+    const std::size_t start = separator == std::string::npos ? 0 : separator + 1;
+    exact.directory = path.substr(0, start);
+    exact.name = path.substr(start);
+    // "dir\." or "c:" names a directory whatever its attributes say.
+    if (exact.name.empty() || exact.name == "." || exact.name == "..") exact.isDirectory = true;
+    return exact;
+}
+
+FileLocation locateExactDirectory(const std::string& directory) { return FileLocation{directory}; }
+
+}  // namespace platform

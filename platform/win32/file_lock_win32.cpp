@@ -43,6 +43,7 @@ bool ExclusiveFileLock::acquire(const FileLocation& lockName, std::string* err) 
         // Open for writing too, to record partial copies in; a lock file
         // that may only be read still locks, it merely records nothing.
         bool writable = true;
+        const int slot = removeLockAtExit(lockName);
         HANDLE file = openLockFile(name, GENERIC_READ | GENERIC_WRITE);
         if (file == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_ACCESS_DENIED) {
             file = openLockFile(name, GENERIC_READ);
@@ -52,6 +53,7 @@ bool ExclusiveFileLock::acquire(const FileLocation& lockName, std::string* err) 
             BY_HANDLE_FILE_INFORMATION info;
             if (!::GetFileInformationByHandle(file, &info) || info.nNumberOfLinks > 1 ||
                 (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+                keepAtExit(slot);
                 ::CloseHandle(file);
                 if (!isPlainFileOrNothing(lockName, err)) return false;
                 *err = path + ": " + errorText(EEXIST);
@@ -59,6 +61,7 @@ bool ExclusiveFileLock::acquire(const FileLocation& lockName, std::string* err) 
             }
             int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY | (writable ? _O_APPEND : _O_RDONLY));
             if (fd < 0) {
+                keepAtExit(slot);
                 *err = path + ": " + errorText(errno);
                 ::CloseHandle(file);
                 return false;
@@ -68,7 +71,8 @@ bool ExclusiveFileLock::acquire(const FileLocation& lockName, std::string* err) 
             identity_.exists = true;
             identity_.device = info.dwVolumeSerialNumber;
             identity_.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-            exitSlot_ = removeAtExit(name_, identity_);
+            identifyLockAtExit(slot, identity_, fd);
+            exitSlot_ = slot;
             if (writable) {
                 removeRecordedPartialCopy(fd);
                 recordPartialCopiesIn(fd);
@@ -76,6 +80,7 @@ bool ExclusiveFileLock::acquire(const FileLocation& lockName, std::string* err) 
             return true;
         }
         DWORD error = ::GetLastError();
+        keepAtExit(slot);
         if (error == ERROR_ACCESS_DENIED && deniedFor < kDeletePendingMilliseconds) {
             deniedFor += kRetryMilliseconds;
         } else if (error != ERROR_SHARING_VIOLATION) {

@@ -95,4 +95,12 @@ bool findFiles(const FileLocation& directory, const std::string& pattern, std::v
     return false;
 }
 
+// No file name holds a wildcard, and the system finds a plain name alone
+// (ignoring case, as it finds every name).
+bool findExactName(const FileLocation& directory, const std::string& name, std::vector<DirectoryEntry>& entries) {
+    entries.clear();
+    if (name.empty() || name.find_first_of("*?") != std::string::npos) return true;
+    return findFiles(directory, name, entries);
+}
+
 }  // namespace platform

@@ -170,11 +170,12 @@ class Console(unittest.TestCase):
     def test_patterns_merge_per_directory(self):
         files = {"src/a.htm": b"h", "src/b.txt": b"t", "x.txt": b"x", "src/c.TXT": b"c"}
         cases = [
-            (["src/*.htm", "src/*.txt"], [b"SRC/\\a.htm", b"SRC/\\b.txt", b"SRC/\\c.TXT"]),
+            # A directory keeps the spelling it was first given.
+            (["src/*.htm", "src/*.txt"], [b"src/\\a.htm", b"src/\\b.txt", b"src/\\c.TXT"]),
             (["src/*.htm"], [b"src/\\a.htm"]),
-            (["*.txt", "src/*.htm"], [b".\\x.txt", b"SRC/\\a.htm"]),
+            (["*.txt", "src/*.htm"], [b".\\x.txt", b"src/\\a.htm"]),
             (["*.txt", "*.txt"], [b".\\x.txt", b".\\x.txt"]),
-            (["src/*.htm", "x.txt", "SRC/*.txt"], [b"SRC/\\a.htm", b"SRC/\\b.txt", b"SRC/\\c.TXT", b".\\x.txt"]),
+            (["src/*.htm", "x.txt", "SRC/*.txt"], [b"src/\\a.htm", b"src/\\b.txt", b"src/\\c.TXT", b".\\x.txt"]),
         ]
         for args, paths in cases:
             with self.subTest(args=args):
@@ -372,6 +373,7 @@ def main():
     harness.set_tool(command if os.environ.get("TXT2VB_COMMAND") else '"%s"' % command)
     # The fault-injection cases and the command-line conventions live in
     # modules of their own.
+    import test_arguments
     import test_conventions
     import test_faults
     import test_replace_safety
@@ -381,7 +383,8 @@ def main():
                                 loader.loadTestsFromModule(test_faults),
                                 loader.loadTestsFromModule(test_replace_safety),
                                 loader.loadTestsFromModule(test_system_calls),
-                                loader.loadTestsFromModule(test_conventions)])
+                                loader.loadTestsFromModule(test_conventions),
+                                loader.loadTestsFromModule(test_arguments)])
     if rest:
         # Names of this module's cases, or of another module's ("test_faults.Faults").
         suite = unittest.TestSuite(

@@ -102,7 +102,7 @@ class Faults(unittest.TestCase):
         r = run(["-s", "c.txt", "locked/*.txt"], files=files, setup=setup, preexec=as_nobody)
         self.assertEqual(r.status, 0)
         self.assertEqual(r.stdout, convert(b"3"))
-        self.assertEqual(r.stderr, err(b"!!! Lecture impossible de LOCKED/\\*.txt: Permission denied\n"))
+        self.assertEqual(r.stderr, err(b"!!! Lecture impossible de locked/\\*.txt: Permission denied\n"))
         # In console mode too, the first input that cannot be read ends it.
         r = run(["-t", "-s", "*.txt"], files=files, setup=setup, preexec=as_nobody)
         self.assertEqual(r.status, status(-1))

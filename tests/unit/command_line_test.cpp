@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "driver/command_line.h"
+#include "driver/file_sets.h"
 #include "driver/named_options.h"
 #include "driver/run_settings.h"
+#include "scratch_files.h"
 
 namespace {
 
@@ -84,6 +86,73 @@ TEST(CommandLineOptions, OtherWordsAreStoredAsNamedOptions) {
     EXPECT_EQ(settings.append, 1);
     EXPECT_EQ(settings.appendName, "");
     EXPECT_EQ(settings.changeExt, 1);
+}
+
+// "--" ends the options: every later argument is a file argument, "--"
+// and names beginning with '-' included.
+TEST(CommandLineArguments, DoubleDashEndsTheOptions) {
+    ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    InDirectory inside(dir.path());
+    ASSERT_TRUE(inside.ok());
+    struct Case {
+        std::vector<const char*> args;
+        int replace, silent;
+        std::string patterns;  // of the one row, "" for none
+        std::vector<std::string> named;
+    };
+    const std::vector<Case> cases = {
+        {{"-r", "-s", "*.txt"}, 1, 1, "*.txt", {}},
+        {{"--", "-r", "-s"}, 0, 0, "-r;-s", {}},
+        {{"-s", "--", "--", "-xy", "--help", "-?"}, 0, 1, "--;-xy;--help;-?", {}},
+        {{"-xy", "--"}, 0, 0, "", {"xy"}},
+        {{"a.txt", "--", "-r"}, 0, 0, "a.txt;-r", {}},
+        {{"---"}, 0, 0, "", {"--"}},
+    };
+    for (const Case& c : cases) {
+        resetRun();
+        clearFileSets();
+        ArgumentReader reader;
+        for (const char* arg : c.args) {
+            std::string message;
+            EXPECT_TRUE(tryReadArgument(arg, reader, message)) << arg;
+        }
+        const std::string name = c.args.front();
+        EXPECT_EQ(settings.replace, c.replace) << name;
+        EXPECT_EQ(settings.silent, c.silent) << name;
+        EXPECT_EQ(fileSetTable[0].used ? fileSetTable[0].patterns : "", c.patterns) << name;
+        EXPECT_FALSE(fileSetTable[1].used) << name;
+        EXPECT_EQ(storedOptions(), c.named) << name;
+    }
+    clearFileSets();
+}
+
+// A new extension must keep the new name one name of the input's directory.
+TEST(CommandLineOptions, ExtensionsThatLeaveTheDirectoryAreRefused) {
+    const std::vector<std::pair<const char*, bool>> cases = {
+        {"asp", true},       {"", true},          {"a.b", true},         {".asp", true},
+        {"tar.gz", true},    {"..asp", true},     {"/x", false},         {"d/../../x", false},
+        {"..\\x", false},    {"c:", false},       {"x:stream", false},   {"..", false},
+        {".", false},        {"...", false},      {"a/", false},         {"\\", false},
+    };
+    for (const auto& c : cases) {
+        resetRun();
+        settings.newExt = "before";
+        std::string message;
+        const std::string option = std::string("-e:") + c.first;
+        EXPECT_EQ(tryClassifyOption(option.c_str(), message), c.second) << option;
+        EXPECT_EQ(isSafeExtension(c.first), c.second) << option;
+        if (c.second) {
+            EXPECT_EQ(settings.newExt, c.first) << option;
+            EXPECT_TRUE(message.empty()) << option;
+        } else {
+            EXPECT_EQ(settings.newExt, "before") << option << ": nothing is set";
+            EXPECT_EQ(settings.changeExt, 0) << option;
+            EXPECT_NE(message.find(std::string("\"") + c.first + "\""), std::string::npos) << message;
+        }
+    }
+    resetRun();
+    EXPECT_EXIT(classifyOption("-E:../x"), testing::ExitedWithCode(1), "Extension invalide : \"\\.\\./x\"");
 }
 
 TEST(NamedOptions, Lookups) {

@@ -3,6 +3,7 @@
 // system, each component looked up ignoring case; symbolic links in a
 // search; permission bits.
 #include "platform/exit_cleanup.h"
+#include "platform/file_lock.h"
 #include "platform/file_ops.h"
 #include "platform/file_search.h"
 
@@ -14,6 +15,7 @@
 #include <fcntl.h>
 #include <cstring>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -137,16 +139,20 @@ TEST_F(PlatformPosixFiles, FileRegisteredBeforeItIsMadeGoesAtExit) {
         bool create;          // the process makes the file itself, as the creation does
         const char* before;   // or this stood there already (nullptr: nothing)
         mode_t mode;
+        unsigned permissions;  // those the registration allows the new file
         bool identify;        // the identity is given after the creation
         int signalNumber;     // ends by this signal (0: by exit)
         bool removed;
     };
     const Case cases[] = {
-        {"made, not yet identified, exit", true, nullptr, 0600, false, 0, true},
-        {"made, not yet identified, SIGTERM", true, nullptr, 0600, false, SIGTERM, true},
-        {"made and identified, SIGHUP", true, nullptr, 0600, true, SIGHUP, true},
-        {"readable by others: not what the creation makes", false, "", 0644, false, 0, false},
-        {"holds data: not what the creation makes", false, "data", 0600, false, SIGTERM, false},
+        {"made, not yet identified, exit", true, nullptr, 0600, 0600, false, 0, true},
+        {"made, not yet identified, SIGTERM", true, nullptr, 0600, 0600, false, SIGTERM, true},
+        {"made and identified, SIGHUP", true, nullptr, 0600, 0600, true, SIGHUP, true},
+        {"made with an input's mode, not yet identified, SIGTERM", true, nullptr, 0644, 0644, false, SIGTERM, true},
+        {"made, not yet identified, SIGPIPE", true, nullptr, 0600, 0600, false, SIGPIPE, true},
+        {"readable by others: not what the creation makes", false, "", 0644, 0600, false, 0, false},
+        {"writable by others: beyond what the creation makes", false, "", 0666, 0644, false, SIGTERM, false},
+        {"holds data: not what the creation makes", false, "data", 0600, 0600, false, SIGTERM, false},
     };
     for (const Case& c : cases) {
         const std::string path = dir / "new.tmp";
@@ -159,7 +165,8 @@ TEST_F(PlatformPosixFiles, FileRegisteredBeforeItIsMadeGoesAtExit) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             const platform::FileLocation name{path};
-            int slot = platform::removeNewAtExit(name);
+            int slot = platform::removeNewAtExit(name, c.permissions);
+            ::umask(0);
             if (c.create) {
                 int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL, c.mode);
                 if (fd < 0) ::_exit(3);
@@ -176,6 +183,60 @@ TEST_F(PlatformPosixFiles, FileRegisteredBeforeItIsMadeGoesAtExit) {
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.what;
         }
         EXPECT_EQ(::access(path.c_str(), F_OK) != 0, c.removed) << c.what;
+    }
+}
+
+// A lock file goes with the run that holds it, or made it and nobody holds
+// it, however that run ends; one another process holds stays, also when
+// the run ends while it waits for it.
+TEST_F(PlatformPosixFiles, LockFileGoesOnlyWhenNoOtherProcessHoldsIt) {
+    struct Case {
+        const char* what;
+        bool heldByOther;  // another open file of the lock is locked meanwhile
+        int signalNumber;  // the run ends by this signal while it holds or waits
+        bool removed;
+    };
+    const Case cases[] = {
+        {"held, SIGTERM", false, SIGTERM, true},
+        {"held, SIGPIPE", false, SIGPIPE, true},
+        {"held, exit", false, 0, true},
+        {"waiting for another holder, SIGTERM", true, SIGTERM, false},
+        {"waiting for another holder, SIGINT", true, SIGINT, false},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir / "lock";
+        ::unlink(path.c_str());
+        int other = -1;
+        if (c.heldByOther) {
+            other = ::open(path.c_str(), O_RDWR | O_CREAT, 0600);
+            ASSERT_GE(other, 0);
+            ASSERT_EQ(::flock(other, LOCK_EX), 0);
+        }
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::signal(SIGINT, SIG_DFL);
+            platform::ExclusiveFileLock lock;
+            std::string err;
+            if (!lock.acquire(platform::FileLocation{path}, &err)) ::_exit(3);
+            if (c.signalNumber != 0) ::raise(c.signalNumber);
+            std::exit(0);
+        }
+        if (c.heldByOther) {
+            // The child waits for the lock (or has not got there yet: it
+            // then ends before it opens the file, which is no less a case).
+            ::usleep(100 * 1000);
+            ::kill(child, c.signalNumber);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        if (c.signalNumber != 0) {
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signalNumber) << c.what;
+        } else {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.what;
+        }
+        EXPECT_EQ(::access(path.c_str(), F_OK) != 0, c.removed) << c.what;
+        if (other >= 0) ::close(other);
     }
 }
 
