@@ -294,6 +294,68 @@ TEST_F(PlatformFindFiles, MissingDirectoryIsNotAFailure) {
     EXPECT_TRUE(entries.empty());
 }
 
+// An argument read exactly as written: split at the system's separator, an
+// entry only when that very path exists.
+TEST_F(PlatformFindFiles, ExactPathsOfArguments) {
+    ASSERT_TRUE(writeFile(dir / "a;b.txt", "ab"));
+    InDirectory inside(dir.path());
+    ASSERT_TRUE(inside.ok());
+    const struct {
+        const char* path;
+        bool exists, isDirectory;
+        const char* directory;
+        const char* name;
+    } cases[] = {
+        {"a;b.txt", true, false, "", "a;b.txt"},
+        {"Sub/inner.txt", true, false, "Sub/", "inner.txt"},
+        {"./Sub/inner.txt", true, false, "./Sub/", "inner.txt"},
+        {"Sub", true, true, "", "Sub"},
+        {"Sub/", true, true, "Sub/", ""},
+        {".", true, true, "", "."},
+        {"*.txt", false, false, "", ""},
+        {"a;b.txt;x", false, false, "", ""},
+        {"missing", false, false, "", ""},
+        {"", false, false, "", ""},
+    };
+    for (const auto& c : cases) {
+        const platform::ExactPath exact = platform::examineExactPath(c.path);
+        EXPECT_EQ(exact.exists, c.exists) << c.path;
+        if (!c.exists) continue;
+        EXPECT_EQ(exact.isDirectory, c.isDirectory) << c.path;
+        if (c.isDirectory) continue;
+        EXPECT_EQ(exact.directory, c.directory) << c.path;
+        EXPECT_EQ(exact.name, c.name) << c.path;
+    }
+}
+
+// One name, taken as it stands: no wildcard, no list.
+TEST_F(PlatformFindFiles, ExactNameFindsThatEntryAlone) {
+    ASSERT_TRUE(writeFile(dir / "a;b.txt", "ab"));
+    InDirectory inside(dir.path());
+    ASSERT_TRUE(inside.ok());
+    const struct {
+        const char* directory;
+        const char* name;
+        const char* found;  // nullptr: nothing
+    } cases[] = {
+        {"", "a;b.txt", "a;b.txt"}, {".", "b.txt", "b.txt"}, {"Sub/", "inner.txt", "inner.txt"},
+        {"", "*.txt", nullptr},     {"", "a?b.txt", nullptr}, {"", "absent", nullptr},
+        {"missing/", "b.txt", nullptr},
+    };
+    for (const auto& c : cases) {
+        std::vector<platform::DirectoryEntry> entries(2);
+        EXPECT_TRUE(platform::findExactName(platform::locateExactDirectory(c.directory), c.name, entries)) << c.name;
+        if (c.found == nullptr) {
+            EXPECT_TRUE(entries.empty()) << c.name;
+            continue;
+        }
+        ASSERT_EQ(entries.size(), 1u) << c.name;
+        EXPECT_EQ(entries[0].name, c.found);
+        EXPECT_TRUE(entries[0].isRegular) << c.name;
+        EXPECT_FALSE(entries[0].isDirectory) << c.name;
+    }
+}
+
 TEST_F(PlatformFindFiles, ListingIsTakenWhole) {
     std::vector<platform::DirectoryEntry> entries;
     ASSERT_TRUE(platform::findFiles(platform::locatePath(dir.path()), "*.md", entries));

@@ -260,6 +260,38 @@ protected:
     }
 };
 
+// What a name given exactly finds: that name alone, whatever bytes it holds,
+// never another case of it.
+TEST_F(PlatformPosixFindFiles, ExactNameIgnoresNoCaseAndReadsNoBytes) {
+    ASSERT_TRUE(writeFile(dir / "*", "star"));
+    ASSERT_TRUE(writeFile(dir / "c:\\x", "drive"));
+    const struct {
+        const char* name;
+        const char* found;  // nullptr: nothing
+    } cases[] = {
+        {"A.txt", "A.txt"}, {"a.txt", "a.txt"}, {"B.TXT", nullptr}, {"c.txt", nullptr},
+        {"*", "*"},         {"c:\\x", "c:\\x"}, {"link", "link"},  {"dangling", "dangling"},
+    };
+    for (const auto& c : cases) {
+        std::vector<platform::DirectoryEntry> entries;
+        EXPECT_TRUE(platform::findExactName(platform::locateExactDirectory(dir.path()), c.name, entries)) << c.name;
+        if (c.found == nullptr) {
+            EXPECT_TRUE(entries.empty()) << c.name;
+        } else {
+            ASSERT_EQ(entries.size(), 1u) << c.name;
+            EXPECT_EQ(entries[0].name, c.found);
+        }
+    }
+    InDirectory inside(dir.path());
+    ASSERT_TRUE(inside.ok());
+    const platform::ExactPath drive = platform::examineExactPath("c:\\x");
+    EXPECT_TRUE(drive.exists && !drive.isDirectory && drive.directory.empty() && drive.name == "c:\\x");
+    EXPECT_FALSE(platform::examineExactPath("C.txt").exists) << "no case ignored";
+    EXPECT_TRUE(platform::examineExactPath("link").isDirectory) << "a link to a directory";
+    EXPECT_FALSE(platform::examineExactPath("dangling").isDirectory);
+    EXPECT_TRUE(platform::examineExactPath("dangling").exists);
+}
+
 TEST_F(PlatformPosixFindFiles, CaseTwinsSortByTheirBytes) {
     std::vector<platform::DirectoryEntry> entries;
     ASSERT_TRUE(platform::findFiles(platform::locatePath(withBackslashes(dir.path()) + "\\"), "*.txt", entries));
