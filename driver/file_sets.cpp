@@ -141,6 +141,12 @@ void splitFileSpec(const std::string& spec, std::string& dir, std::string& patte
 }
 
 bool tryAddArgument(const char* argument, std::string& message) {
+    // Made of separators alone ("\\", "/"), it names no file whatever
+    // exists: refused as a specification without a name.
+    std::string dir;
+    std::string pattern;
+    splitFileSpec(argument, dir, pattern);
+    if (pattern.empty()) return tryAddFileSpec(argument, message);
     const platform::ExactPath exact = platform::examineExactPath(argument);
     if (!exact.exists) return tryAddFileSpec(argument, message);
     // A directory given exactly holds no text to convert, as a

@@ -25,7 +25,8 @@ extern FileSetEntry fileSetTable[kFileSetRows];
 // (separators included) and the pattern.
 void splitFileSpec(const std::string& spec, std::string& dir, std::string& pattern);
 
-// Enters one file argument. One that names an existing entry exactly as
+// Enters one file argument. One made of separators alone is refused as a
+// specification with no name. One that names an existing entry exactly as
 // written (relative to the working directory) is that entry: a directory
 // selects nothing, anything else becomes a name of an exact row, merged
 // with the other names given exactly in the same spelling of the same

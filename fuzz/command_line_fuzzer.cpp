@@ -354,7 +354,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   "the refusal message does not name the value");
         } else {
             // The file system tells which arguments name an entry exactly.
-            const platform::ExactPath exact = platform::examineExactPath(argument);
+            // An argument of separators alone is refused whatever exists.
+            std::string splitDir, splitPattern;
+            splitFileSpec(argument, splitDir, splitPattern);
+            const platform::ExactPath exact =
+                splitPattern.empty() ? platform::ExactPath() : platform::examineExactPath(argument);
             bool want;
             if (exact.exists) {
                 check(exact.directory + exact.name == argument, "an exact path split into other bytes");

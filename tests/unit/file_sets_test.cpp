@@ -152,6 +152,12 @@ TEST(FileArguments, AnExistingEntryIsTakenAsGiven) {
         completeFileSets();
         EXPECT_EQ(allRows(), c.rows) << c.args.front();
     }
+    // Separators alone name no file, whatever exists.
+    for (const char* arg : {"/", "//", "\\", "/:"}) {
+        std::string message;
+        EXPECT_FALSE(tryAddArgument(arg, message)) << arg;
+        EXPECT_NE(message.find("sans nom"), std::string::npos) << message;
+    }
     clearFileSets();
 }
 
