@@ -16,6 +16,8 @@ void TextInputStream::reset() {
 void TextInputStream::attach(int descriptor, bool regularFile, std::int64_t size) {
     descriptor_ = descriptor;
     regularFile_ = regularFile;
+    checking_ = false;
+    textCheck_.start();
     reset();
     // What is left of the file by its size goes with the descriptor's
     // position: a reset, which drops only buffered bytes, keeps it.
@@ -39,6 +41,7 @@ bool TextInputStream::fill() {
     } else if (n == 0) {
         atEnd_ = true;
     } else {
+        const std::size_t from = end_;
         end_ += static_cast<std::size_t>(n);
         if (sizeLeft_ >= 0) {
             sizeLeft_ -= n;
@@ -47,6 +50,7 @@ bool TextInputStream::fill() {
             if (sizeLeft_ == 0 && static_cast<std::size_t>(n) < wanted) atEnd_ = true;
             if (sizeLeft_ < 0) sizeLeft_ = -1;
         }
+        if (checking_ && !stillText(from)) n = 0;
     }
     const void* ctrlZ = std::memchr(buffer_, 0x1A, end_);
     ctrlZ_ = ctrlZ != nullptr ? static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - buffer_) : end_;
@@ -54,6 +58,25 @@ bool TextInputStream::fill() {
     runEnd_ = crWaits ? end_ - 1 : ctrlZ_;
     plainEnd_ = 0;
     return n > 0;
+}
+
+bool TextInputStream::stillText(std::size_t from) {
+    bool text = textCheck_.look(buffer_ + from, end_ - from);
+    if (text && textCheck_.awaitsEnd() && !atEnd_) {
+        char next;
+        const long n = readSome(descriptor_, &next, 1);
+        if (n < 0) {
+            hasError_ = true;
+        } else if (n == 0) {
+            atEnd_ = true;
+        } else {
+            text = textCheck_.look(&next, 1);
+        }
+    }
+    if (text) return true;
+    end_ = from;
+    atEnd_ = true;
+    return false;
 }
 
 bool TextInputStream::readRun() {

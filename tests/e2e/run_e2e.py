@@ -376,12 +376,14 @@ def main():
     import test_faults
     import test_replace_safety
     import test_system_calls
+    import test_text_only
     loader = unittest.defaultTestLoader
     suite = unittest.TestSuite([loader.loadTestsFromModule(sys.modules[__name__]),
                                 loader.loadTestsFromModule(test_faults),
                                 loader.loadTestsFromModule(test_replace_safety),
                                 loader.loadTestsFromModule(test_system_calls),
-                                loader.loadTestsFromModule(test_conventions)])
+                                loader.loadTestsFromModule(test_conventions),
+                                loader.loadTestsFromModule(test_text_only)])
     if rest:
         # Names of this module's cases, or of another module's ("test_faults.Faults").
         suite = unittest.TestSuite(
