@@ -70,8 +70,8 @@ bool isWorkingFile(const platform::FileIdentity& identity) {
 
 int createTempResult(const platform::FileFacts& input, platform::FileFacts& made) {
     // Registered first, so that however the run ends from the moment the
-    // file exists, it goes.
-    tempExitSlot = platform::removeNewAtExit(tempResult);
+    // file exists, it goes: made private or with the input's permissions.
+    tempExitSlot = platform::removeNewAtExit(tempResult, (input.mode & 0777) | 0600);
     int fd = platform::createResultFile(tempResult, input, made);
     if (fd < 0 && errno == EEXIST) {
         // Something was put there since the run began: a plain file is

@@ -18,9 +18,10 @@ int removeAtExit(const FileLocation& name, const FileIdentity& identity);
 // before the creation so that no moment is left in which the new file
 // would stay behind. Until identifyAtExit() gives its identity, what stands
 // under the name is removed only while it looks as the creation leaves it:
-// an empty plain file with one link that only its owner, the process's
-// user, may read. Returns a slot as removeAtExit does.
-int removeNewAtExit(const FileLocation& name);
+// an empty plain file with one link, owned by the process's user, with no
+// permission bit outside `mode`, the permissions the creation asks for
+// (where the system has them). Returns a slot as removeAtExit does.
+int removeNewAtExit(const FileLocation& name, unsigned mode = 0600);
 // The file of `slot`, registered by removeNewAtExit(), now exists as
 // `identity`.
 void identifyAtExit(int slot, const FileIdentity& identity);

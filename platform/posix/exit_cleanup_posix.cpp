@@ -21,14 +21,16 @@ struct Slot {
     char path[kPathCapacity];
     dev_t device;
     ino_t inode;
+    mode_t mode;  // the permissions a file being created may have
 };
 Slot slots[kSlots];
 bool installed = false;
 
-// What an exclusive creation with mode 0600 leaves: nothing else can be
-// taken for the file the process was making.
-bool looksJustCreated(const struct stat& info) {
-    return S_ISREG(info.st_mode) && info.st_nlink == 1 && info.st_size == 0 && (info.st_mode & 077) == 0 &&
+// What an exclusive creation with `mode` leaves (the umask may only take
+// bits away): nothing else can be taken for the file the process was
+// making.
+bool looksJustCreated(const struct stat& info, mode_t mode) {
+    return S_ISREG(info.st_mode) && info.st_nlink == 1 && info.st_size == 0 && (info.st_mode & 07777 & ~mode) == 0 &&
            info.st_uid == ::geteuid();
 }
 
@@ -41,7 +43,7 @@ void removeRegistered() {
         struct stat info;
         if (::lstat(slot.path, &info) != 0) continue;
         const bool ours = state == kIdentified ? info.st_dev == slot.device && info.st_ino == slot.inode
-                                               : looksJustCreated(info);
+                                               : looksJustCreated(info, slot.mode);
         if (ours) ::unlink(slot.path);
     }
 }
@@ -70,7 +72,8 @@ void install() {
 
 }  // namespace
 
-static int registerSlot(const FileLocation& name, const FileIdentity& identity, sig_atomic_t state) {
+static int registerSlot(const FileLocation& name, const FileIdentity& identity, sig_atomic_t state,
+                        unsigned mode = 0) {
     if (!installed) install();
     if (name.native.size() >= kPathCapacity) return -1;
     for (int i = 0; i < kSlots; ++i) {
@@ -79,6 +82,7 @@ static int registerSlot(const FileLocation& name, const FileIdentity& identity, 
         std::memcpy(slot.path, name.native.c_str(), name.native.size() + 1);
         slot.device = static_cast<dev_t>(identity.device);
         slot.inode = static_cast<ino_t>(identity.inode);
+        slot.mode = static_cast<mode_t>(mode & 0777);
         // The handler sees the slot in use only once it is complete.
         std::atomic_signal_fence(std::memory_order_seq_cst);
         slot.used = state;
@@ -91,7 +95,9 @@ int removeAtExit(const FileLocation& name, const FileIdentity& identity) {
     return registerSlot(name, identity, kIdentified);
 }
 
-int removeNewAtExit(const FileLocation& name) { return registerSlot(name, FileIdentity(), kBeingCreated); }
+int removeNewAtExit(const FileLocation& name, unsigned mode) {
+    return registerSlot(name, FileIdentity(), kBeingCreated, mode);
+}
 
 void identifyAtExit(int slot, const FileIdentity& identity) {
     if (slot < 0 || slot >= kSlots || slots[slot].used != kBeingCreated) return;

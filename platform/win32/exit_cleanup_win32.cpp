@@ -80,7 +80,8 @@ int removeAtExit(const FileLocation& name, const FileIdentity& identity) {
     return registerSlot(name, identity, kIdentified);
 }
 
-int removeNewAtExit(const FileLocation& name) { return registerSlot(name, FileIdentity(), kBeingCreated); }
+// Windows files have no permission bits to compare.
+int removeNewAtExit(const FileLocation& name, unsigned) { return registerSlot(name, FileIdentity(), kBeingCreated); }
 
 void identifyAtExit(int slot, const FileIdentity& identity) {
     if (slot < 0 || slot >= kSlots || slots[slot].used != kBeingCreated) return;

@@ -137,16 +137,20 @@ TEST_F(PlatformPosixFiles, FileRegisteredBeforeItIsMadeGoesAtExit) {
         bool create;          // the process makes the file itself, as the creation does
         const char* before;   // or this stood there already (nullptr: nothing)
         mode_t mode;
+        mode_t allowed;       // the permissions the registration allows
         bool identify;        // the identity is given after the creation
         int signalNumber;     // ends by this signal (0: by exit)
         bool removed;
     };
     const Case cases[] = {
-        {"made, not yet identified, exit", true, nullptr, 0600, false, 0, true},
-        {"made, not yet identified, SIGTERM", true, nullptr, 0600, false, SIGTERM, true},
-        {"made and identified, SIGHUP", true, nullptr, 0600, true, SIGHUP, true},
-        {"readable by others: not what the creation makes", false, "", 0644, false, 0, false},
-        {"holds data: not what the creation makes", false, "data", 0600, false, SIGTERM, false},
+        {"made, not yet identified, exit", true, nullptr, 0600, 0600, false, 0, true},
+        {"made, not yet identified, SIGTERM", true, nullptr, 0600, 0600, false, SIGTERM, true},
+        {"made and identified, SIGHUP", true, nullptr, 0600, 0600, true, SIGHUP, true},
+        {"made with an input's permissions, not yet identified, SIGTERM", true, nullptr, 0644, 0644, false, SIGTERM,
+         true},
+        {"readable by others: not what the creation makes", false, "", 0644, 0600, false, 0, false},
+        {"writable by others: more than the creation makes", false, "", 0666, 0644, false, SIGTERM, false},
+        {"holds data: not what the creation makes", false, "data", 0600, 0600, false, SIGTERM, false},
     };
     for (const Case& c : cases) {
         const std::string path = dir / "new.tmp";
@@ -159,7 +163,7 @@ TEST_F(PlatformPosixFiles, FileRegisteredBeforeItIsMadeGoesAtExit) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             const platform::FileLocation name{path};
-            int slot = platform::removeNewAtExit(name);
+            int slot = platform::removeNewAtExit(name, c.allowed);
             if (c.create) {
                 int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL, c.mode);
                 if (fd < 0) ::_exit(3);
