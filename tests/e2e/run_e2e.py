@@ -374,6 +374,7 @@ def main():
     # modules of their own.
     import test_conventions
     import test_faults
+    import test_real_tree
     import test_replace_safety
     import test_system_calls
     import test_text_only
@@ -383,7 +384,8 @@ def main():
                                 loader.loadTestsFromModule(test_replace_safety),
                                 loader.loadTestsFromModule(test_system_calls),
                                 loader.loadTestsFromModule(test_conventions),
-                                loader.loadTestsFromModule(test_text_only)])
+                                loader.loadTestsFromModule(test_text_only),
+                                loader.loadTestsFromModule(test_real_tree)])
     if rest:
         # Names of this module's cases, or of another module's ("test_faults.Faults").
         suite = unittest.TestSuite(
