@@ -5,6 +5,10 @@
 namespace platform {
 
 bool TextCheck::look(const char* data, std::size_t count) {
+    return look(data, count, static_cast<const char*>(std::memchr(data, 0x1A, count)));
+}
+
+bool TextCheck::look(const char* data, std::size_t count, const char* firstCtrlZ) {
     if (notText_) return false;
     // The first two bytes say whether the file is UTF-16. A byte of the
     // mark is neither a NUL nor a 0x1A, so those taken here need no other
@@ -30,14 +34,12 @@ bool TextCheck::look(const char* data, std::size_t count) {
         notText_ = true;
         return false;
     }
-    const void* ctrlZ = std::memchr(data, 0x1A, count);
-    const std::size_t textLength =
-        ctrlZ != nullptr ? static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - data) : count;
-    if (std::memchr(data, '\0', textLength) != nullptr || (ctrlZ != nullptr && textLength + 1 < count)) {
+    const std::size_t textLength = firstCtrlZ != nullptr ? static_cast<std::size_t>(firstCtrlZ - data) : count;
+    if (std::memchr(data, '\0', textLength) != nullptr || (firstCtrlZ != nullptr && textLength + 1 < count)) {
         notText_ = true;
         return false;
     }
-    afterCtrlZ_ = ctrlZ != nullptr;
+    afterCtrlZ_ = firstCtrlZ != nullptr;
     return true;
 }
 

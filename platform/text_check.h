@@ -18,6 +18,9 @@ public:
     // The file's next `count` bytes; false once the file is known not to be
     // text (nothing more needs to be looked at then).
     bool look(const char* data, std::size_t count);
+    // The same, for a caller that has found the first 0x1A among them
+    // already: `firstCtrlZ`, or nullptr when there is none.
+    bool look(const char* data, std::size_t count, const char* firstCtrlZ);
     bool isText() const { return !notText_; }
     // True after a 0x1A that was the last byte looked at: only the end of
     // the file keeps it text.

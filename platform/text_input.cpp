@@ -41,7 +41,6 @@ bool TextInputStream::fill() {
     } else if (n == 0) {
         atEnd_ = true;
     } else {
-        const std::size_t from = end_;
         end_ += static_cast<std::size_t>(n);
         if (sizeLeft_ >= 0) {
             sizeLeft_ -= n;
@@ -50,10 +49,13 @@ bool TextInputStream::fill() {
             if (sizeLeft_ == 0 && static_cast<std::size_t>(n) < wanted) atEnd_ = true;
             if (sizeLeft_ < 0) sizeLeft_ = -1;
         }
-        if (checking_ && !stillText(from)) n = 0;
     }
     const void* ctrlZ = std::memchr(buffer_, 0x1A, end_);
     ctrlZ_ = ctrlZ != nullptr ? static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - buffer_) : end_;
+    if (checking_ && n > 0 && !stillText(unread)) {
+        n = 0;
+        if (ctrlZ_ > end_) ctrlZ_ = end_;
+    }
     bool crWaits = ctrlZ_ == end_ && end_ != 0 && buffer_[end_ - 1] == '\r' && !atEnd_;
     runEnd_ = crWaits ? end_ - 1 : ctrlZ_;
     plainEnd_ = 0;
@@ -61,7 +63,10 @@ bool TextInputStream::fill() {
 }
 
 bool TextInputStream::stillText(std::size_t from) {
-    bool text = textCheck_.look(buffer_ + from, end_ - from);
+    // The first 0x1A of the buffer is known; one among the unread bytes
+    // before `from` was judged with them.
+    const char* firstCtrlZ = ctrlZ_ >= from && ctrlZ_ < end_ ? buffer_ + ctrlZ_ : nullptr;
+    bool text = textCheck_.look(buffer_ + from, end_ - from, firstCtrlZ);
     if (text && textCheck_.awaitsEnd() && !atEnd_) {
         char next;
         const long n = readSome(descriptor_, &next, 1);
