@@ -66,6 +66,22 @@ bool targetFor(const SelectedFile& file, const platform::FileIdentity& input, pl
     return false;
 }
 
+// Only text is replaced: an input found to hold a NUL byte, or bytes after
+// its 0x1A, stopped converting there, and its result goes unused.
+bool inputIsText() { return platform::standardInput().isText(); }
+
+void passOverBinary(const std::string& path, OpenedInput& opened, int resultFd) {
+    platform::standardInput().attach(0, false);
+    closeSelected(opened);
+    platform::TextOutputStream& out = platform::standardOutput();
+    out.discard();
+    out.attach(1);
+    platform::closeDescriptor(resultFd);
+    discardTempResult();
+    if (!settings.silent) logLine("\n");
+    logLine("!!! Parsing impossible de %s (fichier binaire)\n", path.c_str());
+}
+
 void noticeNotPlainFile(const std::string& path) {
     logLine("!!! Parsing impossible de %s (fichier sp" TXT2VB_E_ACUTE "cial)\n", path.c_str());
 }
@@ -135,13 +151,18 @@ void processFile(const SelectedFile& file, OpenedInput& opened) {
     platform::TextInputStream& in = platform::standardInput();
     platform::TextOutputStream& out = platform::standardOutput();
     in.attach(inputFd, input.isRegular, input.size);
+    if (settings.replace) in.requireText();
     if (resultFd >= 0) out.attach(resultFd);
-    ++totals.filesProcessed;
     // A leading UTF-8 byte-order mark is not text. A replaced file keeps it
     // in front of the expression, so that editors still read it as UTF-8;
     // the console and the append file get the expression alone.
     const ByteOrderMark mark = settings.replace ? ByteOrderMark::Keep : ByteOrderMark::Drop;
     if (convertInput(mark) != 0) failWithSystemError("Erreur de parsing\n", ExitStatus::ParseFailed);
+    if (settings.replace && !inputIsText()) {
+        passOverBinary(file.path, opened, resultFd);
+        return;
+    }
+    ++totals.filesProcessed;
 
     in.attach(0, false);
     closeSelected(opened);

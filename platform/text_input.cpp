@@ -16,6 +16,8 @@ void TextInputStream::reset() {
 void TextInputStream::attach(int descriptor, bool regularFile, std::int64_t size) {
     descriptor_ = descriptor;
     regularFile_ = regularFile;
+    checking_ = false;
+    textCheck_.start();
     reset();
     // What is left of the file by its size goes with the descriptor's
     // position: a reset, which drops only buffered bytes, keeps it.
@@ -50,10 +52,36 @@ bool TextInputStream::fill() {
     }
     const void* ctrlZ = std::memchr(buffer_, 0x1A, end_);
     ctrlZ_ = ctrlZ != nullptr ? static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - buffer_) : end_;
+    if (checking_ && n > 0 && !stillText(unread)) {
+        n = 0;
+        if (ctrlZ_ > end_) ctrlZ_ = end_;
+    }
     bool crWaits = ctrlZ_ == end_ && end_ != 0 && buffer_[end_ - 1] == '\r' && !atEnd_;
     runEnd_ = crWaits ? end_ - 1 : ctrlZ_;
     plainEnd_ = 0;
     return n > 0;
+}
+
+bool TextInputStream::stillText(std::size_t from) {
+    // The first 0x1A of the buffer is known; one among the unread bytes
+    // before `from` was judged with them.
+    const char* firstCtrlZ = ctrlZ_ >= from && ctrlZ_ < end_ ? buffer_ + ctrlZ_ : nullptr;
+    bool text = textCheck_.look(buffer_ + from, end_ - from, firstCtrlZ);
+    if (text && textCheck_.awaitsEnd() && !atEnd_) {
+        char next;
+        const long n = readSome(descriptor_, &next, 1);
+        if (n < 0) {
+            hasError_ = true;
+        } else if (n == 0) {
+            atEnd_ = true;
+        } else {
+            text = textCheck_.look(&next, 1);
+        }
+    }
+    if (text) return true;
+    end_ = from;
+    atEnd_ = true;
+    return false;
 }
 
 bool TextInputStream::readRun() {

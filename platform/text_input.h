@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/text_check.h"
+
 namespace platform {
 
 // The three bytes a UTF-8 text may begin with to say it is UTF-8.
@@ -68,6 +70,19 @@ public:
     // descriptor is not known to be a plain file.
     bool isTerminal() const;
 
+    // From now until the next attach(), every block read is judged as
+    // TextCheck judges a file (called before the first read). Once the
+    // input is known not to be text, that block is dropped and the input
+    // ends there: nothing after it is read or delivered. A 0x1A that ends
+    // a block is then followed by one more read, to know whether anything
+    // comes after it.
+    void requireText() {
+        checking_ = true;
+        textCheck_.start();
+    }
+    // False when requireText() found the input not to be text.
+    bool isText() const { return textCheck_.isText(); }
+
 private:
     static constexpr std::size_t kCapacity = 1 << 16;
     int getByteSlow();
@@ -75,6 +90,9 @@ private:
     bool readRun();
     // Reads more after the unread bytes; false at end of file or error.
     bool fill();
+    // Judges the bytes read from `from` to the end of the buffer; when
+    // they are not text, drops them and ends the input.
+    bool stillText(std::size_t from);
 
     int descriptor_;
     bool regularFile_ = false;
@@ -92,6 +110,8 @@ private:
     std::size_t plainEnd_ = 0;
     bool atEnd_ = false;
     bool hasError_ = false;
+    bool checking_ = false;
+    TextCheck textCheck_;
     char buffer_[kCapacity];
 };
 

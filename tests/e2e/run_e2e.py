@@ -376,14 +376,18 @@ def main():
     import test_arguments
     import test_conventions
     import test_faults
+    import test_real_tree
     import test_replace_safety
     import test_system_calls
+    import test_text_only
     loader = unittest.defaultTestLoader
     suite = unittest.TestSuite([loader.loadTestsFromModule(sys.modules[__name__]),
                                 loader.loadTestsFromModule(test_faults),
                                 loader.loadTestsFromModule(test_replace_safety),
                                 loader.loadTestsFromModule(test_system_calls),
                                 loader.loadTestsFromModule(test_conventions),
+                                loader.loadTestsFromModule(test_text_only),
+                                loader.loadTestsFromModule(test_real_tree),
                                 loader.loadTestsFromModule(test_arguments)])
     if rest:
         # Names of this module's cases, or of another module's ("test_faults.Faults").

@@ -3,9 +3,12 @@ names, odd names from listings, overlapping specifications, other users'
 files, signals and closed standard descriptors."""
 import fcntl
 import os
+import random
+import shutil
 import signal
 import stat
 import subprocess
+import sys
 import tempfile
 import threading
 import time
@@ -167,21 +170,82 @@ class WorkingFiles(unittest.TestCase):
         self.assertEqual(seen["r"], (0o777, NOBODY, NOBODY))
 
     def test_every_end_removes_the_working_files_and_nothing_else(self):
-        big = b"line \"q\"\r\n" * 2_000_000
-        for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
-            with self.subTest(signal=sig), tempfile.TemporaryDirectory() as root:
-                with open(os.path.join(root, "a.txt"), "wb") as f:
-                    f.write(big)
-                proc = start(["-r", "-s", "*.txt"], root, preexec_fn=lambda: signal.signal(signal.SIGINT,
-                                                                                          signal.SIG_DFL))
-                while not os.path.exists(os.path.join(root, "_~vask827.tmp")) and proc.poll() is None:
-                    time.sleep(0.001)
-                proc.send_signal(sig)
-                proc.communicate(timeout=60)
-                self.assertIn(proc.returncode, (-sig, 0))
-                self.assertEqual(sorted(os.listdir(root)), ["a.txt"])
-                with open(os.path.join(root, "a.txt"), "rb") as f:
-                    self.assertIn(f.read(), (big, convert(big)))
+        # SIGTERM, SIGINT and SIGHUP during a -r -t run over a tree of a few
+        # hundred files and a large one: the first rounds signal the moment
+        # the temporary result appears, the others at a random delay (the
+        # seed is printed; TXT2VB_SIGNAL_SEED repeats a run). Needs real
+        # signals and a real file system.
+        seed = int(os.environ.get("TXT2VB_SIGNAL_SEED") or random.randrange(1 << 32))
+        sys.stderr.write("\nsignals at random moments: TXT2VB_SIGNAL_SEED=%d\n" % seed)
+        rng = random.Random(seed)
+        signals = (signal.SIGTERM, signal.SIGINT, signal.SIGHUP)
+
+        def default_signals():
+            for sig in signals:
+                signal.signal(sig, signal.SIG_DFL)
+
+        with tempfile.TemporaryDirectory() as scratch:
+            pristine = os.path.join(scratch, "pristine")
+            contents = {}
+            for i in range(300):
+                text = b"line %d \"q\"\r\n" % i * (1 + i % 40)
+                if i % 25 == 0:
+                    text += b"\0binary"  # left as it is
+                contents[os.path.join("d%d" % (i % 10), "f%03d.txt" % i)] = text
+            contents["large.txt"] = b"line \"q\"\r\n" * 800_000
+            for rel, data in contents.items():
+                os.makedirs(os.path.dirname(os.path.join(pristine, rel)), exist_ok=True)
+                with open(os.path.join(pristine, rel), "wb") as f:
+                    f.write(data)
+            # What a whole conversion gives, from separate console runs.
+            converted = {}
+            for rel, data in contents.items():
+                if b"\0" in data:
+                    converted[rel] = data
+                    continue
+                proc = subprocess.run(harness.TOOL + ["-s", os.path.basename(rel)],
+                                      cwd=os.path.dirname(os.path.join(pristine, rel)),
+                                      stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
+                self.assertEqual((proc.stderr, proc.returncode), (b"", 0))
+                converted[rel] = proc.stdout
+            # A whole run, timed, sets the range of the delays.
+            whole = os.path.join(scratch, "whole")
+            shutil.copytree(pristine, whole)
+            began = time.monotonic()
+            proc = start(["-r", "-t", "-s", "*"], whole)
+            notices = sorted(b"!!! Parsing impossible de .\\" + rel.replace("/", "\\").encode() +
+                             b" (fichier binaire)" for rel, data in contents.items() if b"\0" in data)
+            out, errors = proc.communicate(timeout=120)
+            self.assertEqual((out, sorted(errors.splitlines()), proc.returncode), (b"", notices, 0))
+            longest = 1.2 * (time.monotonic() - began)
+            self.assertEqual(harness.snapshot(whole)[0], converted)
+
+            for round_number in range(40):
+                sig = signals[round_number % 3] if round_number < 3 else rng.choice(signals)
+                delay = None if round_number < 3 else rng.uniform(0, longest)
+                where = os.path.join(scratch, "round%d" % round_number)
+                shutil.copytree(pristine, where)
+                with self.subTest(round=round_number, signal=sig, delay=delay, seed=seed):
+                    proc = start(["-r", "-t", "-s", "*"], where, preexec_fn=default_signals)
+                    if delay is None:
+                        while not os.path.exists(os.path.join(where, "_~vask827.tmp")) and proc.poll() is None:
+                            time.sleep(0.001)
+                    else:
+                        time.sleep(delay)
+                    if proc.poll() is None:
+                        proc.send_signal(sig)
+                    out, errors = proc.communicate(timeout=60)
+                    self.assertIn(proc.returncode, (-sig, 0))
+                    self.assertEqual(out, b"")
+                    self.assertEqual([n for n in errors.splitlines() if n not in notices], [])
+                    found, _ = harness.snapshot(where)
+                    working = [rel for rel in found if os.path.basename(rel) in ("_~vask827.tmp", "_~null932")
+                               or ".txt2vb-" in rel]
+                    self.assertEqual(working, [])
+                    self.assertEqual(sorted(found), sorted(contents))
+                    half_done = [rel for rel in sorted(found) if found[rel] not in (contents[rel], converted[rel])]
+                    self.assertEqual(half_done, [])
+                shutil.rmtree(where)
 
     @unittest.skipUnless(os.path.isdir("/dev/shm") and os.stat("/dev/shm").st_dev != os.stat(tempfile.gettempdir()).st_dev,
                          "needs /dev/shm on a file system of its own")
