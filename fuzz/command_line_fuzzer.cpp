@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <set>
 #include <string>
 #include <sys/stat.h>
@@ -120,9 +121,15 @@ struct Model {
 
 const std::uint8_t* gData;
 std::size_t gSize;
+// The directory the fuzzer was started in, and the one each run takes
+// place in; the fuzzer's own files stay relative to the first.
+int gHome = -1;
+int gRoot = -1;
 
 void check(bool condition, const std::string& what) {
-    if (!condition) fuzz::failWithInput(what, gData, gSize);
+    if (condition) return;
+    if (fchdir(gHome) != 0) std::abort();
+    fuzz::failWithInput(what, gData, gSize);
 }
 
 // The letters the usage text documents, from its lines "     -x : ...";
@@ -301,13 +308,23 @@ void checkNamedOptions(const Model& model) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // A directory of its own, with entries that arguments can name exactly.
-    char root[] = "/tmp/txt2vb-fuzz-XXXXXX";
-    if (mkdtemp(root) == nullptr || chdir(root) != 0 || mkdir("sub", 0700) != 0) std::abort();
-    for (const char* name : {"a;b", "x.txt", "-r", "sub/y", "c:\\x", "*"}) {
+    static char root[] = "/tmp/txt2vb-fuzz-XXXXXX";
+    gHome = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (gHome < 0 || mkdtemp(root) == nullptr || chdir(root) != 0 || mkdir("sub", 0700) != 0) std::abort();
+    static const char* const kNames[] = {"a;b", "x.txt", "-r", "sub/y", "c:\\x", "*"};
+    for (const char* name : kNames) {
         FILE* file = std::fopen(name, "w");
         if (file == nullptr) std::abort();
         std::fclose(file);
     }
+    // Gone with the fuzzer's normal end.
+    std::atexit([] {
+        for (const char* name : kNames) unlinkat(gRoot, name, 0);
+        unlinkat(gRoot, "sub", AT_REMOVEDIR);
+        rmdir(root);
+    });
+    gRoot = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (gRoot < 0 || fchdir(gHome) != 0) std::abort();
     std::set<char> table;
     for (const LetterOption& option : kLetterOptions) table.insert(option.letter);
     table.insert('?');
@@ -321,6 +338,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     gData = data;
     gSize = size;
+    if (fchdir(gRoot) != 0) std::abort();
     settings = RunSettings();
     clearNamedOptions();
     clearFileSets();
@@ -383,5 +401,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(namedOptionCount() == 0, "named options left after releaseAll");
     for (const FileSetEntry& row : fileSetTable) check(!row.used && row.patterns.empty(), "a row left after releaseAll");
     settings = RunSettings();
+    if (fchdir(gHome) != 0) std::abort();
     return 0;
 }
