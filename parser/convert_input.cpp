@@ -36,39 +36,6 @@ int convertInput(ByteOrderMark mark, ConversionObserver* observer) {
 }
 
 void resetScanState() {
-    yy_free_buffer(current_buffer);
-    current_buffer = nullptr;
-    scan_pos = nullptr;
-    match_start = nullptr;
-    held_char = 0;
-    scan_count = 0;
-    scan_in = nullptr;
-    switched_at_end = 0;
-
-    first_call = 1;
-    start_code = 0;
-    match_length = 0;
-    last_accept_state = 0;
-    last_accept_pos = nullptr;
-
-    scan_out = nullptr;
-    inString = 0;
-    textSeen = 0;
-
-    for (int& entry : startStateStack) entry = INITIAL;
-    stateDepth = 0;
-    stateTrace = 0;
-
-    noLng = 1;
-    clearCurLine();
-    freeLineHistoryStorage();
-    histPos = 0;
-    histFilling = 1;
-    for (std::int64_t& mark : marks) mark = 0;
-    markRead = 0;
-    markWrite = 0;
-    nbl = kDefaultHistoryLines;
-    nbf = kDefaultHistoryLines / 2;
-
-    yy_token_source = yy_next_token;
+    resetScannerState();
+    resetParserState();
 }

@@ -1,9 +1,5 @@
 #include "scanner/rules.h"
 
-int inString = 0;
-int textSeen = 0;
-platform::TextOutputStream* scan_out = nullptr;
-
 void writePrologue() {
     rule_text::writeFixed(rule_text::kPrologue);
     inString = 1;
@@ -36,7 +32,7 @@ constexpr Pieces kBareContinuations = repeatedBareContinuation();
 void writeBareContinuations(std::size_t count) {
     while (count > 0) {
         std::size_t pieces = count < kBlockPieces ? count : kBlockPieces;
-        platform::standardOutput().writeRaw(kBareContinuations.text, pieces * kPieceLength);
+        scan_out->writeRaw(kBareContinuations.text, pieces * kPieceLength);
         count -= pieces;
     }
 }

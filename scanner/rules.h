@@ -1,5 +1,5 @@
 // The conversion rules: each input byte becomes part of a Visual Basic
-// string expression on standard output.
+// string expression, written to scan_out (standard output).
 #pragma once
 
 #include <cstddef>
@@ -8,13 +8,6 @@
 #include "scanner/engine.h"
 #include "scanner/scan_buffer.h"
 
-// 1 while a string literal is open on the current output line.
-extern int inString;
-// 1 once a text byte of the current file has been written.
-extern int textSeen;
-
-// The engine's output stream for matched bytes: standard output.
-extern platform::TextOutputStream* scan_out;
 
 // "\t= \"", leaving the string open.
 void writePrologue();
@@ -42,7 +35,7 @@ constexpr char kNulOperand[] = "\t& vbNullChar & \"";
 
 template <std::size_t N>
 inline void writeFixed(const char (&text)[N]) {
-    platform::standardOutput().writeRaw(text, N - 1);
+    scan_out->writeRaw(text, N - 1);
 }
 
 // A constant joins the open string (or starts the line's operands) and
