@@ -19,10 +19,17 @@ int convertInput(ByteOrderMark mark, ConversionObserver* observer) {
     out.flush();
     out.clearError();
     out.resetByteCount();
-    if (mark != ByteOrderMark::Ignore && platform::standardInput().skipByteOrderMark() &&
-        mark == ByteOrderMark::Keep) {
+    platform::ByteOrderMarkKind kind = platform::ByteOrderMarkKind::None;
+    if (mark != ByteOrderMark::Ignore) kind = platform::standardInput().skipByteOrderMark();
+    // A UTF-16 text is read as UTF-8 and written in ASCII, as under -chrw;
+    // an output in ASCII keeps no mark.
+    const bool utf16 = kind == platform::ByteOrderMarkKind::Utf16LittleEndian ||
+                       kind == platform::ByteOrderMarkKind::Utf16BigEndian;
+    if (kind == platform::ByteOrderMarkKind::Utf8 && mark == ByteOrderMark::Keep && !outputForm.chrw) {
         out.writeRaw(platform::kUtf8ByteOrderMark, platform::kUtf8ByteOrderMarkSize);
     }
+    formWriterOn = utf16 || !outputForm.isDefault() ? 1 : 0;
+    if (formWriterOn) formWriter.begin(outputForm, utf16);
 
     beginFileScan();
     if (observer != nullptr) observer->fileBegun();

@@ -1,11 +1,19 @@
 #include "scanner/rules.h"
 
 void writePrologue() {
+    if (formWriterOn) {
+        formWriter.prologue();
+        return;
+    }
     rule_text::writeFixed(rule_text::kPrologue);
     inString = 1;
 }
 
 void writeEpilogue() {
+    if (formWriterOn) {
+        formWriter.epilogue();
+        return;
+    }
     if (inString == 1) {
         rule_text::writeFixed(rule_text::kEpilogue);
     } else {

@@ -71,8 +71,15 @@ inline void openOperandIfNeeded() {
 #define TXT2VB_RULE_ACTION inline
 #endif
 
+// Each rule hands its match to formWriter instead while formWriterOn is
+// set (a form other than the default one): one test per match.
+
 // Rule 1: a double quote, written doubled.
 TXT2VB_RULE_ACTION void ruleQuote() {
+    if (formWriterOn) {
+        formWriter.quote();
+        return;
+    }
     rule_text::openOperandIfNeeded();
     rule_text::writeFixed(rule_text::kDoubledQuote);
 }
@@ -82,6 +89,10 @@ TXT2VB_RULE_ACTION void ruleQuote() {
 // (the block path takes a run of them as one) ends one line each: every
 // one after the first continues a line with no string.
 TXT2VB_RULE_ACTION void ruleNewline() {
+    if (formWriterOn) {
+        formWriter.lineEnds(static_cast<std::size_t>(match_length));
+        return;
+    }
     if (inString == 1) {
         rule_text::writeFixed(rule_text::kCloseAndContinue);
     } else {
@@ -96,6 +107,16 @@ TXT2VB_RULE_ACTION void ruleNewline() {
 TXT2VB_RULE_ACTION void ruleText() {
     textSeen = 1;
     const unsigned char first = static_cast<unsigned char>(*match_start);
+    if (formWriterOn) {
+        if (match_length == 1 && first == '\r') {
+            formWriter.carriageReturn();
+        } else if (match_length == 1 && first == '\0') {
+            formWriter.nul();
+        } else {
+            formWriter.text(match_start, static_cast<std::size_t>(match_length));
+        }
+        return;
+    }
     if (first <= '\r' && match_length == 1 && (first == '\r' || first == '\0')) {
         if (first == '\r') {
             rule_text::joinConstant(rule_text::kCarriageReturnInString, rule_text::kCarriageReturnOperand);

@@ -22,6 +22,7 @@ int inString = 0;
 int textSeen = 0;
 OutputForm outputForm;
 int formWriterOn = 0;
+FormWriter formWriter;
 
 std::int64_t noLng = 1;
 char curLine[kCurLineSize];

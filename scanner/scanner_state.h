@@ -11,6 +11,7 @@
 
 #include "platform/text_input.h"
 #include "platform/text_output.h"
+#include "scanner/form_writer.h"
 #include "scanner/output_form.h"
 
 struct ScanBuffer;
@@ -50,9 +51,10 @@ extern int textSeen;
 // The form of the output, set once per run from the options (the default
 // form when none is given).
 extern OutputForm outputForm;
-// Non-zero while the current file is written by the form writer instead of
-// the plain rules: a form other than the default one, or a UTF-16 file.
+// Non-zero while the current file is written by formWriter instead of the
+// plain rules: a form other than the default one, or a UTF-16 file.
 extern int formWriterOn;
+extern FormWriter formWriter;
 
 // The line being read: its number (line feeds read, 1 at a file's start)
 // and its text.
