@@ -1,6 +1,7 @@
 #include "scanner/form_writer.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "scanner/scanner_state.h"
 
@@ -25,6 +26,19 @@ LeadByte leadByte(unsigned char byte, bool surrogates) {
 }
 
 bool isContinuation(unsigned char byte) { return byte >= 0x80 && byte <= 0xBF; }
+
+// The end of the ASCII bytes from `p`, eight at a time where it can.
+const char* asciiRunEnd(const char* p, const char* end) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    while (end - p >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        if ((word & kHighBits) != 0) break;
+        p += 8;
+    }
+    while (p < end && static_cast<unsigned char>(*p) < 0x80) ++p;
+    return p;
+}
 
 }  // namespace
 
@@ -158,8 +172,7 @@ void FormWriter::text(const char* data, std::size_t length) {
     const char* end = data + length;
     while (data < end) {
         if (pendingCount_ == 0) {
-            const char* ascii = data;
-            while (ascii < end && static_cast<unsigned char>(*ascii) < 0x80) ++ascii;
+            const char* ascii = asciiRunEnd(data, end);
             if (ascii != data) {
                 literal(data, static_cast<std::size_t>(ascii - data));
                 data = ascii;
