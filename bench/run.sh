@@ -7,7 +7,8 @@
 # runs every tool once, in turn), the ratios, peak memory, and, where
 # valgrind is installed, instructions per input byte. Beside the tree's
 # figures stands the floor: the same system calls per file without the
-# conversion (bench/replace_floor.cpp).
+# conversion (bench/replace_floor.cpp). The default output is timed beside
+# the forms of -vba -nl -chrw on the same four inputs.
 #
 #   bench/run.sh [RUNS]     (RUNS: rounds per figure, default 5)
 #
@@ -104,6 +105,30 @@ for input in $inputs; do
 done
 rm -f out.txt2vb out.dd out.sed out.perl out.awk
 echo "(seconds, medians of $runs rounds; targets: txt2vb/dd <= 3, <= 6 on linefeeds.txt; every peer/txt2vb > 1)"
+echo
+
+# --- the output forms ---------------------------------------------------------
+# The forms other than the default one take a slower path: timed beside the
+# default on the same inputs. Their output is larger (each line end becomes
+# " & vbCrLf", each character outside ASCII a ChrW call), so the ratio also
+# measures the writing of more bytes.
+forms="-vba -nl -chrw"
+printf '%-15s %9s %9s   %s\n' input txt2vb "$forms" "forms/txt2vb (target <= 2)"
+for input in $inputs; do
+  plain="$tool -s $input > out.plain"
+  formed="$tool -s $forms $input > out.forms"
+  declare -A times=()
+  for ((round = 0; round < runs; round++)); do
+    times[plain]="${times[plain]:-} $(seconds "$plain")"
+    times[forms]="${times[forms]:-} $(seconds "$formed")"
+  done
+  a=$(printf '%s\n' ${times[plain]} | median)
+  b=$(printf '%s\n' ${times[forms]} | median)
+  printf '%-15s %9s %9s   %s\n' "$input" "$a" "$b" "$(ratio "$b" "$a")"
+  unset times
+done
+rm -f out.plain out.forms
+echo "(seconds, medians of $runs rounds; printed, not asserted)"
 echo
 
 # --- peak memory -----------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "driver/file_sets.h"
 #include "driver/log_line.h"
 #include "driver/named_options.h"
+#include "driver/output_options.h"
 #include "driver/replace_run.h"
 #include "driver/run_settings.h"
 #include "driver/size_delta.h"
@@ -59,6 +60,7 @@ int runMain(int argc, char** argv) {
         failWithSystemError(kStandardOutputError, ExitStatus::OutputFailed);
     }
 
+    applyOutputOptions();
     if (settings.silent) settings.verbose = 0;
     totals.filesProcessed = 0;
     completeFileSets();

@@ -12,11 +12,15 @@ void printNamedOptionUsage() {
     platform::TextOutputStream& out = platform::standardOutput();
     out.writeText("   -nbl : nombre de ligne a bufferiser\n");
     out.writeText("   -nbf : nombre de avant la marque\n");
+    out.writeText("    -nl : garde les fins de ligne (-nl:vbCrLf, vbLf, vbCr ou vbNewLine)\n");
+    out.writeText("   -var : affecte le texte a la variable (ex: -var:s)\n");
+    out.writeText("   -vba : sortie accept" E_ACUTE "e par VBA et VB6 (24 continuations, lignes de 1023 au plus)\n");
+    out.writeText("  -chrw : sortie ASCII, le reste en ChrW(&HXXXX)\n");
 }
 
 void printUsage(ExitStatus status) {
     platform::TextOutputStream& out = platform::standardOutput();
-    out.printf("%s ([-a:fileAppend]|([-r[-l][-e:fileExt]])) [-d] [-s] [-t] FileIn [>outfile.txt]\n",
+    out.printf("%s ([-a:fileAppend]|([-r[-l][-e:fileExt]])) [-d] [-s] [-t] [-nl[:vbLf]] [-var:NAME] [-vba] [-chrw] FileIn [>outfile.txt]\n",
                settings.progPath.c_str());
     out.writeText("\n");
     out.printf("Logiciel de traitement lexical (Version %d.%d.%d)\n", kVersionMajor, kVersionMinor,

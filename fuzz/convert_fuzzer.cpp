@@ -13,14 +13,24 @@
 //                the line history's 5000-character lines. K's low five bits
 //                shorten the filler; bit 7 makes the filler one long line
 //                instead of 80-character lines.
-// Up to three control groups are read, in any order; the rest is the text.
+//   0xFA F       the output form and the byte-order mark, given as the
+//                options the tool reads: F's low three bits choose -nl
+//                (1 -nl, 2 -nl:vbLf, 3 -nl:VBCR, 4 -nl:vbNewLine), bit 3
+//                -var:Fz_1, bit 4 -vba, bit 5 -chrw; bit 6 takes a mark as
+//                the console does (a UTF-16 mark makes the text UTF-16),
+//                bit 7 as replace mode does. The output must then be valid,
+//                its value the text with the chosen line ends, and -vba
+//                output must keep the limits of VBA and VB6.
+// Up to four control groups are read, in any order; the rest is the text.
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "driver/command_line.h"
 #include "driver/named_options.h"
+#include "driver/output_options.h"
 #include "fuzz_support.h"
 #include "parser/scan_frame.h"
 #include "support/convert.h"
@@ -43,6 +53,30 @@ std::string filler(std::uint8_t control) {
     return text;
 }
 
+// The options of a 0xFA group, as typed on a command line.
+std::vector<std::string> formOptions(std::uint8_t control) {
+    static const char* const kLineEnds[] = {"", "-nl", "-nl:vbLf", "-nl:VBCR", "-nl:vbNewLine", "", "", ""};
+    std::vector<std::string> options;
+    if (kLineEnds[control & 7][0] != '\0') options.push_back(kLineEnds[control & 7]);
+    if (control & 0x08) options.push_back("-var:Fz_1");
+    if (control & 0x10) options.push_back("-vba");
+    if (control & 0x20) options.push_back("-chrw");
+    return options;
+}
+
+// The text the conversion reads from `input` when a mark is taken, and
+// whether a UTF-8 mark is written back in front of the output.
+std::string markedText(const std::string& input, bool& keepsMark, bool keep, bool chrw) {
+    keepsMark = false;
+    if (input.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        keepsMark = keep && !chrw;
+        return textModeDecode(input.substr(3));
+    }
+    if (input.compare(0, 2, "\xFF\xFE") == 0) return textModeDecode(utf16AsUtf8(input.substr(2), false));
+    if (input.compare(0, 2, "\xFE\xFF") == 0) return textModeDecode(utf16AsUtf8(input.substr(2), true));
+    return textModeDecode(input);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -50,7 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string prefix;
     std::size_t pos = 0;
-    for (int group = 0; group < 3 && pos + 1 < size; ++group) {
+    bool formGiven = false;
+    std::uint8_t formControl = 0;
+    for (int group = 0; group < 4 && pos + 1 < size; ++group) {
         std::uint8_t tag = data[pos];
         std::uint8_t control = data[pos + 1];
         if (tag == 0xFE || tag == 0xFD) {
@@ -66,6 +102,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::string argument = "-" + key + value;
             classifyOption(argument.c_str());
             pos += 2 + length;
+        } else if (tag == 0xFA && !formGiven) {
+            formGiven = true;
+            formControl = control;
+            for (const std::string& option : formOptions(control)) classifyOption(option.c_str());
+            pos += 2;
         } else if (tag == 0xFB && prefix.empty()) {
             prefix = filler(control);
             pos += 2;
@@ -75,6 +116,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     std::string input = prefix + std::string(reinterpret_cast<const char*>(data + pos), size - pos);
+
+    if (formGiven) {
+        OutputForm form;
+        const std::string refused = readOutputForm(form);
+        if (!refused.empty()) fuzz::failWithInput("options refused: " + refused, data, size);
+        const bool keep = (formControl & 0x80) != 0;
+        const ByteOrderMark mark = keep ? ByteOrderMark::Keep : (formControl & 0x40) ? ByteOrderMark::Drop
+                                                                                    : ByteOrderMark::Ignore;
+        // A mark counts at the very start of the input only.
+        if (mark != ByteOrderMark::Ignore) input = std::string(reinterpret_cast<const char*>(data + pos), size - pos);
+        std::string output;
+        try {
+            output = convertInForm(input, form, mark);
+        } catch (const std::runtime_error& error) {
+            fuzz::failWithInput(error.what(), data, size);
+        }
+        clearNamedOptions();
+        bool keepsMark = false;
+        const std::string text = mark == ByteOrderMark::Ignore ? textModeDecode(input)
+                                                               : markedText(input, keepsMark, keep, form.chrw);
+        if (keepsMark) {
+            if (output.compare(0, 3, "\xEF\xBB\xBF") != 0) fuzz::failWithInput("the mark was not kept", data, size);
+            output.erase(0, 3);
+        }
+        const std::string fault = formFault(output, text, form);
+        if (!fault.empty()) fuzz::failWithInput("form: " + fault, data, size);
+        return 0;
+    }
 
     std::string output;
     try {

@@ -19,10 +19,17 @@ int convertInput(ByteOrderMark mark, ConversionObserver* observer) {
     out.flush();
     out.clearError();
     out.resetByteCount();
-    if (mark != ByteOrderMark::Ignore && platform::standardInput().skipByteOrderMark() &&
-        mark == ByteOrderMark::Keep) {
+    platform::ByteOrderMarkKind kind = platform::ByteOrderMarkKind::None;
+    if (mark != ByteOrderMark::Ignore) kind = platform::standardInput().skipByteOrderMark();
+    // A UTF-16 text is read as UTF-8 and written in ASCII, as under -chrw;
+    // an output in ASCII keeps no mark.
+    const bool utf16 = kind == platform::ByteOrderMarkKind::Utf16LittleEndian ||
+                       kind == platform::ByteOrderMarkKind::Utf16BigEndian;
+    if (kind == platform::ByteOrderMarkKind::Utf8 && mark == ByteOrderMark::Keep && !outputForm.chrw) {
         out.writeRaw(platform::kUtf8ByteOrderMark, platform::kUtf8ByteOrderMarkSize);
     }
+    formWriterOn = utf16 || !outputForm.isDefault() ? 1 : 0;
+    if (formWriterOn) formWriter.begin(outputForm, utf16);
 
     beginFileScan();
     if (observer != nullptr) observer->fileBegun();
@@ -36,39 +43,6 @@ int convertInput(ByteOrderMark mark, ConversionObserver* observer) {
 }
 
 void resetScanState() {
-    yy_free_buffer(current_buffer);
-    current_buffer = nullptr;
-    scan_pos = nullptr;
-    match_start = nullptr;
-    held_char = 0;
-    scan_count = 0;
-    scan_in = nullptr;
-    switched_at_end = 0;
-
-    first_call = 1;
-    start_code = 0;
-    match_length = 0;
-    last_accept_state = 0;
-    last_accept_pos = nullptr;
-
-    scan_out = nullptr;
-    inString = 0;
-    textSeen = 0;
-
-    for (int& entry : startStateStack) entry = INITIAL;
-    stateDepth = 0;
-    stateTrace = 0;
-
-    noLng = 1;
-    clearCurLine();
-    freeLineHistoryStorage();
-    histPos = 0;
-    histFilling = 1;
-    for (std::int64_t& mark : marks) mark = 0;
-    markRead = 0;
-    markWrite = 0;
-    nbl = kDefaultHistoryLines;
-    nbf = kDefaultHistoryLines / 2;
-
-    yy_token_source = yy_next_token;
+    resetScannerState();
+    resetParserState();
 }

@@ -8,9 +8,12 @@
 // counted), then the frame, the parser and the engine run. Returns 0 when
 // the parser accepted; on a parse failure returns 1 at once, leaving the
 // frame open for the caller, who ends the run.
-// A UTF-8 byte-order mark at the start of standard input is no text: Drop
-// consumes it, Keep writes it to the output before the prologue, Ignore
-// does not look (for inputs that are not standard input).
+// A byte-order mark at the start of standard input is no text: Drop
+// consumes it, Keep writes a UTF-8 mark to the output before the prologue
+// (unless the output is ASCII: -chrw), Ignore does not look (for inputs
+// that are not standard input). After a UTF-16 mark the text is read as
+// UTF-16 and written in ASCII (characters outside it as ChrW calls).
+// The output has the form of outputForm.
 enum class ByteOrderMark { Ignore, Drop, Keep };
 
 // Lets a caller look at (or set up) the process-wide state at two points of

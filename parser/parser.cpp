@@ -8,12 +8,6 @@
 #include "scanner/line_state.h"
 #include "scanner/scan_buffer.h"
 
-int yy_lookahead = -1;
-int yy_recovering = 0;
-int yy_error_count = 0;
-std::int32_t yy_token_value = 0;
-int (*yy_token_source)() = yy_next_token;
-
 namespace {
 
 // The parse stacks; entry 0 is the bottom and holds state 0.

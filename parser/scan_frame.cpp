@@ -57,9 +57,6 @@ void endFileScan() {
 
 int wrapHook() { return 1; }
 
-// The scanner consults this frame at the end of its input.
-int (*yy_wrap_hook)() = wrapHook;
-
 void beforeParse() {}
 
 void afterParse() {}

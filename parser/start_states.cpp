@@ -6,10 +6,6 @@
 #include "scanner/engine.h"
 #include "scanner/line_state.h"
 
-int startStateStack[kStartStateSlots];
-int stateDepth = 0;
-int stateTrace = 0;
-
 namespace {
 // 2 x s + 1 in wider arithmetic, so that no state number overflows; the
 // engine refuses any code its tables do not declare.

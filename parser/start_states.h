@@ -1,12 +1,7 @@
 // The stack of start states, with its trace on standard output.
 #pragma once
 
-constexpr int INITIAL = 0;
-constexpr int kStartStateSlots = 50;
-
-extern int startStateStack[kStartStateSlots];
-extern int stateDepth;  // entries in use above the base entry, 0 to 49
-extern int stateTrace;  // write a trace line on every BEGIN and RETURN
+#include "parser/parser_state.h"
 
 // Replaces the current entry; no bound test, no trace.
 void setState(int state);

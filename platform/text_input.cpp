@@ -11,6 +11,8 @@ TextInputStream::TextInputStream(int descriptor) : descriptor_(descriptor) {}
 void TextInputStream::reset() {
     next_ = end_ = ctrlZ_ = runEnd_ = plainEnd_ = 0;
     atEnd_ = hasError_ = false;
+    utf16_ = Utf16::Off;
+    rawUsed_ = 0;
 }
 
 void TextInputStream::attach(int descriptor, bool regularFile, std::int64_t size) {
@@ -27,39 +29,125 @@ void TextInputStream::attach(int descriptor, bool regularFile, std::int64_t size
 bool TextInputStream::isTerminal() const { return !regularFile_ && platform::isTerminal(descriptor_); }
 
 bool TextInputStream::fill() {
-    if (atEnd_ || hasError_) return false;
+    if (hasError_ || (atEnd_ && rawUsed_ == 0)) return false;
     // Keep the unread bytes (a CR waiting for its partner, or the start of
     // a byte-order mark) in front.
     std::size_t unread = end_ - next_;
     std::memmove(buffer_, buffer_ + next_, unread);
     next_ = 0;
     end_ = unread;
-    const std::size_t wanted = kCapacity - end_;
-    long n = readSome(descriptor_, buffer_ + end_, wanted);
+    if (utf16_ != Utf16::Off) return fillUtf16();
+    long n = readMore(buffer_ + end_, kCapacity - end_);
+    if (n > 0) end_ += static_cast<std::size_t>(n);
+    findEnds();
+    if (checking_ && n > 0 && !stillText(unread)) {
+        n = 0;
+        findEnds();
+    }
+    return n > 0;
+}
+
+bool TextInputStream::fillUtf16() {
+    // UTF-16 is read into raw_ and decoded into the buffer: two bytes give
+    // at most three, four (a pair) give four.
+    const std::size_t limit = (kCapacity - end_) / 3 * 2;
+    long n = 0;
+    if (!atEnd_ && limit > rawUsed_) {
+        n = readMore(reinterpret_cast<char*>(raw_.get()) + rawUsed_, limit - rawUsed_);
+        if (n > 0) rawUsed_ += static_cast<std::size_t>(n);
+    }
+    const std::size_t added = hasError_ ? 0 : decodeUtf16(atEnd_);
+    findEnds();
+    // Bytes read that decode to nothing yet (half a character) are progress.
+    return added > 0 || n > 0;
+}
+
+long TextInputStream::readMore(char* into, std::size_t wanted) {
+    long n = readSome(descriptor_, into, wanted);
     if (n < 0) {
         hasError_ = true;
     } else if (n == 0) {
         atEnd_ = true;
-    } else {
-        end_ += static_cast<std::size_t>(n);
-        if (sizeLeft_ >= 0) {
-            sizeLeft_ -= n;
-            // A short read that completes the size ends the file; a file
-            // that has grown past its size is read to its real end.
-            if (sizeLeft_ == 0 && static_cast<std::size_t>(n) < wanted) atEnd_ = true;
-            if (sizeLeft_ < 0) sizeLeft_ = -1;
-        }
+    } else if (sizeLeft_ >= 0) {
+        sizeLeft_ -= n;
+        // A short read that completes the size ends the file; a file
+        // that has grown past its size is read to its real end.
+        if (sizeLeft_ == 0 && static_cast<std::size_t>(n) < wanted) atEnd_ = true;
+        if (sizeLeft_ < 0) sizeLeft_ = -1;
     }
+    return n;
+}
+
+void TextInputStream::findEnds() {
     const void* ctrlZ = std::memchr(buffer_, 0x1A, end_);
     ctrlZ_ = ctrlZ != nullptr ? static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - buffer_) : end_;
-    if (checking_ && n > 0 && !stillText(unread)) {
-        n = 0;
-        if (ctrlZ_ > end_) ctrlZ_ = end_;
-    }
-    bool crWaits = ctrlZ_ == end_ && end_ != 0 && buffer_[end_ - 1] == '\r' && !atEnd_;
+    bool crWaits = ctrlZ_ == end_ && end_ != 0 && buffer_[end_ - 1] == '\r' && !(atEnd_ && rawUsed_ == 0);
     runEnd_ = crWaits ? end_ - 1 : ctrlZ_;
     plainEnd_ = 0;
-    return n > 0;
+}
+
+namespace {
+
+// The UTF-8 bytes of `code` (below 0x110000; a surrogate half gets the
+// three bytes its number would have). Returns their number.
+std::size_t putUtf8(char* to, std::uint32_t code) {
+    if (code < 0x80) {
+        to[0] = static_cast<char>(code);
+        return 1;
+    }
+    if (code < 0x800) {
+        to[0] = static_cast<char>(0xC0 | (code >> 6));
+        to[1] = static_cast<char>(0x80 | (code & 0x3F));
+        return 2;
+    }
+    if (code < 0x10000) {
+        to[0] = static_cast<char>(0xE0 | (code >> 12));
+        to[1] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        to[2] = static_cast<char>(0x80 | (code & 0x3F));
+        return 3;
+    }
+    to[0] = static_cast<char>(0xF0 | (code >> 18));
+    to[1] = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    to[2] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    to[3] = static_cast<char>(0x80 | (code & 0x3F));
+    return 4;
+}
+
+}  // namespace
+
+std::size_t TextInputStream::decodeUtf16(bool last) {
+    const unsigned char* raw = raw_.get();
+    const bool little = utf16_ == Utf16::LittleEndian;
+    auto unitAt = [&](std::size_t i) {
+        return little ? static_cast<std::uint32_t>(raw[i] | (raw[i + 1] << 8))
+                      : static_cast<std::uint32_t>((raw[i] << 8) | raw[i + 1]);
+    };
+    const std::size_t start = end_;
+    std::size_t i = 0;
+    // Room for the longest character is kept; what does not fit waits.
+    while (rawUsed_ - i >= 2 && kCapacity - end_ >= 4) {
+        std::uint32_t unit = unitAt(i);
+        std::size_t used = 2;
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            if (rawUsed_ - i < 4 && !last) break;  // its partner may follow
+            if (rawUsed_ - i >= 4) {
+                std::uint32_t low = unitAt(i + 2);
+                if (low >= 0xDC00 && low <= 0xDFFF) {
+                    unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+                    used = 4;
+                }
+            }
+        }
+        end_ += putUtf8(buffer_ + end_, unit);
+        i += used;
+    }
+    if (last && rawUsed_ - i == 1 && kCapacity - end_ >= 3) {
+        end_ += putUtf8(buffer_ + end_, 0xFFFD);  // an odd last byte
+        ++i;
+    }
+    std::memmove(raw_.get(), raw + i, rawUsed_ - i);
+    rawUsed_ -= i;
+    return end_ - start;
 }
 
 bool TextInputStream::stillText(std::size_t from) {
@@ -90,17 +178,30 @@ bool TextInputStream::readRun() {
     return fill() && runEnd_ > next_;
 }
 
-bool TextInputStream::skipByteOrderMark() {
-    // The mark holds no CR and no 0x1A: if the first three bytes are the
-    // mark, they are three plain bytes.
+ByteOrderMarkKind TextInputStream::skipByteOrderMark() {
+    // The marks hold no CR and no 0x1A: if the first bytes are a mark, they
+    // are plain bytes.
     while (end_ - next_ < kUtf8ByteOrderMarkSize && fill()) {
     }
-    if (end_ - next_ < kUtf8ByteOrderMarkSize ||
-        std::memcmp(buffer_ + next_, kUtf8ByteOrderMark, kUtf8ByteOrderMarkSize) != 0) {
-        return false;
+    const std::size_t held = end_ - next_;
+    const unsigned char* first = reinterpret_cast<const unsigned char*>(buffer_ + next_);
+    if (held >= kUtf8ByteOrderMarkSize && std::memcmp(first, kUtf8ByteOrderMark, kUtf8ByteOrderMarkSize) == 0) {
+        next_ += kUtf8ByteOrderMarkSize;
+        return ByteOrderMarkKind::Utf8;
     }
-    next_ += kUtf8ByteOrderMarkSize;
-    return true;
+    if (held < 2 || !((first[0] == 0xFF && first[1] == 0xFE) || (first[0] == 0xFE && first[1] == 0xFF))) {
+        return ByteOrderMarkKind::None;
+    }
+    // The bytes read after the mark are UTF-16: they go back to be decoded.
+    const bool little = first[0] == 0xFF;
+    utf16_ = little ? Utf16::LittleEndian : Utf16::BigEndian;
+    if (!raw_) raw_.reset(new unsigned char[kCapacity]);
+    rawUsed_ = held - 2;
+    std::memcpy(raw_.get(), first + 2, rawUsed_);
+    next_ = end_ = 0;
+    decodeUtf16(atEnd_);
+    findEnds();
+    return little ? ByteOrderMarkKind::Utf16LittleEndian : ByteOrderMarkKind::Utf16BigEndian;
 }
 
 int TextInputStream::getByteSlow() {
@@ -113,6 +214,7 @@ int TextInputStream::getByteSlow() {
         if (next_ == ctrlZ_) {
             // Ctrl-Z ends the input until the stream is reset.
             next_ = end_ = ctrlZ_ = runEnd_ = plainEnd_ = 0;
+            rawUsed_ = 0;
             atEnd_ = true;
             return kEnd;
         }

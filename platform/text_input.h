@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "platform/text_check.h"
 
@@ -11,6 +12,9 @@ namespace platform {
 // The three bytes a UTF-8 text may begin with to say it is UTF-8.
 constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr std::size_t kUtf8ByteOrderMarkSize = sizeof kUtf8ByteOrderMark - 1;
+
+// The byte-order mark a text began with.
+enum class ByteOrderMarkKind { None, Utf8, Utf16LittleEndian, Utf16BigEndian };
 
 // Delivers a descriptor's bytes as a text-mode stream does on every
 // platform: a CR LF pair arrives as one line feed (also when the pair
@@ -49,9 +53,16 @@ public:
     }
     // Marks `count` bytes of the last run as read.
     void take(std::size_t count) { next_ += count; }
-    // Consumes a UTF-8 byte-order mark that starts the input; true when
-    // there was one. Called before the first byte is read.
-    bool skipByteOrderMark();
+    // Consumes a byte-order mark that starts the input and says which it
+    // was. Called before the first byte is read. After a UTF-16 mark (FF FE
+    // little-endian, FE FF big-endian) the stream reads UTF-16 text: each
+    // character is delivered as its UTF-8 bytes, a surrogate half without
+    // its partner as the three bytes UTF-8 would give its number, and an
+    // odd last byte as U+FFFD; the line-end and 0x1A rules then hold for
+    // the characters (U+000D U+000A is one line feed, U+001A ends the text).
+    ByteOrderMarkKind skipByteOrderMark();
+    // True while the stream reads UTF-16 text (until reset).
+    bool readsUtf16() const { return utf16_ != Utf16::Off; }
 
     bool atEnd() const { return atEnd_; }
     bool hasError() const { return hasError_; }
@@ -88,11 +99,23 @@ private:
     int getByteSlow();
     // Reads the next block when every byte of the last run has been taken.
     bool readRun();
-    // Reads more after the unread bytes; false at end of file or error.
+    // Reads more after the unread bytes; false at end of file or error
+    // (or, reading UTF-16, when the read gave no byte to deliver).
     bool fill();
     // Judges the bytes read from `from` to the end of the buffer; when
     // they are not text, drops them and ends the input.
     bool stillText(std::size_t from);
+    bool fillUtf16();
+    // Reads up to `wanted` bytes into `into`, keeping the end, error and
+    // size state; the read's result.
+    long readMore(char* into, std::size_t wanted);
+    // Works out where the 0x1A, the deliverable run and the plain bytes end
+    // after the buffer has grown.
+    void findEnds();
+    // Turns the UTF-16 bytes held in raw_ into UTF-8 at the buffer's end;
+    // `last`: no more bytes follow, so nothing may stay held. Returns the
+    // number of bytes added.
+    std::size_t decodeUtf16(bool last);
 
     int descriptor_;
     bool regularFile_ = false;
@@ -112,6 +135,11 @@ private:
     bool hasError_ = false;
     bool checking_ = false;
     TextCheck textCheck_;
+    enum class Utf16 { Off, LittleEndian, BigEndian };
+    Utf16 utf16_ = Utf16::Off;
+    // UTF-16 bytes read and not decoded yet (made at the first UTF-16 mark).
+    std::unique_ptr<unsigned char[]> raw_;
+    std::size_t rawUsed_ = 0;
     char buffer_[kCapacity];
 };
 

@@ -8,9 +8,6 @@
 #include "scanner/rules.h"
 #include "scanner/run_ends.h"
 
-bool block_path_enabled = true;
-std::uint64_t block_path_bytes = 0;
-
 namespace {
 
 // What the rules do with a byte, by the action its one-byte match from

@@ -7,13 +7,8 @@
 #include "scanner/scan_buffer.h"
 #include "scanner/tables.h"
 
-// On (the default), the engine takes the steady state of a stream buffer
-// by runs; off, every byte goes through the per-byte steps. Both give the
+// block_path_enabled (scanner state) switches the path: both ways give the
 // same output and the same line state; the switch exists to show that.
-extern bool block_path_enabled;
-// Bytes taken by the block path since the program started, counted as the
-// per-byte steps would read them: a CR LF pair is one.
-extern std::uint64_t block_path_bytes;
 
 // Matching from the INITIAL start state over the end mark, worked out from
 // the tables: the action it selects, the length of its match, and the

@@ -11,12 +11,6 @@
 #include "scanner/tables.h"
 #include "scanner/wrap_hook.h"
 
-int first_call = 1;
-int start_code = 0;
-int match_length = 0;
-int last_accept_state = 0;
-char* last_accept_pos = nullptr;
-
 namespace {
 
 constexpr int kEndOfBufferAction = 5;

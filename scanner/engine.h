@@ -1,12 +1,7 @@
 // The matching engine: finds one match at a time and runs its rule.
 #pragma once
 
-extern int first_call;
-// 2 x s + 1 for the current start state s: the DFA state every match starts in.
-extern int start_code;
-extern int match_length;
-extern int last_accept_state;
-extern char* last_accept_pos;
+#include "scanner/scanner_state.h"
 
 // Converts the input to its end; returns 0 (end of input).
 int yy_next_token();

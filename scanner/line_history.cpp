@@ -8,18 +8,6 @@
 
 #include "platform/text_output.h"
 
-HistoryEntry* histEntries = nullptr;
-PendingText* pendingTexts = nullptr;
-int pendingLines = 0;
-int histPos = 0;
-int histFilling = 1;
-int nbl = kDefaultHistoryLines;
-int nbf = kDefaultHistoryLines / 2;
-
-std::int64_t marks[kMarkSlots];
-int markRead = 0;
-int markWrite = 0;
-
 namespace {
 
 // The slots of the largest history made so far, and their pending texts.

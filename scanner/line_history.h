@@ -12,21 +12,10 @@ struct HistoryEntry {
     char text[kCurLineSize];  // without the line feed
 };
 
-constexpr int kMarkSlots = 30;
-constexpr int kDefaultHistoryLines = 15;
-
-// LineHistory: a ring of nbl slots, emptied for every file. Its storage
-// is kept from file to file and grows when a file needs more slots.
-extern HistoryEntry* histEntries;
-extern int histPos;
-extern int histFilling;
-extern int nbl;
-extern int nbf;
-
-// MarkList: a ring of 30 marked line numbers; 0 is an empty slot.
-extern std::int64_t marks[kMarkSlots];
-extern int markRead;
-extern int markWrite;
+// The LineHistory (histEntries, histPos, histFilling, nbl, nbf) and the
+// MarkList (marks, markRead, markWrite) are the scanner's state. The
+// history's storage is kept from file to file and grows when a file needs
+// more slots.
 
 // Empties both rings and gives the history nbl empty slots. Returns false,
 // leaving no history, when the slots cannot be allocated.
@@ -41,11 +30,9 @@ struct PendingText {
     const char* text;
     std::size_t length;
 };
-// Per slot, the text of a line recorded in place.
-extern PendingText* pendingTexts;
-// How many of the slots before histPos hold a line recorded in place
-// (at most nbl): their texts are copied by recordPendingLines().
-extern int pendingLines;
+// pendingTexts holds, per slot, the text of a line recorded in place;
+// pendingLines says how many of the slots before histPos hold one: their
+// texts are copied by recordPendingLines().
 // Copies the texts of the lines recorded in place into their slots.
 void recordPendingLines();
 

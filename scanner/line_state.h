@@ -5,12 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-constexpr int kCurLineSize = 5000;  // at most 4999 characters and the NUL
-
-// Current input line number; counts line feeds read, 1 at a file's start.
-extern std::int64_t noLng;
-extern char curLine[kCurLineSize];
-extern int curLineLength;  // strlen(curLine), kept to append in constant time
+#include "scanner/scanner_state.h"
 
 void clearCurLine();
 // A line feed was read: the line goes to the history and the next begins.

@@ -1,15 +1,19 @@
 #include "scanner/rules.h"
 
-int inString = 0;
-int textSeen = 0;
-platform::TextOutputStream* scan_out = nullptr;
-
 void writePrologue() {
+    if (formWriterOn) {
+        formWriter.prologue();
+        return;
+    }
     rule_text::writeFixed(rule_text::kPrologue);
     inString = 1;
 }
 
 void writeEpilogue() {
+    if (formWriterOn) {
+        formWriter.epilogue();
+        return;
+    }
     if (inString == 1) {
         rule_text::writeFixed(rule_text::kEpilogue);
     } else {
@@ -36,7 +40,7 @@ constexpr Pieces kBareContinuations = repeatedBareContinuation();
 void writeBareContinuations(std::size_t count) {
     while (count > 0) {
         std::size_t pieces = count < kBlockPieces ? count : kBlockPieces;
-        platform::standardOutput().writeRaw(kBareContinuations.text, pieces * kPieceLength);
+        scan_out->writeRaw(kBareContinuations.text, pieces * kPieceLength);
         count -= pieces;
     }
 }

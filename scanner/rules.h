@@ -1,5 +1,5 @@
 // The conversion rules: each input byte becomes part of a Visual Basic
-// string expression on standard output.
+// string expression, written to scan_out (standard output).
 #pragma once
 
 #include <cstddef>
@@ -8,13 +8,6 @@
 #include "scanner/engine.h"
 #include "scanner/scan_buffer.h"
 
-// 1 while a string literal is open on the current output line.
-extern int inString;
-// 1 once a text byte of the current file has been written.
-extern int textSeen;
-
-// The engine's output stream for matched bytes: standard output.
-extern platform::TextOutputStream* scan_out;
 
 // "\t= \"", leaving the string open.
 void writePrologue();
@@ -42,7 +35,7 @@ constexpr char kNulOperand[] = "\t& vbNullChar & \"";
 
 template <std::size_t N>
 inline void writeFixed(const char (&text)[N]) {
-    platform::standardOutput().writeRaw(text, N - 1);
+    scan_out->writeRaw(text, N - 1);
 }
 
 // A constant joins the open string (or starts the line's operands) and
@@ -78,8 +71,15 @@ inline void openOperandIfNeeded() {
 #define TXT2VB_RULE_ACTION inline
 #endif
 
+// Each rule hands its match to formWriter instead while formWriterOn is
+// set (a form other than the default one): one test per match.
+
 // Rule 1: a double quote, written doubled.
 TXT2VB_RULE_ACTION void ruleQuote() {
+    if (formWriterOn) {
+        formWriter.quote();
+        return;
+    }
     rule_text::openOperandIfNeeded();
     rule_text::writeFixed(rule_text::kDoubledQuote);
 }
@@ -89,6 +89,10 @@ TXT2VB_RULE_ACTION void ruleQuote() {
 // (the block path takes a run of them as one) ends one line each: every
 // one after the first continues a line with no string.
 TXT2VB_RULE_ACTION void ruleNewline() {
+    if (formWriterOn) {
+        formWriter.lineEnds(static_cast<std::size_t>(match_length));
+        return;
+    }
     if (inString == 1) {
         rule_text::writeFixed(rule_text::kCloseAndContinue);
     } else {
@@ -103,6 +107,16 @@ TXT2VB_RULE_ACTION void ruleNewline() {
 TXT2VB_RULE_ACTION void ruleText() {
     textSeen = 1;
     const unsigned char first = static_cast<unsigned char>(*match_start);
+    if (formWriterOn) {
+        if (match_length == 1 && first == '\r') {
+            formWriter.carriageReturn();
+        } else if (match_length == 1 && first == '\0') {
+            formWriter.nul();
+        } else {
+            formWriter.text(match_start, static_cast<std::size_t>(match_length));
+        }
+        return;
+    }
     if (first <= '\r' && match_length == 1 && (first == '\r' || first == '\0')) {
         if (first == '\r') {
             rule_text::joinConstant(rule_text::kCarriageReturnInString, rule_text::kCarriageReturnOperand);

@@ -7,14 +7,6 @@
 #include "scanner/fatal.h"
 #include "scanner/tables.h"
 
-ScanBuffer* current_buffer = nullptr;
-char* scan_pos = nullptr;
-char* match_start = nullptr;
-char held_char = 0;
-int scan_count = 0;
-ScanStream* scan_in = nullptr;
-int switched_at_end = 0;
-
 void* yy_alloc(std::size_t size) { return std::malloc(size); }
 void* yy_realloc(void* block, std::size_t size) { return std::realloc(block, size); }
 void yy_free(void* block) { std::free(block); }

@@ -4,10 +4,9 @@
 #include <cstddef>
 
 #include "platform/text_input.h"
+#include "scanner/scanner_state.h"
 
 enum ScanStatus { SCAN_NEW = 0, SCAN_NORMAL = 1, SCAN_END_PENDING = 2 };
-
-using ScanStream = platform::TextInputStream;
 
 struct ScanBuffer {
     ScanStream* input_stream;  // null for a memory buffer
@@ -21,15 +20,6 @@ struct ScanBuffer {
     int may_refill;            // 0: the end of the block ends the input
     int status;                // ScanStatus
 };
-
-// Scanner state shared by the engine and the buffer operations.
-extern ScanBuffer* current_buffer;
-extern char* scan_pos;
-extern char* match_start;
-extern char held_char;
-extern int scan_count;
-extern ScanStream* scan_in;
-extern int switched_at_end;
 
 ScanBuffer* yy_create_buffer(ScanStream* stream, int size);
 void yy_bind_buffer(ScanBuffer* buffer, ScanStream* stream);

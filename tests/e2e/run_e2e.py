@@ -41,7 +41,8 @@ def convert(data: bytes) -> bytes:
 def usage(prog: bytes) -> bytes:
     e = E_ACUTE
     lines = [
-        prog + b" ([-a:fileAppend]|([-r[-l][-e:fileExt]])) [-d] [-s] [-t] FileIn [>outfile.txt]\n",
+        prog + b" ([-a:fileAppend]|([-r[-l][-e:fileExt]])) [-d] [-s] [-t] [-nl[:vbLf]] [-var:NAME] [-vba] [-chrw]"
+               b" FileIn [>outfile.txt]\n",
         b"\n",
         b"Logiciel de traitement lexical (Version 1.4.1)\n",
         b"     -a : ajoute le r" + e + b"sultat au fichier sp" + e + b"cifi" + e + b"\n",
@@ -56,6 +57,10 @@ def usage(prog: bytes) -> bytes:
         b"     -v : mode bavard\n",
         b"   -nbl : nombre de ligne a bufferiser\n",
         b"   -nbf : nombre de avant la marque\n",
+        b"    -nl : garde les fins de ligne (-nl:vbCrLf, vbLf, vbCr ou vbNewLine)\n",
+        b"   -var : affecte le texte a la variable (ex: -var:s)\n",
+        b"   -vba : sortie accept" + e + b"e par VBA et VB6 (24 continuations, lignes de 1023 au plus)\n",
+        b"  -chrw : sortie ASCII, le reste en ChrW(&HXXXX)\n",
         b"     -? : ce message\n",
         b"\n",
     ]
@@ -376,6 +381,7 @@ def main():
     import test_arguments
     import test_conventions
     import test_faults
+    import test_output_forms
     import test_real_tree
     import test_replace_safety
     import test_system_calls
@@ -383,6 +389,7 @@ def main():
     loader = unittest.defaultTestLoader
     suite = unittest.TestSuite([loader.loadTestsFromModule(sys.modules[__name__]),
                                 loader.loadTestsFromModule(test_faults),
+                                loader.loadTestsFromModule(test_output_forms),
                                 loader.loadTestsFromModule(test_replace_safety),
                                 loader.loadTestsFromModule(test_system_calls),
                                 loader.loadTestsFromModule(test_conventions),

@@ -4,6 +4,7 @@
 
 #include "parser/convert_input.h"
 #include "scanner/scan_buffer.h"
+#include "scanner/scanner_state.h"
 #include "support/capture.h"
 #include "support/text_model.h"
 #include "support/vb_expression.h"
@@ -30,6 +31,42 @@ std::string convertMemory(const std::string& input) {
     yy_free_buffer(buffer);
     if (parsed != 0) throw std::runtime_error("the parser reported failure");
     return output;
+}
+
+std::string convertInForm(const std::string& input, const OutputForm& form, ByteOrderMark mark) {
+    resetScanState();
+    const OutputForm before = outputForm;
+    outputForm = form;
+    std::string output;
+    int parsed = -1;
+    withStdin(input, [&] { output = captureStdout([&] { parsed = convertInput(mark); }); });
+    outputForm = before;
+    if (parsed != 0) throw std::runtime_error("the parser reported failure");
+    return output;
+}
+
+std::string formFault(const std::string& output, const std::string& text, const OutputForm& form) {
+    std::string value, error;
+    VbShape shape;
+    if (!parseVbExpression(output, value, error, &shape)) {
+        return "not a valid expression (" + error + ")\n*** output: " + escaped(output);
+    }
+    // Two surrogate halves that meet in the value (a line end between them
+    // removed) make one character, whichever way they were written.
+    const std::string expected = joinedSurrogates(withLineEnds(text, lineEndConstantValue(form.lineEnd)));
+    value = joinedSurrogates(value);
+    if (value != expected) {
+        return "wrong value\n*** value:    " + escaped(value) + "\n*** expected: " + escaped(expected) +
+               "\n*** output: " + escaped(output);
+    }
+    const std::string variable = !form.variable.empty() ? form.variable : form.vba ? "s" : "";
+    if (shape.variable != variable) return "assigns \"" + shape.variable + "\" instead of \"" + variable + "\"";
+    if (shape.statements > 1 && !form.vba) return "more than one statement without -vba";
+    if (form.vba) {
+        const std::string fault = vbaRuleFault(shape);
+        if (!fault.empty()) return fault + "\n*** output (start): " + escaped(output.substr(0, 400));
+    }
+    return "";
 }
 
 std::string conversionFault(const std::string& output, const std::string& text) {

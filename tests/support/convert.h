@@ -3,6 +3,9 @@
 
 #include <string>
 
+#include "parser/convert_input.h"
+#include "scanner/output_form.h"
+
 // Converts `input` read from standard input through convertInput, from the
 // scanner state of a fresh program. Throws std::runtime_error when the
 // parser reports failure.
@@ -17,6 +20,20 @@ std::string convertNextStream(const std::string& input);
 // freed afterwards, and the scanner reads standard input again at its next
 // call.
 std::string convertMemory(const std::string& input);
+
+// Converts `input` read from standard input in `form`, from the scanner
+// state of a fresh program; `mark` as the tool's console mode (Drop) or
+// replace mode (Keep) takes a byte-order mark. The form in force before is
+// put back afterwards.
+std::string convertInForm(const std::string& input, const OutputForm& form,
+                          ByteOrderMark mark = ByteOrderMark::Drop);
+
+// What is wrong with `output` as the conversion of the scanned `text` in
+// `form`, or "" when nothing is: it must parse, its value must be `text`
+// with each line feed replaced by the form's line-end constant (removed
+// without -nl), it must assign the form's variable, and under -vba keep
+// the limits of VBA and VB6.
+std::string formFault(const std::string& output, const std::string& text, const OutputForm& form);
 
 // What is wrong with `output` as the conversion of the scanned `text`, or
 // "" when nothing is: it must parse as the tool's expression with the value

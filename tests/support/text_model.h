@@ -15,6 +15,20 @@ std::string crlf(const std::string& text);
 // tool writes for `text`.
 std::string withoutLineFeeds(const std::string& text);
 
+// `text` with every line feed replaced by `lineEnd` ("" removes them).
+std::string withLineEnds(const std::string& text, const std::string& lineEnd);
+
+// The UTF-16 bytes `raw` (after the mark; big-endian or little-endian) as
+// the input stream delivers them before its text-mode rules: each
+// character as UTF-8, a surrogate half alone as the three bytes its number
+// would have, an odd last byte as U+FFFD.
+std::string utf16AsUtf8(const std::string& raw, bool bigEndian);
+
+// `text` with each surrogate half's three bytes followed by its partner's
+// (ED A0-AF xx, ED B0-BF xx) turned into the character they make: two
+// halves that meet in a value are one character.
+std::string joinedSurrogates(const std::string& text);
+
 // The exact bytes the tool writes for `text` as the scanner sees it (after
 // any text-mode decoding): the prologue, each quote doubled, each line feed
 // closing the string (" _") or continuing a line with no string ("\t_"),

@@ -363,7 +363,7 @@ TEST(TextInputStreamTest, ByteOrderMarkAtTheStartIsConsumed) {
         int fd = fileWith(c.raw);
         ASSERT_GE(fd, 0);
         auto stream = std::make_unique<TextInputStream>(fd);
-        EXPECT_EQ(stream->skipByteOrderMark(), c.marked) << c.name;
+        EXPECT_EQ(stream->skipByteOrderMark() == platform::ByteOrderMarkKind::Utf8, c.marked) << c.name;
         EXPECT_EQ(readAll(*stream), c.rest) << c.name;
         EXPECT_TRUE(stream->atEnd()) << c.name;
         EXPECT_FALSE(stream->hasError()) << c.name;
@@ -399,7 +399,7 @@ TEST(TextInputStreamTest, ByteOrderMarkSplitBetweenReads) {
             platform::closeDescriptor(ends[1]);
         });
         auto stream = std::make_unique<TextInputStream>(ends[0]);
-        bool marked = stream->skipByteOrderMark();
+        bool marked = stream->skipByteOrderMark() == platform::ByteOrderMarkKind::Utf8;
         std::string rest = readAll(*stream);
         writer.join();
         EXPECT_TRUE(wroteAll) << c.name;
@@ -407,6 +407,91 @@ TEST(TextInputStreamTest, ByteOrderMarkSplitBetweenReads) {
         EXPECT_EQ(rest, c.rest) << c.name;
         platform::closeDescriptor(ends[0]);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// After a UTF-16 mark the characters arrive as UTF-8, with the text-mode
+// rules on the characters; a pipe may cut the mark, a character or a pair
+// of surrogates between two reads.
+TEST(TextInputStreamTest, Utf16TextArrivesAsUtf8) {
+    struct Case {
+        const char* name;
+        std::string first;
+        std::string second;  // written after a pause, "" for none
+        platform::ByteOrderMarkKind kind;
+        std::string delivered;
+    };
+    using K = platform::ByteOrderMarkKind;
+    const std::string le = "\xFF\xFE";
+    const std::string be = "\xFE\xFF";
+    const std::vector<Case> cases = {
+        {"the mark alone", le, "", K::Utf16LittleEndian, ""},
+        {"little-endian text, CR LF one line feed", le + std::string("a\0\r\0\n\0\r\0b\0", 10), "",
+         K::Utf16LittleEndian, "a\n\rb"},
+        {"big-endian text, Ctrl-Z ends it", be + std::string("\0a\0\x1a\0b", 6), "", K::Utf16BigEndian, "a"},
+        {"characters outside ASCII", le + std::string("\xE9\0\x1C\x20=\xD8\0\xDE", 8), "", K::Utf16LittleEndian,
+         "\xC3\xA9\xE2\x80\x9C\xF0\x9F\x98\x80"},
+        {"surrogate halves alone", le + std::string("\0\xDC" "a\0=\xD8", 6), "", K::Utf16LittleEndian,
+         "\xED\xB0\x80" "a\xED\xA0\xBD"},
+        {"an odd last byte", le + "a", "", K::Utf16LittleEndian, "\xEF\xBF\xBD"},
+        {"the mark cut", "\xFF", std::string("\xFE" "a\0", 3), K::Utf16LittleEndian, "a"},
+        {"a character cut", le + "a", std::string("\0b\0", 3), K::Utf16LittleEndian, "ab"},
+        {"a pair cut", le + "=\xD8", std::string("\0\xDE", 2), K::Utf16LittleEndian, "\xF0\x9F\x98\x80"},
+        {"CR and LF in two reads", le + std::string("\r\0", 2), std::string("\n\0", 2), K::Utf16LittleEndian, "\n"},
+        {"a mark's bytes the other way round are text", "\xFF\xFF", "", K::None, "\xFF\xFF"},
+    };
+    for (const Case& c : cases) {
+        int ends[2];
+        ASSERT_TRUE(makePipe(ends));
+        ASSERT_TRUE(platform::writeAll(ends[1], c.first.data(), c.first.size()));
+        std::thread writer([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(c.second.empty() ? 0 : 20));
+            if (!c.second.empty()) platform::writeAll(ends[1], c.second.data(), c.second.size());
+            platform::closeDescriptor(ends[1]);
+        });
+        auto stream = std::make_unique<TextInputStream>(ends[0]);
+        EXPECT_EQ(stream->skipByteOrderMark(), c.kind) << c.name;
+        EXPECT_EQ(stream->readsUtf16(), c.kind != K::None) << c.name;
+        EXPECT_EQ(readAll(*stream), c.delivered) << c.name;
+        writer.join();
+        platform::closeDescriptor(ends[0]);
+        stream->reset();
+        EXPECT_FALSE(stream->readsUtf16()) << c.name;
+    }
+}
+
+// A file larger than the buffer: every character arrives once, in order,
+// through runs as through single bytes.
+TEST(TextInputStreamTest, Utf16FileLargerThanTheBuffer) {
+    std::string raw = "\xFF\xFE";
+    std::string expected;
+    for (int i = 0; i < 70000; ++i) {
+        const unsigned unit = i % 7 == 0 ? 0x20AC : i % 11 == 0 ? '\n' : 'a' + i % 26;
+        raw += static_cast<char>(unit & 0xFF);
+        raw += static_cast<char>(unit >> 8);
+        expected += unit == 0x20AC ? std::string("\xE2\x82\xAC") : std::string(1, static_cast<char>(unit));
+    }
+    int fd = fileWith(raw);
+    ASSERT_GE(fd, 0);
+    auto stream = std::make_unique<TextInputStream>(fd);
+    ASSERT_EQ(stream->skipByteOrderMark(), platform::ByteOrderMarkKind::Utf16LittleEndian);
+    std::string delivered;
+    char* run;
+    for (;;) {
+        if (std::size_t length = stream->textRun(run)) {
+            delivered.append(run, length);
+            stream->take(length);
+            continue;
+        }
+        int c = stream->getByte();
+        if (c == TextInputStream::kEnd) break;
+        delivered += static_cast<char>(c);
+    }
+    EXPECT_EQ(delivered, expected);
+    platform::closeDescriptor(fd);
 }
 
 }  // namespace

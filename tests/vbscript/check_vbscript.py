@@ -5,6 +5,14 @@ output is put after a variable name in a small script, cscript runs it, and
 the value the script writes back must equal the input without its line
 breaks (CR LF and LF removed).
 
+The same runs for the options that change the form: -nl (each line end is
+the constant: the value holds the text's line breaks), -var:x (the output
+assigns x itself) and -vba (statements of at most 25 lines, lines of at
+most 1,023 characters, the long ones split). -chrw is not run here: Wine's
+VBScript (8.0) implements neither ChrW nor AscW, and a script that calls
+them stops without a word; its values are checked by the expression parser
+of the unit tests (tests/support/vb_expression.cpp) instead.
+
     check_vbscript.py --tool "wine /abs/path/txt2vb.exe"      (from Linux)
     check_vbscript.py --tool txt2vb.exe --cscript cscript     (on Windows)
     check_vbscript.py --self-test                             (the checker alone)
@@ -125,8 +133,26 @@ def main_inputs():
     return inputs
 
 
-def expected_value(data: bytes) -> bytes:
-    return data.replace(b"\r\n", b"").replace(b"\n", b"")
+def expected_value(data: bytes, line_end: bytes = b"") -> bytes:
+    """The text read in text mode, each line end replaced by `line_end`."""
+    return data.replace(b"\r\n", b"\n").replace(b"\n", line_end)
+
+
+# The options that change the form, with the value each line end takes.
+# Every set but the first assigns x itself.
+FORMS = [
+    ([], b""),
+    (["-nl"], b"\r\n"),
+    (["-nl:vbLf", "-var:x"], b"\n"),
+    (["-vba", "-var:x"], b""),
+    (["-vba", "-nl:vbCr", "-var:x"], b"\r"),
+]
+
+# The inputs the forms other than the default one are run on: empty and
+# long lines, many lines, quotes, lone CRs and NULs.
+FORM_INPUTS = ["empty input", "one LF", "quotes at line starts and ends", "empty first and last lines",
+               "many empty lines", "CR LF, no final one", "lines of 3000, 8000 and 12000 characters",
+               "a 6000-character line of quotes", "lone CR first, CR CR LF", "NUL bytes", "random mix 5"]
 
 
 class Checker:
@@ -140,7 +166,8 @@ class Checker:
         with tempfile.TemporaryDirectory(prefix="txt2vb-vbs-") as work:
             name = "check.vbs"
             with open(os.path.join(work, name), "wb") as f:
-                f.write(b"x" + expression + SCRIPT_TAIL)
+                # The default output is the right side of an assignment.
+                f.write((b"" if expression.startswith(b"x = ") else b"x") + expression + SCRIPT_TAIL)
             command = self.cscript + ["//nologo", name]
             out, err, code = run_to_files(command, work)
             result = os.path.join(work, RESULT_NAME)
@@ -167,17 +194,17 @@ class Checker:
             text = "\n".join(shorten(line) for line in lines) or text
         return (":\n        " + text.replace("\n", "\n        ")) if text else ""
 
-    def convert(self, data: bytes):
+    def convert(self, data: bytes, options=()):
         with tempfile.TemporaryDirectory(prefix="txt2vb-vbs-") as work:
             with open(os.path.join(work, "input.txt"), "wb") as f:
                 f.write(data)
-            return run_to_files(self.tool + ["-s", "input.txt"], work)
+            return run_to_files(self.tool + ["-s"] + list(options) + ["input.txt"], work)
 
-    def check_input(self, data: bytes):
-        out, err, code = self.convert(data)
+    def check_input(self, data: bytes, options=(), line_end=b""):
+        out, err, code = self.convert(data, options)
         if code != 0 or err:
             return False, "the tool failed: status %d, standard error %r" % (code, err[:200])
-        return self.evaluate(out, expected_value(data))
+        return self.evaluate(out, expected_value(data, line_end))
 
 
 def shorten(line, limit=160):
@@ -248,6 +275,16 @@ def main():
         passed += ok
         failed += not ok
         print("%s  %s (%d bytes)%s" % ("PASS" if ok else "FAIL", name, len(data), "" if ok else ": " + reason))
+
+    inputs = dict(main_inputs())
+    for options, line_end in FORMS[1:]:
+        print()
+        print("Options %s:" % " ".join(options))
+        for name in FORM_INPUTS:
+            ok, reason = checker.check_input(inputs[name], options, line_end)
+            passed += ok
+            failed += not ok
+            print("%s  %s%s" % ("PASS" if ok else "FAIL", name, "" if ok else ": " + reason))
 
     print()
     print("%d passed, %d failed" % (passed, failed))
