@@ -8,6 +8,7 @@
 #include "driver/replace_run.h"
 #include "driver/run_settings.h"
 #include "driver/size_delta.h"
+#include "driver/standard_input.h"
 #include "driver/usage.h"
 #include "platform/console.h"
 #include "platform/descriptors.h"
@@ -47,19 +48,26 @@ int runMain(int argc, char** argv) {
     oOut = platform::duplicateDescriptor(1);
     if (oOut < 0) failWithSystemError("2 - _dup2(1, oOut)", ExitStatus::OpenFailed);
 
+    bool fileSpecSeen = false;
     for (int i = 1; i < argc; ++i) {
-        if (platform::isOptionPrefix(argv[i][0])) {
+        if (isStandardInputArgument(argv[i])) {
+            selectStandardInput(fileSpecSeen);
+        } else if (platform::isOptionPrefix(argv[i][0])) {
             classifyOption(argv[i]);
         } else {
             addFileSpec(argv[i]);
+            fileSpecSeen = true;
         }
     }
+    refuseStandardInputUnderReplace();
 
     if (settings.silent) settings.verbose = 0;
     totals.filesProcessed = 0;
     completeFileSets();
     if (settings.replace) beginReplaceRun();
+    convertStandardInput(false);
     walkFileSets();
+    convertStandardInput(true);
 
     if (!settings.silent) printSummary();
     if (settings.replace) endReplaceRun();

@@ -98,7 +98,7 @@ class CommandLine(unittest.TestCase):
             (["-l"], summary(0, b" (delta:0/0%)")),
             (["-r"], summary(0)),
             (["-a:out.txt", "-r", "nothing*.txt"], summary(0)),
-            (["-x", "-xy", "-", "-nbl:20", "-NBF:3", "-r:1"], summary(0)),
+            (["-x", "-xy", "-nbl:20", "-NBF:3", "-r:1"], summary(0)),
             (["-S", "-D"], b". - nothing*.txt\n"),
         ]
         for args, expected_err in cases:
@@ -374,11 +374,13 @@ def main():
     # modules of their own.
     import test_conventions
     import test_faults
+    import test_filter
     import test_replace_safety
     import test_system_calls
     loader = unittest.defaultTestLoader
     suite = unittest.TestSuite([loader.loadTestsFromModule(sys.modules[__name__]),
                                 loader.loadTestsFromModule(test_faults),
+                                loader.loadTestsFromModule(test_filter),
                                 loader.loadTestsFromModule(test_replace_safety),
                                 loader.loadTestsFromModule(test_system_calls),
                                 loader.loadTestsFromModule(test_conventions)])
