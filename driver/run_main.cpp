@@ -2,6 +2,7 @@
 
 
 #include "driver/command_line.h"
+#include "driver/decode_file.h"
 #include "driver/file_sets.h"
 #include "driver/log_line.h"
 #include "driver/named_options.h"
@@ -62,6 +63,7 @@ int runMain(int argc, char** argv) {
     refuseStandardInputUnderReplace();
 
     if (settings.silent) settings.verbose = 0;
+    settings.decode = decodeRequested() ? 1 : 0;
     totals.filesProcessed = 0;
     completeFileSets();
     if (settings.replace) beginReplaceRun();
@@ -73,5 +75,5 @@ int runMain(int argc, char** argv) {
     if (settings.replace) endReplaceRun();
     releaseAll();
     platform::standardOutput().flush();
-    return static_cast<int>(ExitStatus::Normal);
+    return static_cast<int>(runEndStatus());
 }
