@@ -1,5 +1,7 @@
 #include "driver/decode_file.h"
 
+#include <string>
+
 #include "driver/exit_status.h"
 #include "driver/log_line.h"
 #include "driver/named_options.h"
@@ -38,8 +40,8 @@ bool decodeSelected(const SelectedFile& file, OpenedInput& opened, std::string& 
     platform::standardInput().attach(0, false);
     closeSelected(opened);
     ++decodeFailures;
-    logLine("!!! Parsing impossible de %s (ligne %llu, colonne %llu)\n", file.path.c_str(),
-            static_cast<unsigned long long>(stop.line), static_cast<unsigned long long>(stop.column));
+    logLine("!!! Parsing impossible de %s (ligne %s, colonne %s)\n", file.path.c_str(),
+            std::to_string(stop.line).c_str(), std::to_string(stop.column).c_str());
     return false;
 }
 

@@ -4,15 +4,6 @@
 
 namespace {
 
-// One operand's contribution to the text.
-enum class OperandKind { Bytes, LineEnd, CodeUnit };
-
-struct Operand {
-    OperandKind kind = OperandKind::Bytes;
-    std::string bytes;        // Bytes and LineEnd
-    std::uint32_t unit = 0;   // CodeUnit: a UTF-16 code unit of ChrW
-};
-
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -52,15 +43,20 @@ class TextBuilder {
 public:
     explicit TextBuilder(std::string& text) : text_(text) { text_.clear(); }
 
-    void add(const Operand& operand) {
-        if (operand.kind == OperandKind::CodeUnit) {
-            addUnit(operand.unit);
+    void add(bool isCodeUnit, const std::string& bytes, std::uint32_t unit) {
+        if (isCodeUnit) {
+            addUnit(unit);
             return;
         }
+        // An empty literal leaves a surrogate waiting for its partner.
+        if (bytes.empty()) return;
         flushHigh();
-        text_ += operand.bytes;
+        text_ += bytes;
     }
-    void lineEnd() { add(Operand{OperandKind::Bytes, "\r\n", 0}); }
+    void lineEnd() {
+        flushHigh();
+        text_ += "\r\n";
+    }
     void finish() { flushHigh(); }
 
 private:
@@ -86,86 +82,96 @@ private:
     std::uint32_t highSurrogate_ = 0;
 };
 
-class Decoder {
-public:
-    Decoder(const std::string& in, std::string& text) : in_(in), out_(text) {}
+// --- the tokenizer ---
 
-    bool run(DecodeStop& stop) {
-        const bool ok = expression();
-        if (!ok) {
-            stop.line = line_;
-            stop.column = failAt_ - lineStart_ + 1;
+enum class TokenKind {
+    Literal,          // a string literal; `bytes` its value
+    LineEndConstant,  // vbCrLf, vbNewLine, vbLf, vbCr; `bytes` their value
+    Bytes,            // vbNullChar or Chr(N); `bytes` the byte
+    CodeUnit,         // ChrW(N); `unit` its UTF-16 code unit
+    Ampersand,
+    Equals,
+    Name,             // any other identifier; `bytes` as written
+    Continuation,     // " _" with the line end after it
+    LineEnd,
+    End,
+    Invalid,          // no token can start (or go on) at its position
+};
+
+struct Token {
+    TokenKind kind = TokenKind::Invalid;
+    std::string bytes;
+    std::uint32_t unit = 0;
+    std::size_t line = 0;
+    std::size_t column = 0;
+};
+
+// Splits the expression into tokens, skipping the blanks between them.
+class Tokenizer {
+public:
+    explicit Tokenizer(const std::string& in) : in_(in) {}
+
+    Token next() {
+        skipBlanks();
+        Token token;
+        token.line = line_;
+        token.column = pos_ - lineStart_ + 1;
+        if (pos_ >= in_.size()) {
+            token.kind = TokenKind::End;
+        } else if (takeLineEnd()) {
+            token.kind = TokenKind::LineEnd;
+        } else if (in_[pos_] == '"') {
+            token.kind = literal(token.bytes) ? TokenKind::Literal : TokenKind::Invalid;
+        } else if (in_[pos_] == '&' || in_[pos_] == '=') {
+            token.kind = in_[pos_++] == '&' ? TokenKind::Ampersand : TokenKind::Equals;
+        } else if (atContinuation()) {
+            ++pos_;
+            skipBlanks();
+            takeLineEnd();
+            token.kind = TokenKind::Continuation;
+        } else if (isLetter(in_[pos_])) {
+            word(token);
         }
-        out_.finish();
-        return ok;
+        // An invalid token is placed where the input went wrong.
+        if (token.kind == TokenKind::Invalid) {
+            token.line = line_;
+            token.column = pos_ - lineStart_ + 1;
+        }
+        return token;
     }
 
 private:
-    // --- the layout: blanks, line ends, continuations ---
-
-    bool fail() {
-        failAt_ = pos_;
-        return false;
-    }
-    bool atEnd() const { return pos_ >= in_.size(); }
     char peek(std::size_t ahead = 0) const { return pos_ + ahead < in_.size() ? in_[pos_ + ahead] : '\0'; }
     void skipBlanks() {
-        while (!atEnd() && isBlank(in_[pos_])) ++pos_;
+        while (pos_ < in_.size() && isBlank(in_[pos_])) ++pos_;
     }
     std::size_t lineEndLength(std::size_t at) const {
         if (at < in_.size() && in_[at] == '\n') return 1;
         if (at + 1 < in_.size() && in_[at] == '\r' && in_[at + 1] == '\n') return 2;
         return 0;
     }
-    // Consumes a line end, starting the next physical line.
     bool takeLineEnd() {
-        std::size_t length = lineEndLength(pos_);
+        const std::size_t length = lineEndLength(pos_);
         if (length == 0) return false;
         pos_ += length;
         ++line_;
         lineStart_ = pos_;
         return true;
     }
-    // " _" then the line end: a blank (or the line's start) before the
-    // underscore is needed, else it would belong to the token before it.
+    // "_" then blanks and the line end; a blank (or the line's start)
+    // before it, else it would belong to the token before it.
     bool atContinuation() const {
         if (peek() != '_' || (pos_ != lineStart_ && !isBlank(in_[pos_ - 1]))) return false;
         std::size_t at = pos_ + 1;
         while (at < in_.size() && isBlank(in_[at])) ++at;
         return lineEndLength(at) != 0;
     }
-    void takeContinuation() {
-        ++pos_;
-        skipBlanks();
-        takeLineEnd();
-    }
-
-    // --- tokens ---
-
-    std::string name() {
-        std::size_t start = pos_;
-        if (!isLetter(peek())) return std::string();
-        while (!atEnd() && (isLetter(in_[pos_]) || isDigit(in_[pos_]) || in_[pos_] == '_')) ++pos_;
-        return in_.substr(start, pos_ - start);
-    }
-    bool take(char c) {
-        if (peek() != c) return false;
-        ++pos_;
-        return true;
-    }
-    bool takeName(const std::string& expected) {
-        const std::size_t start = pos_;
-        if (sameName(name(), expected)) return true;
-        pos_ = start;
-        return fail();
-    }
-    // A string literal, quotes doubled inside.
+    // Quotes doubled inside; no line break, NUL or 0x1A.
     bool literal(std::string& bytes) {
         ++pos_;
         for (;;) {
-            if (atEnd()) return fail();
-            const char c = in_[pos_];
-            if (c == '\n' || c == '\r' || c == '\0' || c == '\x1A') return fail();
+            const char c = peek();
+            if (pos_ >= in_.size() || c == '\n' || c == '\r' || c == '\0' || c == '\x1A') return false;
             ++pos_;
             if (c != '"') {
                 bytes += c;
@@ -177,97 +183,118 @@ private:
             }
         }
     }
-    // "(" N ")" with N decimal or &H hexadecimal, at most `limit`.
+    // "(" N ")" with N decimal or &H hexadecimal, at most `limit`; on
+    // failure the position is left where the argument went wrong.
     bool argument(std::uint32_t limit, std::uint32_t& value) {
-        if (!take('(')) return fail();
+        if (peek() != '(') return false;
+        ++pos_;
         const std::size_t start = pos_;
+        const bool hex = peek() == '&' && lower(peek(1)) == 'h';
+        if (hex) pos_ += 2;
         std::uint64_t number = 0;
         std::size_t digits = 0;
-        if (peek() == '&' && lower(peek(1)) == 'h') {
-            pos_ += 2;
-            for (;; ++pos_, ++digits) {
-                const char c = lower(peek());
-                int digit = isDigit(c) ? c - '0' : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : -1;
-                if (digit < 0) break;
-                number = number * 16 + static_cast<unsigned>(digit);
-                if (number > limit) break;
-            }
-        } else {
-            for (; isDigit(peek()); ++pos_, ++digits) {
-                number = number * 10 + static_cast<unsigned>(peek() - '0');
-                if (number > limit) break;
-            }
+        for (;; ++pos_, ++digits) {
+            const char c = lower(peek());
+            int digit = isDigit(c) ? c - '0' : (hex && c >= 'a' && c <= 'f') ? c - 'a' + 10 : -1;
+            if (digit < 0) break;
+            number = number * (hex ? 16 : 10) + static_cast<unsigned>(digit);
+            if (number > limit) return false;
         }
-        if (digits == 0 || number > limit) {
-            if (digits == 0) pos_ = start;
-            return fail();
+        if (digits == 0) {
+            pos_ = start;
+            return false;
         }
-        if (!take(')')) return fail();
+        if (peek() != ')') return false;
+        ++pos_;
         value = static_cast<std::uint32_t>(number);
         return true;
     }
-    bool operand(Operand& result) {
-        result = Operand();
-        if (peek() == '"') return literal(result.bytes);
+    // A name: a constant, ChrW or Chr with its argument, or any other name.
+    void word(Token& token) {
         const std::size_t start = pos_;
-        const std::string word = name();
+        while (pos_ < in_.size() && (isLetter(in_[pos_]) || isDigit(in_[pos_]) || in_[pos_] == '_')) ++pos_;
+        token.bytes = in_.substr(start, pos_ - start);
         struct Constant {
             const char* name;
             const char* bytes;
             std::size_t size;
-            OperandKind kind;
+            TokenKind kind;
         };
         static const Constant kConstants[] = {
-            {"vbcrlf", "\r\n", 2, OperandKind::LineEnd},    {"vbnewline", "\r\n", 2, OperandKind::LineEnd},
-            {"vblf", "\n", 1, OperandKind::LineEnd},        {"vbcr", "\r", 1, OperandKind::LineEnd},
-            {"vbnullchar", "\0", 1, OperandKind::Bytes},
+            {"vbcrlf", "\r\n", 2, TokenKind::LineEndConstant}, {"vbnewline", "\r\n", 2, TokenKind::LineEndConstant},
+            {"vblf", "\n", 1, TokenKind::LineEndConstant},     {"vbcr", "\r", 1, TokenKind::LineEndConstant},
+            {"vbnullchar", "\0", 1, TokenKind::Bytes},
         };
         for (const Constant& constant : kConstants) {
-            if (sameName(word, constant.name)) {
-                result.kind = constant.kind;
-                result.bytes.assign(constant.bytes, constant.size);
-                return true;
+            if (sameName(token.bytes, constant.name)) {
+                token.kind = constant.kind;
+                token.bytes.assign(constant.bytes, constant.size);
+                return;
             }
         }
-        if (sameName(word, "chrw")) {
-            result.kind = OperandKind::CodeUnit;
-            return argument(0xFFFF, result.unit);
-        }
-        if (sameName(word, "chr")) {
+        if (sameName(token.bytes, "chrw")) {
+            token.kind = argument(0xFFFF, token.unit) ? TokenKind::CodeUnit : TokenKind::Invalid;
+        } else if (sameName(token.bytes, "chr")) {
             std::uint32_t byte = 0;
-            if (!argument(0xFF, byte)) return false;
-            result.bytes.assign(1, static_cast<char>(byte));
-            return true;
+            token.kind = argument(0xFF, byte) ? TokenKind::Bytes : TokenKind::Invalid;
+            token.bytes.assign(1, static_cast<char>(byte));
+        } else {
+            token.kind = TokenKind::Name;
         }
-        pos_ = start;
-        return fail();
     }
 
-    // --- the grammar ---
+    const std::string& in_;
+    std::size_t pos_ = 0;
+    std::size_t line_ = 1;
+    std::size_t lineStart_ = 0;
+};
+
+// --- the parser ---
+
+bool isOperand(TokenKind kind) {
+    return kind == TokenKind::Literal || kind == TokenKind::LineEndConstant || kind == TokenKind::Bytes ||
+           kind == TokenKind::CodeUnit;
+}
+
+class Decoder {
+public:
+    Decoder(const std::string& in, std::string& text) : tokens_(in), out_(text) {}
+
+    bool run(DecodeStop& stop) {
+        const bool ok = expression();
+        if (!ok) {
+            stop.line = failed_.line;
+            stop.column = failed_.column;
+        }
+        out_.finish();
+        return ok;
+    }
+
+private:
+    bool fail(const Token& token) {
+        failed_ = token;
+        return false;
+    }
+    bool isName(const Token& token) const { return token.kind == TokenKind::Name && sameName(token.bytes, name_); }
 
     // The first statement's start: "=" or NAME "=".
     bool firstStatementStart() {
-        skipBlanks();
-        if (peek() != '=') {
-            name_ = name();
-            if (name_.empty()) return fail();
-            skipBlanks();
+        Token token = tokens_.next();
+        if (token.kind == TokenKind::Name) {
+            name_ = token.bytes;
+            token = tokens_.next();
         }
-        if (!take('=')) return fail();
-        return true;
+        return token.kind == TokenKind::Equals || fail(token);
     }
-    // A further statement's start: NAME "=" NAME "&".
-    bool nextStatementStart() {
-        if (name_.empty()) return fail();
-        skipBlanks();
-        if (!takeName(name_)) return false;
-        skipBlanks();
-        if (!take('=')) return fail();
-        skipBlanks();
-        if (!takeName(name_)) return false;
-        skipBlanks();
-        if (!take('&')) return fail();
-        return true;
+    // A further statement's start: NAME "=" NAME "&", NAME the first's.
+    bool nextStatementStart(const Token& first) {
+        if (name_.empty() || !isName(first)) return fail(first);
+        Token token = tokens_.next();
+        if (token.kind != TokenKind::Equals) return fail(token);
+        token = tokens_.next();
+        if (!isName(token)) return fail(token);
+        token = tokens_.next();
+        return token.kind == TokenKind::Ampersand || fail(token);
     }
     // Ends the current line of text: CR LF, unless its last operand was a
     // line-end constant, which has ended it already.
@@ -275,56 +302,42 @@ private:
         if (!lineEndedByConstant_) out_.lineEnd();
         lineEndedByConstant_ = false;
     }
-    // The operands of one statement, over its physical lines, up to the end
-    // of its last line. True at its end, `more` telling whether a line end
-    // follows it (another statement, or the file's final line end).
+    // The operands of one statement, over its physical lines. True at its
+    // end, `more` telling whether a line end follows it.
     bool statementBody(bool& more) {
         bool expectOperand = true;
         for (;;) {
-            skipBlanks();
+            Token token = tokens_.next();
             if (expectOperand) {
-                if (atContinuation()) {
+                if (token.kind == TokenKind::Continuation) {
                     // After an operator: the text line goes on, also across
                     // the end of the previous statement.
-                    takeContinuation();
                     statementBreakPending_ = false;
                     continue;
                 }
-                Operand value;
-                if (!operand(value)) return false;
+                if (!isOperand(token.kind)) return fail(token);
                 if (statementBreakPending_) endTextLine();
                 statementBreakPending_ = false;
-                out_.add(value);
-                lineEndedByConstant_ = value.kind == OperandKind::LineEnd;
+                out_.add(token.kind == TokenKind::CodeUnit, token.bytes, token.unit);
+                lineEndedByConstant_ = token.kind == TokenKind::LineEndConstant;
                 expectOperand = false;
-                continue;
-            }
-            if (take('&')) {
+            } else if (token.kind == TokenKind::Ampersand) {
                 expectOperand = true;
-                continue;
-            }
-            if (atContinuation()) {
-                takeContinuation();
-                endTextLine();
-                // Lines holding " _" alone are empty lines of text; then
-                // the expression goes on with "&".
-                for (;;) {
-                    skipBlanks();
-                    if (!atContinuation()) break;
-                    takeContinuation();
+            } else if (token.kind == TokenKind::Continuation) {
+                // Lines holding " _" alone are empty lines of text; then the
+                // expression goes on with "&".
+                do {
                     endTextLine();
-                }
-                if (!take('&')) return fail();
+                    token = tokens_.next();
+                } while (token.kind == TokenKind::Continuation);
+                if (token.kind != TokenKind::Ampersand) return fail(token);
                 expectOperand = true;
-                continue;
-            }
-            if (atEnd()) {
-                more = false;
+            } else if (token.kind == TokenKind::LineEnd || token.kind == TokenKind::End) {
+                more = token.kind == TokenKind::LineEnd;
                 return true;
+            } else {
+                return fail(token);
             }
-            if (!takeLineEnd()) return fail();
-            more = true;
-            return true;
         }
     }
     bool expression() {
@@ -332,20 +345,19 @@ private:
         bool more = false;
         if (!statementBody(more)) return false;
         // The line end after the last statement is the file's, not text.
-        while (more && !atEnd()) {
+        while (more) {
+            const Token first = tokens_.next();
+            if (first.kind == TokenKind::End) return true;
             statementBreakPending_ = true;
-            if (!nextStatementStart()) return false;
+            if (!nextStatementStart(first)) return false;
             if (!statementBody(more)) return false;
         }
         return true;
     }
 
-    const std::string& in_;
+    Tokenizer tokens_;
     TextBuilder out_;
-    std::size_t pos_ = 0;
-    std::size_t line_ = 1;
-    std::size_t lineStart_ = 0;
-    std::size_t failAt_ = 0;
+    Token failed_;
     std::string name_;
     bool lineEndedByConstant_ = false;
     bool statementBreakPending_ = false;

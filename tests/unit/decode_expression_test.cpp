@@ -56,6 +56,8 @@ const std::vector<Sample> kSamples = {
      "caf\xc3\xa9 \xff\r\n\xe2\x80\x9cq"},
     {"-chrw, a surrogate pair", "\t= ChrW(&HD83D) & ChrW(&HDE00)\r\n", "\xf0\x9f\x98\x80"},
     {"-chrw, a surrogate pair across a split", "s = ChrW(&HD83D) & _\r\n\tChrW(&HDE00)\r\n", "\xf0\x9f\x98\x80"},
+    {"-chrw, a surrogate pair around an empty literal", "\t= ChrW(&HD83D) & \"\" & ChrW(&HDE00)\r\n",
+     "\xf0\x9f\x98\x80"},
     {"-chrw, surrogates alone", "\t= ChrW(&HD800) & \"x\" & ChrW(&HDC00)\r\n", "\xed\xa0\x80x\xed\xb0\x80"},
     {"-chrw, two high surrogates", "\t= ChrW(&HD800) & ChrW(&HD83D) & ChrW(&HDE00)\r\n",
      "\xed\xa0\x80\xf0\x9f\x98\x80"},
