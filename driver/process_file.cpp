@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cinttypes>
 
+#include "driver/decode_file.h"
 #include "driver/log_line.h"
 #include "driver/new_name.h"
 #include "driver/replace_run.h"
@@ -10,6 +11,7 @@
 #include "driver/size_delta.h"
 #include "driver/usage.h"
 #include "parser/convert_input.h"
+#include "parser/decode_input.h"
 #include "platform/console.h"
 #include "platform/descriptors.h"
 #include "platform/file_ops.h"
@@ -130,6 +132,11 @@ void processFile(const SelectedFile& file, OpenedInput& opened) {
         return;
     }
 
+    // -decode: the whole input is decoded before anything is made or
+    // written, so an input that is no expression leaves no trace.
+    std::string decoded;
+    if (settings.decode && inputFd >= 0 && !decodeSelected(file, opened, decoded)) return;
+
     if (!settings.silent) logLine("Parsing de %s (%" PRId64 " octets) ... ", path, settings.currentSize);
     if (inputFd < 0) {
         errno = opened.error;
@@ -157,10 +164,15 @@ void processFile(const SelectedFile& file, OpenedInput& opened) {
     // in front of the expression, so that editors still read it as UTF-8;
     // the console and the append file get the expression alone.
     const ByteOrderMark mark = settings.replace ? ByteOrderMark::Keep : ByteOrderMark::Drop;
-    if (convertInput(mark) != 0) failWithSystemError("Erreur de parsing\n", ExitStatus::ParseFailed);
-    if (settings.replace && !inputIsText()) {
-        passOverBinary(file.path, opened, resultFd);
-        return;
+    if (settings.decode) {
+        writeDecodedText(decoded);
+    } else {
+        if (convertInput(mark) != 0) failWithSystemError("Erreur de parsing
+", ExitStatus::ParseFailed);
+        if (settings.replace && !inputIsText()) {
+            passOverBinary(file.path, opened, resultFd);
+            return;
+        }
     }
     ++totals.filesProcessed;
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "driver/command_line.h"
+#include "driver/decode_file.h"
 #include "driver/file_sets.h"
 #include "driver/log_line.h"
 #include "driver/named_options.h"
@@ -10,6 +11,7 @@
 #include "driver/replace_run.h"
 #include "driver/run_settings.h"
 #include "driver/size_delta.h"
+#include "driver/standard_input.h"
 #include "driver/usage.h"
 #include "platform/console.h"
 #include "platform/descriptors.h"
@@ -51,7 +53,17 @@ int runMain(int argc, char** argv) {
     if (oOut < 0) failWithSystemError("2 - _dup2(1, oOut)", ExitStatus::OpenFailed);
 
     ArgumentReader reader;
-    for (int i = 1; i < argc; ++i) readArgument(argv[i], reader);
+    bool fileArgumentSeen = false;
+    for (int i = 1; i < argc; ++i) {
+        if (isStandardInputArgument(argv[i])) {
+            selectStandardInput(fileArgumentSeen);
+            continue;
+        }
+        const bool fileArgument = reader.optionsEnded || !platform::isOptionPrefix(argv[i][0]);
+        readArgument(argv[i], reader);
+        if (fileArgument) fileArgumentSeen = true;
+    }
+    refuseStandardInputUnderReplace();
     // The console mode writes to standard output: one the tool was started
     // without (the null device stands in for it) would swallow every
     // result.
@@ -62,14 +74,17 @@ int runMain(int argc, char** argv) {
 
     applyOutputOptions();
     if (settings.silent) settings.verbose = 0;
+    settings.decode = decodeRequested() ? 1 : 0;
     totals.filesProcessed = 0;
     completeFileSets();
     if (settings.replace) beginReplaceRun();
+    convertStandardInput(false);
     walkFileSets();
+    convertStandardInput(true);
 
     if (!settings.silent) printSummary();
     if (settings.replace) endReplaceRun();
     releaseAll();
     platform::standardOutput().flush();
-    return static_cast<int>(ExitStatus::Normal);
+    return static_cast<int>(runEndStatus());
 }

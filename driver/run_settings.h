@@ -18,6 +18,7 @@ struct RunSettings {
     int changeExt = 0;
     std::string newExt;      // without the dot; empty after a bare -e
     int sizeDelta = 0;
+    int decode = 0;          // -decode: expressions back to their text
     std::string appendName;  // held whole, whatever its length
     std::string outName;     // empty: no result file
     platform::OpenMode outMode = platform::OpenMode::Overwrite;  // Append after -a

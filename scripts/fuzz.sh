@@ -7,12 +7,12 @@
 #
 #   scripts/fuzz.sh [SECONDS_PER_TARGET]
 #
-# FUZZ_TARGETS selects targets (default: all four); FUZZ_KEEP=1 keeps the
+# FUZZ_TARGETS selects targets (default: all five); FUZZ_KEEP=1 keeps the
 # scratch directory (grown corpora, logs) after a clean run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-20}
-targets=${FUZZ_TARGETS:-"convert_fuzzer command_line_fuzzer scan_buffer_fuzzer block_path_fuzzer"}
+targets=${FUZZ_TARGETS:-"convert_fuzzer command_line_fuzzer scan_buffer_fuzzer block_path_fuzzer decode_fuzzer"}
 build=${BUILD_DIR:-$root/build-fuzz}
 
 case "$seconds" in

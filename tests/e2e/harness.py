@@ -65,11 +65,12 @@ def snapshot(root):
     return files, dirs
 
 
-def run(args, files=None, setup=None, preexec=None, timeout=60, cwd_sub=None, after=None):
+def run(args, files=None, setup=None, preexec=None, timeout=60, cwd_sub=None, after=None, stdin=None):
     """Creates `files` (relative path -> bytes) in a fresh directory, runs
     the tool there with `args`, and returns what it printed and left.
     `setup(root)` runs before the tool, `after(root)` before the directory
-    is removed."""
+    is removed. `stdin` (bytes) is written to the tool's standard input
+    through a pipe; without it standard input is the null device."""
     with tempfile.TemporaryDirectory(prefix="txt2vb-e2e-") as root:
         for rel, content in (files or {}).items():
             path = os.path.join(root, rel)
@@ -79,8 +80,9 @@ def run(args, files=None, setup=None, preexec=None, timeout=60, cwd_sub=None, af
         if setup:
             setup(root)
         cwd = os.path.join(root, cwd_sub) if cwd_sub else root
-        proc = subprocess.run(TOOL + list(args), cwd=cwd, stdin=subprocess.DEVNULL,
-                              capture_output=True, timeout=timeout, preexec_fn=preexec)
+        feed = {"stdin": subprocess.DEVNULL} if stdin is None else {"input": stdin}
+        proc = subprocess.run(TOOL + list(args), cwd=cwd, capture_output=True, timeout=timeout,
+                              preexec_fn=preexec, **feed)
         found, dirs = snapshot(root)
         if after:
             after(root)

@@ -103,7 +103,7 @@ class CommandLine(unittest.TestCase):
             (["-l"], summary(0, b" (delta:0/0%)")),
             (["-r"], summary(0)),
             (["-a:out.txt", "-r", "nothing*.txt"], summary(0)),
-            (["-x", "-xy", "-", "-nbl:20", "-NBF:3", "-r:1"], summary(0)),
+            (["-x", "-xy", "-nbl:20", "-NBF:3", "-r:1"], summary(0)),
             (["-S", "-D"], b". - nothing*.txt\n"),
         ]
         for args, expected_err in cases:
@@ -383,6 +383,7 @@ def main():
     import test_faults
     import test_output_forms
     import test_real_tree
+    import test_filter
     import test_replace_safety
     import test_system_calls
     import test_text_only
@@ -390,6 +391,7 @@ def main():
     suite = unittest.TestSuite([loader.loadTestsFromModule(sys.modules[__name__]),
                                 loader.loadTestsFromModule(test_faults),
                                 loader.loadTestsFromModule(test_output_forms),
+                                loader.loadTestsFromModule(test_filter),
                                 loader.loadTestsFromModule(test_replace_safety),
                                 loader.loadTestsFromModule(test_system_calls),
                                 loader.loadTestsFromModule(test_conventions),

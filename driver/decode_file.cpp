@@ -1,0 +1,48 @@
+#include "driver/decode_file.h"
+
+#include <string>
+
+#include "driver/exit_status.h"
+#include "driver/log_line.h"
+#include "driver/named_options.h"
+#include "driver/run_settings.h"
+#include "parser/decode_input.h"
+#include "platform/text_input.h"
+
+namespace {
+
+int decodeFailures = 0;
+
+bool equalIgnoringCase(const char* a, const char* b) {
+    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+        char x = (*a >= 'A' && *a <= 'Z') ? static_cast<char>(*a - 'A' + 'a') : *a;
+        char y = (*b >= 'A' && *b <= 'Z') ? static_cast<char>(*b - 'A' + 'a') : *b;
+        if (x != y) return false;
+    }
+    return *a == *b;
+}
+
+}  // namespace
+
+bool decodeRequested() {
+    for (int i = 0; i < namedOptionCount(); ++i)
+        if (equalIgnoringCase(namedOptionAt(i), "decode")) return true;
+    return false;
+}
+
+bool decodeSelected(const SelectedFile& file, OpenedInput& opened, std::string& decoded) {
+    platform::standardInput().attach(opened.fd, opened.facts.isRegular, opened.facts.size);
+    // A replaced file keeps its byte-order mark in front of the text, as
+    // its conversion kept it in front of the expression.
+    const ByteOrderMark mark = settings.replace ? ByteOrderMark::Keep : ByteOrderMark::Drop;
+    DecodeStop stop;
+    if (readDecodedInput(mark, decoded, stop)) return true;
+    platform::standardInput().attach(0, false);
+    closeSelected(opened);
+    ++decodeFailures;
+    logLine("!!! Parsing impossible de %s (ligne %s, colonne %s)\n", file.path.c_str(),
+            std::to_string(stop.line).c_str(), std::to_string(stop.column).c_str());
+    return false;
+}
+
+ExitStatus runEndStatus() { return decodeFailures > 0 ? ExitStatus::ParseFailed : ExitStatus::Normal; }
