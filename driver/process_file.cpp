@@ -167,8 +167,7 @@ void processFile(const SelectedFile& file, OpenedInput& opened) {
     if (settings.decode) {
         writeDecodedText(decoded);
     } else {
-        if (convertInput(mark) != 0) failWithSystemError("Erreur de parsing
-", ExitStatus::ParseFailed);
+        if (convertInput(mark) != 0) failWithSystemError("Erreur de parsing\n", ExitStatus::ParseFailed);
         if (settings.replace && !inputIsText()) {
             passOverBinary(file.path, opened, resultFd);
             return;
