@@ -28,7 +28,10 @@ void appendAsRead(std::string& to, const char* run, std::size_t length) {
 bool readDecodedInput(ByteOrderMark mark, std::string& text, DecodeStop& stop) {
     platform::TextInputStream& in = platform::standardInput();
     in.reset();
-    const bool marked = mark != ByteOrderMark::Ignore && in.skipByteOrderMark();
+    // A UTF-16 expression is read as the stream decodes it; only a UTF-8
+    // mark is kept in front of the text.
+    const bool marked =
+        mark != ByteOrderMark::Ignore && in.skipByteOrderMark() == platform::ByteOrderMarkKind::Utf8;
     std::string expression;
     for (;;) {
         char* run = nullptr;
