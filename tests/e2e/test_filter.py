@@ -85,9 +85,10 @@ TREE = {
     "a.txt": SAMPLE,
     "marked.txt": b"\xef\xbb\xbfutf-8 \xc3\xa9t\xc3\xa9\r\n",
     "lf.txt": b"unix\nline ends\n",
-    "d/odd.txt": b"cr\ralone, nul\0, \"quotes\"\r\n\r\nno final line end",
+    # Replace mode takes text only: no NUL, nothing after a 0x1A.
+    "d/odd.txt": b"cr\ralone, \"quotes\"\r\n\r\nno final line end",
     "d/e/empty.txt": b"",
-    "d/e/ctrl_z.txt": b"kept\r\n\x1adropped",
+    "d/e/ctrl_z.txt": b"kept\r\n\x1a",
 }
 
 
