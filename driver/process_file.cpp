@@ -72,6 +72,9 @@ bool targetFor(const SelectedFile& file, const platform::FileIdentity& input, pl
 // its 0x1A, stopped converting there, and its result goes unused.
 bool inputIsText() { return platform::standardInput().isText(); }
 
+// Leaves the input as it is: the streams go back to the process's own
+// descriptors, the result is removed unused, and the notice follows the
+// ended progress line (also under -s).
 void passOverBinary(const std::string& path, OpenedInput& opened, int resultFd) {
     platform::standardInput().attach(0, false);
     closeSelected(opened);

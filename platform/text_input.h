@@ -85,8 +85,8 @@ public:
     // TextCheck judges a file (called before the first read). Once the
     // input is known not to be text, that block is dropped and the input
     // ends there: nothing after it is read or delivered. A 0x1A that ends
-    // a block is then followed by one more read, to know whether anything
-    // comes after it.
+    // a block is followed by one more read, unless the file's size already
+    // showed its end, to know whether anything comes after it.
     void requireText() {
         checking_ = true;
         textCheck_.start();
