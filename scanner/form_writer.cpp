@@ -50,13 +50,14 @@ void FormWriter::begin(const OutputForm& form, bool utf16) {
     lineEnd_.clear();
     if (form.lineEnd != LineEndConstant::None) lineEnd_ = std::string(" & ") + lineEndConstantName(form.lineEnd);
     restartPrefix_ = form_.variable + " = " + form_.variable + " & ";
-    // A line that holds a string ends with the quote, the line end's
-    // constant and the continuation.
-    reserve_ = 1 + lineEnd_.size() + 2;
+    // A line that holds a string ends with the quote, then the line end's
+    // constant or, where a long line is cut, " &", then the continuation.
+    reserve_ = 1 + (lineEnd_.size() > 2 ? lineEnd_.size() : 2) + 2;
     place_ = Place::LineStart;
     column_ = 0;
     line_ = 1;
     restart_ = false;
+    cut_ = false;
     pendingCount_ = 0;
     pendingNeeded_ = 0;
 }
@@ -77,7 +78,11 @@ void FormWriter::prologue() {
 }
 
 void FormWriter::startLine() {
-    if (restart_) {
+    if (cut_) {
+        // The operand goes on from the line before, whose "&" joins it.
+        put("\t", 1);
+        cut_ = false;
+    } else if (restart_) {
         put(restartPrefix_);
         restart_ = false;
     } else {
@@ -102,7 +107,27 @@ void FormWriter::makeRoom(std::size_t needed) {
     if (!form_.vba || place_ == Place::LineStart) return;
     if (column_ + needed + reserve_ <= kVbaLineLength) return;
     if (place_ == Place::InString) put("\"", 1);
-    endLine();
+    cutLine();
+}
+
+void FormWriter::cutLine() {
+    // A line of text too long for one physical line goes on after an
+    // operator, so that reading the expression back joins the pieces
+    // into one line of text; where a statement ends, the next one goes
+    // on with a line that holds no operand.
+    if (form_.vba && line_ >= kVbaLinesPerStatement) {
+        scan_out->writeRaw("\r\n", 2);
+        scan_out->writeRaw(restartPrefix_.data(), restartPrefix_.size());
+        scan_out->writeRaw("_\r\n", 3);
+        restart_ = false;
+        line_ = 2;
+    } else {
+        scan_out->writeRaw(" & _\r\n", 6);
+        ++line_;
+    }
+    cut_ = true;
+    column_ = 0;
+    place_ = Place::LineStart;
 }
 
 void FormWriter::openString() {
@@ -137,7 +162,7 @@ void FormWriter::literal(const char* data, std::size_t length) {
             }
             if (take == 0) {
                 put("\"", 1);
-                endLine();
+                cutLine();
                 continue;
             }
         }
@@ -270,9 +295,14 @@ void FormWriter::lineEnds(std::size_t count) {
             endLine();
         } else if (!form_.vba) {
             // An empty line: a line that only continues the expression.
-            // VBA and VB6 get none, so that every line holds an operand.
             scan_out->writeRaw("\t_\r\n", 4);
             ++line_;
+        } else {
+            // VBA and VB6 want an operand on every line: an empty line is
+            // an empty literal, so that the line is still there to read back.
+            startLine();
+            put("\"\"", 2);
+            endLine();
         }
     }
 }
@@ -293,7 +323,10 @@ void FormWriter::epilogue() {
         scan_out->writeRaw("\"\r\n", 3);
     } else if (place_ == Place::AfterConstant) {
         scan_out->writeRaw("\r\n", 2);
-    } else if (!restart_) {
+    } else {
+        // The empty last line after a final line end; when a statement has
+        // just ended, it is a statement of its own, so that the line end
+        // before it is still there to read back.
         startLine();
         scan_out->writeRaw("\"\"\r\n", 4);
     }

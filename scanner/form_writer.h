@@ -49,6 +49,8 @@ private:
     // Ends the physical line with a continuation, or under -vba, at the
     // statement's last line, ends the statement.
     void endLine();
+    // Ends a physical line inside a line of text (-vba, a long line).
+    void cutLine();
     // Opens a string literal where none is open.
     void openString();
     // Writes the line's start where nothing is written yet.
@@ -69,6 +71,7 @@ private:
     std::size_t column_ = 0;
     int line_ = 1;                 // physical line of the statement, from 1
     bool restart_ = false;         // the next line starts a new statement
+    bool cut_ = false;             // the next line goes on with the line of text before
     // An unfinished UTF-8 sequence.
     unsigned char pending_[4] = {};
     int pendingCount_ = 0;

@@ -153,11 +153,20 @@ private:
         }
         return call();
     }
-    bool operands() {
-        do {
+    // Operands joined by " & "; a line may end after the "&" (" & _"), and
+    // the next one then goes on, after its TAB, with the next operand.
+    bool operands(VbShape& shape, int& continuations, std::size_t& lineStart) {
+        for (;;) {
             if (!operand()) return false;
-        } while (take(" & "));
-        return true;
+            if (!take(" & ")) return true;
+            if (take("_\r\n") && !goOnAfterOperator(shape, continuations, lineStart)) return false;
+        }
+    }
+    bool goOnAfterOperator(VbShape& shape, int& continuations, std::size_t& lineStart) {
+        noteLine(lineStart, shape);
+        ++continuations;
+        lineStart = pos_;
+        return take("\t") || fail("expected a TAB before the operand that goes on");
     }
     // After the operands: " _" and a line end continue the statement; a
     // line end alone ends it.
@@ -201,8 +210,9 @@ private:
         }
         ++shape.statements;
         int continuations = 0;
+        if (!first && take("_\r\n") && !goOnAfterOperator(shape, continuations, lineStart)) return false;
         bool continued;
-        if (!operands() || !lineEnd(continued)) return false;
+        if (!operands(shape, continuations, lineStart) || !lineEnd(continued)) return false;
         noteLine(lineStart, shape);
         while (continued) {
             ++continuations;
@@ -212,7 +222,7 @@ private:
                 continue;
             }
             if (!take("\t& ")) return fail("expected \"\\t& \" or \"\\t_\" at a line start");
-            if (!operands() || !lineEnd(continued)) return false;
+            if (!operands(shape, continuations, lineStart) || !lineEnd(continued)) return false;
             noteLine(lineStart, shape);
         }
         if (continuations > shape.maxContinuations) shape.maxContinuations = continuations;

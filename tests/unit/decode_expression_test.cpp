@@ -125,17 +125,56 @@ TEST(DecodeExpression, StopsWhereTheInputStopsBeingAnExpression) {
 // the form records them, and converting that gives the same expression ---
 
 struct Form {
-    const char* name;
+    std::string name;
     std::function<std::string(const std::string&)> convert;
     // The text decoding gives for the text the text-mode input delivered.
     std::function<std::string(const std::string&)> decodedText;
 };
 
-// The forms this conversion writes: the default one records no line end,
-// so every line of the text comes back ended by CR LF.
-const std::vector<Form> kForms = {
-    {"default", convertStream, crlf},
-};
+// Every form the conversion writes: the default one and every combination
+// of -nl (each constant), -var, -vba and -chrw. Without -nl no line end is
+// recorded, so every line of the text comes back ended by CR LF; with it,
+// each line end comes back as its constant's bytes.
+std::vector<Form> everyForm() {
+    std::vector<Form> forms = {{"default", convertStream, crlf}};
+    for (LineEndConstant lineEnd : {LineEndConstant::None, LineEndConstant::CrLf, LineEndConstant::Lf,
+                                    LineEndConstant::Cr, LineEndConstant::NewLine}) {
+        for (const char* variable : {"", "Page_1"}) {
+            for (bool vba : {false, true}) {
+                for (bool chrw : {false, true}) {
+                    OutputForm form;
+                    form.lineEnd = lineEnd;
+                    form.variable = variable;
+                    form.vba = vba;
+                    form.chrw = chrw;
+                    if (form.isDefault()) continue;
+                    std::string name = std::string("-nl:") + lineEndConstantName(lineEnd) + " -var:" + variable +
+                                       (vba ? " -vba" : "") + (chrw ? " -chrw" : "");
+                    // These forms are converted as the console converts:
+                    // a UTF-8 mark in front is not text.
+                    auto decoded = [lineEnd](const std::string& read) {
+                        const std::string mark = "\xEF\xBB\xBF";
+                        const std::string text = read.compare(0, 3, mark) == 0 ? read.substr(3) : read;
+                        if (lineEnd == LineEndConstant::None) return crlf(text);
+                        std::string out;
+                        for (char c : text) {
+                            if (c == '\n') {
+                                out += lineEndConstantValue(lineEnd);
+                            } else {
+                                out += c;
+                            }
+                        }
+                        return out;
+                    };
+                    forms.push_back({name, [form](const std::string& raw) { return convertInForm(raw, form); },
+                                     decoded});
+                }
+            }
+        }
+    }
+    return forms;
+}
+const std::vector<Form> kForms = everyForm();
 
 std::string randomText(std::mt19937& random, std::size_t length) {
     static const std::string common("abc xyz\t\"\n\n\r\r\n\xff\x80&_", 17);
@@ -174,6 +213,14 @@ void expectRoundTrip(const Form& form, const std::string& raw) {
     ASSERT_TRUE(decodeStream(expression, text, stop))
         << form.name << ": stops at " << stop.line << ":" << stop.column << " of " << escaped(expression);
     ASSERT_EQ(escaped(text), escaped(form.decodedText(textModeDecode(raw)))) << form.name << " of " << escaped(raw);
+    // Text mode reads a CR before a line end as part of a CR LF pair: where
+    // the form writes both as CR (vbCr) or a line end as LF (vbLf), a text
+    // whose CR meets a line end is given back in bytes that read as
+    // another text.
+    const bool crMeetsLineEnd = form.name.find("-nl:vbCr ") != std::string::npos ||
+                                (form.name.find("-nl:vbLf ") != std::string::npos &&
+                                 text.find("\r\n") != std::string::npos);
+    if (crMeetsLineEnd && text.find('\r') != std::string::npos) return;
     ASSERT_EQ(escaped(form.convert(text)), escaped(expression)) << form.name << " of " << escaped(raw);
 }
 

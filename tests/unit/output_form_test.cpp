@@ -64,7 +64,8 @@ TEST(OutputForm, ExactLayouts) {
         {"-chrw: an overlong form is not UTF-8", kChrw, "\xC0\xAF", "\t= \"\" & Chr(&HC0) & Chr(&HAF)\n"},
         {"-chrw: UTF-8 of a surrogate half is not UTF-8", kChrw, "\xED\xA0\x80",
          "\t= \"\" & Chr(&HED) & Chr(&HA0) & Chr(&H80)\n"},
-        {"-vba: empty lines give no line", kVba, "a\n\n\nb\n", "s = \"a\" _\n\t& \"b\" _\n\t& \"\"\n"},
+        {"-vba: an empty line is an empty literal", kVba, "a\n\n\nb\n",
+         "s = \"a\" _\n\t& \"\" _\n\t& \"\" _\n\t& \"b\" _\n\t& \"\"\n"},
         {"everything: an empty line and a character", kAll, "\n\xC3\xA9\n",
          "t = \"\" & vbCrLf _\n\t& ChrW(&H00E9) & vbCrLf _\n\t& \"\"\n"},
     };
@@ -82,10 +83,19 @@ TEST(OutputForm, VbaRestartsTheStatementAtItsLastLine) {
     for (int i = 2; i <= 24; ++i) expected += "\t& \"L" + std::to_string(i) + "\" _\n";
     expected += "\t& \"L25\"\ns = s & \"L26\" _\n\t& \"\"\n";
     EXPECT_EQ(convertInForm(input, kVba), crlf(expected));
-    // Ending exactly at the statement's end leaves nothing to add.
+    // Ending with a line end exactly at the statement's end: the empty last
+    // line is a statement of its own, so the line end is still there.
     input.resize(input.find("L26"));
     expected.resize(expected.find("s = s"));
-    EXPECT_EQ(convertInForm(input, kVba), crlf(expected));
+    EXPECT_EQ(convertInForm(input, kVba), crlf(expected + "s = s & \"\"\n"));
+    // A line of text cut where the statement ends goes on in the next one
+    // from a line that holds no operand.
+    input = "";
+    for (int i = 1; i <= 24; ++i) input += "L\n";
+    input += std::string(1500, 'x');
+    const std::string cut = convertInForm(input, kVba);
+    EXPECT_EQ(formFault(cut, input, kVba), "");
+    EXPECT_NE(cut.find("\"\r\ns = s & _\r\n\t\"x"), std::string::npos);
 }
 
 // A long line is cut into literals of at most 1,023 characters a line,
@@ -97,21 +107,22 @@ TEST(OutputForm, VbaSplitsLongLines) {
     EXPECT_EQ(output.substr(0, 10), "s = \"xxxxx");
     const std::size_t firstEnd = output.find("\r\n");
     EXPECT_EQ(firstEnd, 1023u);  // the limit is used whole
-    EXPECT_EQ(output.substr(firstEnd - 4, 5), "x\" _\r");
-    EXPECT_EQ(output.compare(firstEnd + 2, 5, "\t& \"x"), 0);
+    // The line goes on after the operator: one line of text, cut.
+    EXPECT_EQ(output.substr(firstEnd - 6, 7), "x\" & _\r");
+    EXPECT_EQ(output.compare(firstEnd + 2, 3, "\t\"x"), 0);
 
     // Without -chrw, a line of two-byte characters is cut between them.
     std::string accents;
     for (int i = 0; i < 1500; ++i) accents += "\xC3\xA9";
     const std::string split = convertInForm(accents, kVba);
     EXPECT_EQ(formFault(split, accents, kVba), "");
-    for (std::size_t at = split.find("\" _"); at != std::string::npos; at = split.find("\" _", at + 1)) {
+    for (std::size_t at = split.find("\" & _"); at != std::string::npos; at = split.find("\" & _", at + 1)) {
         EXPECT_EQ(static_cast<unsigned char>(split[at - 1]), 0xA9u) << "cut at byte " << at;
     }
     // With -chrw, the calls stay whole.
     const std::string calls = convertInForm(accents, formOf(LineEndConstant::None, "", true, true));
     EXPECT_EQ(formFault(calls, accents, formOf(LineEndConstant::None, "", true, true)), "");
-    for (std::size_t at = calls.find(" _\r\n"); at != std::string::npos; at = calls.find(" _\r\n", at + 1)) {
+    for (std::size_t at = calls.find(" & _\r\n"); at != std::string::npos; at = calls.find(" & _\r\n", at + 1)) {
         EXPECT_EQ(calls.compare(at - 12, 12, "ChrW(&H00E9)"), 0) << "cut at byte " << at;
     }
 }
