@@ -41,7 +41,12 @@ bool isLowSurrogate(std::uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFF
 // characters put together.
 class TextBuilder {
 public:
-    explicit TextBuilder(std::string& text) : text_(text) { text_.clear(); }
+    // The text is never longer than its expression: no operand, line end
+    // or statement is written with fewer bytes than it gives.
+    TextBuilder(std::string& text, std::size_t expressionSize) : text_(text) {
+        text_.clear();
+        text_.reserve(expressionSize);
+    }
 
     void add(bool isCodeUnit, const std::string& bytes, std::uint32_t unit) {
         if (isCodeUnit) {
@@ -166,23 +171,22 @@ private:
         while (at < in_.size() && isBlank(in_[at])) ++at;
         return lineEndLength(at) != 0;
     }
-    // Quotes doubled inside; no line break, NUL or 0x1A.
+    // Quotes doubled inside; no line break, NUL or 0x1A. The bytes between
+    // two quotes go into the value as one piece.
     bool literal(std::string& bytes) {
         ++pos_;
         for (;;) {
-            const char c = peek();
-            if (pos_ >= in_.size() || c == '\n' || c == '\r' || c == '\0' || c == '\x1A') return false;
+            const std::size_t start = pos_;
+            while (pos_ < in_.size() && !isLiteralStop(in_[pos_])) ++pos_;
+            bytes.append(in_, start, pos_ - start);
+            if (pos_ >= in_.size() || in_[pos_] != '"') return false;
             ++pos_;
-            if (c != '"') {
-                bytes += c;
-            } else if (peek() == '"') {
-                bytes += '"';
-                ++pos_;
-            } else {
-                return true;
-            }
+            if (peek() != '"') return true;
+            bytes += '"';
+            ++pos_;
         }
     }
+    static bool isLiteralStop(char c) { return c == '"' || c == '\n' || c == '\r' || c == '\0' || c == '\x1A'; }
     // "(" N ")" with N decimal or &H hexadecimal, at most `limit`; on
     // failure the position is left where the argument went wrong.
     bool argument(std::uint32_t limit, std::uint32_t& value) {
@@ -258,7 +262,7 @@ bool isOperand(TokenKind kind) {
 
 class Decoder {
 public:
-    Decoder(const std::string& in, std::string& text) : tokens_(in), out_(text) {}
+    Decoder(const std::string& in, std::string& text) : tokens_(in), out_(text, in.size()) {}
 
     bool run(DecodeStop& stop) {
         const bool ok = expression();

@@ -47,11 +47,11 @@ bool readDecodedInput(ByteOrderMark mark, std::string& text, DecodeStop& stop) {
         expression += static_cast<char>(c);
     }
     if (in.hasError()) yy_fatal("input in scanner failed");
-    std::string decoded;
-    if (!decodeExpression(expression, decoded, stop)) return false;
-    text.clear();
-    if (marked && mark == ByteOrderMark::Keep) text.assign(platform::kUtf8ByteOrderMark, platform::kUtf8ByteOrderMarkSize);
-    text += decoded;
+    if (!decodeExpression(expression, text, stop)) {
+        text.clear();
+        return false;
+    }
+    if (marked && mark == ByteOrderMark::Keep) text.insert(0, platform::kUtf8ByteOrderMark, platform::kUtf8ByteOrderMarkSize);
     return true;
 }
 
