@@ -12,6 +12,7 @@
 #include "platform/descriptors.h"
 #include "platform/file_ops.h"
 #include "platform/file_search.h"
+#include "platform/working_files.h"
 
 FileSetEntry fileSetTable[kFileSetRows];
 
@@ -183,6 +184,9 @@ int walkPattern(const std::string& dir, const platform::FileLocation& location, 
     const OwnFiles ownFiles;
     for (platform::DirectoryEntry& entry : entries) {
         if (entry.isDirectory) continue;
+        // The tool's working files (a result under way, of this run or
+        // another, a lock) are never inputs.
+        if (platform::isWorkingFileName(entry.name)) continue;
         const std::string path = joinPath(dir, entry.name);
         // An entry the listing described is judged before it is opened (a
         // FIFO named on the command line may wait for its writer).

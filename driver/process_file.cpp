@@ -29,38 +29,47 @@ const char kCreateError[] = "Erreur de creation du fichier de sortie";
         if (settings.append && appendStart >= 0) platform::truncateDescriptor(resultFd, appendStart);
         platform::closeDescriptor(resultFd);
     }
-    if (settings.replace) discardTempResult();
+    if (settings.replace) discardResult();
     errno = errorNumber;
     failWithSystemError(kCreateError, ExitStatus::OutputFailed);
 }
 
-void replaceInput(const SelectedFile& file, const platform::FileLocation& target, bool inPlace,
-                  const platform::FileFacts& input, std::int64_t resultSize) {
+// Where a replaced file's result goes: over the input, or under -e to the
+// free new name `newName` of the input's directory.
+struct Target {
+    platform::FileLocation location;
+    std::string newName;  // empty: over the input
+};
+
+void replaceInput(const SelectedFile& file, const platform::FileIdentity& input, const Target& target,
+                  std::int64_t resultSize) {
     if (settings.sizeDelta && !settings.silent) {
         logLine("%s", formatDelta(settings.currentSize, resultSize).c_str());
     }
     // The result takes the new name first; the input goes only once its
     // replacement stands, so a failure at any point loses nothing.
-    const platform::FileLocation& inputLocation = file.location;
-    if (!placeTempResult(target, input.identity, inPlace)) {
-        discardTempResult();
+    if (!placeResult(target.location, target.newName)) {
+        discardResult();
         const std::string newName = settings.changeExt ? newExtensionName(file.path, settings.newExt) : file.path;
         std::string text = "Erreur de remplacement de " + newName;
         failWithSystemError(text.c_str(), ExitStatus::OutputFailed);
     }
-    if (!inPlace) platform::removeIfSame(inputLocation, input.identity);
+    if (!target.newName.empty()) platform::removeIfSame(file.location, input);
     if (!settings.silent) logLine("\n");
 }
 
 // Under -e: where the result goes, or false (with the notice given) when
 // the new name finds a file the run must not replace.
-bool targetFor(const SelectedFile& file, const platform::FileIdentity& input, platform::FileLocation& target,
-               bool& inPlace) {
-    target = file.location;
-    inPlace = true;
+bool targetFor(const SelectedFile& file, const platform::FileIdentity& input, Target& target) {
+    target.location = file.location;
+    target.newName.clear();
     if (!settings.changeExt) return true;
     const std::string newBase = newExtensionName(file.name, settings.newExt);
-    if (chooseTarget(file.directory, newBase, input, target, inPlace)) return true;
+    bool overInput = true;
+    if (chooseTarget(file.directory, newBase, input, target.location, overInput)) {
+        if (!overInput) target.newName = newBase;
+        return true;
+    }
     logLine("!!! Parsing impossible de %s (%s existe)\n", file.path.c_str(),
             newExtensionName(file.path, settings.newExt).c_str());
     return false;
@@ -107,9 +116,8 @@ void processFile(const SelectedFile& file, OpenedInput& opened) {
         noticeNotPlainFile(file.path);
         return;
     }
-    platform::FileLocation target;
-    bool inPlace = true;
-    if (inputFd >= 0 && settings.replace && !targetFor(file, input.identity, target, inPlace)) {
+    Target target;
+    if (inputFd >= 0 && settings.replace && !targetFor(file, input.identity, target)) {
         closeSelected(opened);
         return;
     }
@@ -124,7 +132,7 @@ void processFile(const SelectedFile& file, OpenedInput& opened) {
     long long appendStart = -1;
     platform::FileFacts made;
     if (settings.replace) {
-        resultFd = createTempResult(input, made);
+        resultFd = createResult(file.directory, file.name, made);
     } else if (settings.append) {
         resultFd = platform::openFile(settings.outName.c_str(), settings.outMode);
         if (resultFd < 0) failWithSystemError(kCreateError, ExitStatus::OutputFailed);
@@ -144,11 +152,11 @@ void processFile(const SelectedFile& file, OpenedInput& opened) {
     if (convertInput(mark) != 0) failWithSystemError("Erreur de parsing\n", ExitStatus::ParseFailed);
 
     in.attach(0, false);
-    closeSelected(opened);
     bool written = out.flush();
     std::int64_t resultSize = static_cast<std::int64_t>(out.bytesWritten());
 
     if (resultFd < 0) {
+        closeSelected(opened);
         if (!written) {
             errno = out.errorNumber();
             failWithSystemError("Erreur d'ecriture sur la sortie standard", ExitStatus::OutputFailed);
@@ -158,11 +166,14 @@ void processFile(const SelectedFile& file, OpenedInput& opened) {
     }
     if (!written) failResult(out.errorNumber(), resultFd, appendStart);
     out.attach(1);
-    // Unless it had them from the start, the result was private while it
-    // was written; now it takes the input's owner (where the process may)
-    // and permissions.
-    if (settings.replace && !platform::copyOwnerAndMode(resultFd, made, input)) failResult(errno, resultFd, -1);
+    // The result was private while it was written; now it takes what the
+    // input has, as far as the process may: owner, group, extended
+    // attributes, ACL and mode.
+    if (settings.replace && !platform::copyAttributes(resultFd, made, inputFd, input)) {
+        failResult(errno, resultFd, -1);
+    }
+    closeSelected(opened);
     if (!platform::closeDescriptorChecked(resultFd)) failResult(errno, -1, -1);
     if (settings.sizeDelta) totals.bytesOut += resultSize;
-    if (settings.replace) replaceInput(file, target, inPlace, input, resultSize);
+    if (settings.replace) replaceInput(file, input.identity, target, resultSize);
 }

@@ -326,11 +326,18 @@ class Replace(unittest.TestCase):
         self.assertEqual(r.status, 0)
 
     def test_own_files_are_never_converted(self):
-        files = {"a.txt": b"1", "_~vask827.tmp": b"left over", "_~null932": b"report"}
-        # A temporary result left by an earlier run is neither converted nor
-        # kept: this run's first result takes its place.
-        r = run(["-r", "-s", "*"], files=files)
-        self.assertEqual(r.files, {"a.txt": convert(b"1")})
+        # Results a killed run left under their working names are never
+        # converted, wherever they are; the lock file is this run's own.
+        left = {".a.txt.txt2vb-Ab12Cd": b"left over", "sub/.b.txt2vb-000000": b"left"}
+        for mode in (["-r"], []):
+            with self.subTest(mode=mode):
+                files = dict(left, **{"a.txt": b"1", "_~null932": b"report", "sub/b": b"2"})
+                r = run(mode + ["-s", "-t", "*"], files=files)
+                self.assertEqual(r.status, 0)
+                if mode:
+                    self.assertEqual(r.files, dict(left, **{"a.txt": convert(b"1"), "sub/b": convert(b"2")}))
+                else:
+                    self.assertEqual(r.stdout, convert(b"1") + convert(b"2"))
         r = run(["-s", "-a:all.txt", "*.txt"], files={"a.txt": b"1", "all.txt": b""})
         self.assertEqual(r.files["all.txt"], convert(b"1"))
 
@@ -375,11 +382,13 @@ def main():
     import test_conventions
     import test_faults
     import test_replace_safety
+    import test_result_attributes
     import test_system_calls
     loader = unittest.defaultTestLoader
     suite = unittest.TestSuite([loader.loadTestsFromModule(sys.modules[__name__]),
                                 loader.loadTestsFromModule(test_faults),
                                 loader.loadTestsFromModule(test_replace_safety),
+                                loader.loadTestsFromModule(test_result_attributes),
                                 loader.loadTestsFromModule(test_system_calls),
                                 loader.loadTestsFromModule(test_conventions)])
     if rest:

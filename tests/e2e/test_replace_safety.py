@@ -35,16 +35,13 @@ def start(args, cwd, **kw):
 
 @unittest.skipIf(harness.WINDOWS, "POSIX links, devices, owners and signals")
 class WorkingFiles(unittest.TestCase):
-    def test_anything_but_a_plain_file_under_a_working_name_ends_the_run(self):
+    def test_anything_but_a_plain_file_under_the_lock_name_ends_the_run(self):
         victim_text = b"victim"
         cases = [
-            ("_~vask827.tmp", "symlink", b"lien symbolique"),
             ("_~null932", "symlink", b"lien symbolique"),
-            ("_~vask827.tmp", "hardlink", b"fichier \xc3\xa0 plusieurs liens"),
             ("_~null932", "hardlink", b"fichier \xc3\xa0 plusieurs liens"),
             ("_~null932", "fifo", b"fichier sp" + E_ACUTE + b"cial"),
-            ("_~vask827.tmp", "fifo", b"fichier sp" + E_ACUTE + b"cial"),
-            ("_~vask827.tmp", "dir", b"r" + E_ACUTE + b"pertoire"),
+            ("_~null932", "dir", b"r" + E_ACUTE + b"pertoire"),
         ]
         for name, kind, text in cases:
             with self.subTest(name=name, kind=kind), tempfile.TemporaryDirectory() as root:
@@ -79,17 +76,7 @@ class WorkingFiles(unittest.TestCase):
                 f.write(big)
             os.chmod(path, 0o644)
             os.chown(path, NOBODY, NOBODY)
-            temp = os.path.join(root, "_~vask827.tmp")
-            seen = []
-            proc = start(["-r", "-s", "*.txt"], root)
-            while proc.poll() is None:
-                try:
-                    info = os.lstat(temp)
-                    seen.append((info.st_mode & 0o777, info.st_uid))
-                except FileNotFoundError:
-                    pass
-            self.assertEqual(proc.returncode, 0)
-            self.assertTrue(seen, "the temporary result was never seen")
+            seen = [look[:2] for look in self.watch_temporary(root, ["-r", "-s", "*.txt"])]
             # While it was being written it was root's alone; only then did
             # it take the input's owner, and last its mode.
             self.assertIn((0o600, 0), seen)
@@ -98,31 +85,35 @@ class WorkingFiles(unittest.TestCase):
             self.assertEqual((info.st_mode & 0o7777, info.st_uid, info.st_gid), (0o644, NOBODY, NOBODY))
 
     def watch_temporary(self, root, args):
-        """Runs the tool in `root` and looks at its temporary result as
-        often as it can: (permissions, owner, group, size) of each look."""
-        temp = os.path.join(root, "_~vask827.tmp")
+        """Runs the tool in `root` and looks at the result it makes beside
+        its target as often as it can: (permissions, owner, group, size) of
+        each look."""
         seen = []
         proc = start(args, root)
         while proc.poll() is None:
-            try:
-                info = os.lstat(temp)
-                seen.append((info.st_mode & 0o777, info.st_uid, info.st_gid, info.st_size))
-            except FileNotFoundError:
-                pass
+            for name in harness.working_names(root):
+                try:
+                    info = os.lstat(os.path.join(root, name))
+                    seen.append((info.st_mode & 0o777, info.st_uid, info.st_gid, info.st_size))
+                except FileNotFoundError:
+                    pass
         self.assertEqual(proc.returncode, 0)
         self.assertTrue(seen, "the temporary result was never seen")
         return seen
 
-    def test_result_of_the_runs_own_file_is_never_more_open_than_the_input(self):
-        # The run's user owns the input: the result may have the input's
-        # permissions from the start, never more.
+    def test_result_of_the_runs_own_file_is_private_until_complete(self):
+        # The run's user owns the input: the result is its alone while it
+        # is written, and takes the input's permissions once complete.
         with tempfile.TemporaryDirectory() as root:
             path = os.path.join(root, "own.txt")
+            text = b"own \"data\"\r\n" * 3_000_000
             with open(path, "wb") as f:
-                f.write(b"own \"data\"\r\n" * 3_000_000)
+                f.write(text)
             os.chmod(path, 0o640)
             seen = self.watch_temporary(root, ["-r", "-s", "*.txt"])
-            self.assertTrue({(mode & ~0o640, uid, gid) for mode, uid, gid, _ in seen} <= {(0, 0, 0)}, set(seen))
+            complete = len(convert(text))
+            self.assertTrue({(mode, uid, gid) for mode, uid, gid, size in seen if size < complete} <= {(0o600, 0, 0)},
+                            set(seen))
             info = os.stat(path)
             self.assertEqual((info.st_mode & 0o7777, info.st_uid, info.st_gid), (0o640, 0, 0))
 
@@ -164,7 +155,8 @@ class WorkingFiles(unittest.TestCase):
             os.chmod(os.path.join(root, "tool.txt"), 0o6777)
         r = run(["-r", "-s", "*.txt"], files={"tool.txt": b"x"}, setup=setup_user, preexec=as_nobody, after=check)
         self.assertEqual(r.status, 0)
-        self.assertEqual(seen["r"], (0o777, NOBODY, NOBODY))
+        # Nor can it keep root's group: that group's bits go too.
+        self.assertEqual(seen["r"], (0o707, NOBODY, NOBODY))
 
     def test_every_end_removes_the_working_files_and_nothing_else(self):
         big = b"line \"q\"\r\n" * 2_000_000
@@ -174,8 +166,9 @@ class WorkingFiles(unittest.TestCase):
                     f.write(big)
                 proc = start(["-r", "-s", "*.txt"], root, preexec_fn=lambda: signal.signal(signal.SIGINT,
                                                                                           signal.SIG_DFL))
-                while not os.path.exists(os.path.join(root, "_~vask827.tmp")) and proc.poll() is None:
+                while not harness.working_names(root) and proc.poll() is None:
                     time.sleep(0.001)
+                self.assertIsNone(proc.poll(), "the run ended before its result was seen")
                 proc.send_signal(sig)
                 proc.communicate(timeout=60)
                 self.assertIn(proc.returncode, (-sig, 0))
@@ -183,69 +176,32 @@ class WorkingFiles(unittest.TestCase):
                 with open(os.path.join(root, "a.txt"), "rb") as f:
                     self.assertIn(f.read(), (big, convert(big)))
 
-    @unittest.skipUnless(os.path.isdir("/dev/shm") and os.stat("/dev/shm").st_dev != os.stat(tempfile.gettempdir()).st_dev,
-                         "needs /dev/shm on a file system of its own")
-    def test_a_killed_copy_across_file_systems_goes_with_the_next_run(self):
+    def test_a_killed_run_leaves_its_result_beside_the_target_and_no_run_takes_it(self):
         big = b"line \"q\"\r\n" * 4_000_000
-        with tempfile.TemporaryDirectory() as root, tempfile.TemporaryDirectory(dir="/dev/shm") as other:
-            target = os.path.join(other, "a.txt")
+        with tempfile.TemporaryDirectory() as root:
+            os.mkdir(os.path.join(root, "sub"))
+            target = os.path.join(root, "sub", "a.txt")
             with open(target, "wb") as f:
                 f.write(big)
-            proc = start(["-r", "-s", other + "/*.txt"], root)
-            while not any(".txt2vb-" in n for n in os.listdir(other)) and proc.poll() is None:
+            proc = start(["-r", "-s", "sub/*.txt"], root)
+            while not harness.working_names(os.path.join(root, "sub")) and proc.poll() is None:
                 time.sleep(0.001)
             proc.kill()
             proc.communicate(timeout=60)
             self.assertEqual(proc.returncode, -signal.SIGKILL)
-            # Killed between the copy's creation and its rename: the target
-            # is whole, old or new, and the copy is left for now.
+            # The target is whole, old or new; the result under way stays
+            # beside it, private, and later runs of any mode pass it over.
             with open(target, "rb") as f:
                 self.assertIn(f.read(), (big, convert(big)))
-            later = start(["-r", "-s", "none*.txt"], root)
-            self.assertEqual(later.communicate(timeout=60) + (later.returncode,), (b"", b"", 0))
-            self.assertEqual(os.listdir(root), [])
-            self.assertEqual(os.listdir(other), ["a.txt"])
-
-    def test_a_recorded_copy_is_removed_only_while_it_is_the_one_made(self):
-        # A lock file left by a killed run names the copy it had under way.
-        # The next run removes that copy only when the lock file is its own
-        # and private, the name is a copy's, and the file is still the one
-        # recorded (or, with no identity recorded, a plain file).
-        copy_name = ".a.txt.txt2vb-AbC123"
-        cases = [
-            # (what the record names, identity, lock file owner, lock mode, hard link, removed)
-            ("copy", "right", 0, 0o600, False, True),
-            ("copy", "none", 0, 0o600, False, True),
-            ("copy", "wrong", 0, 0o600, False, False),
-            ("copy", "none", 0, 0o600, True, False),
-            ("copy", "none", NOBODY, 0o600, False, False),
-            ("copy", "none", 0, 0o620, False, False),
-            ("other", "none", 0, 0o600, False, False),
-            ("other", "right", 0, 0o600, False, False),
-        ]
-        for names, identity, owner, mode, linked, removed in cases:
-            with self.subTest(names=names, identity=identity, owner=owner, mode=oct(mode), linked=linked), \
-                    tempfile.TemporaryDirectory() as root:
-                os.mkdir(os.path.join(root, "sub"))
-                named = os.path.join(root, "sub", copy_name if names == "copy" else "victim.txt")
-                with open(named, "wb") as f:
-                    f.write(b"data")
-                if linked:
-                    os.link(named, os.path.join(root, "sub", "keep"))
-                info = os.stat(named)
-                record = named.encode() + b"\0"
-                if identity != "none":
-                    inode = info.st_ino if identity == "right" else info.st_ino + 1
-                    record += b"%d %d\n" % (info.st_dev, inode)
-                lock = os.path.join(root, "_~null932")
-                with open(lock, "wb") as f:
-                    f.write(record)
-                os.chown(lock, owner, owner)
-                os.chmod(lock, mode)
-                proc = start(["-r", "-s", "none*.txt"], root)
-                self.assertEqual(proc.communicate(timeout=20) + (proc.returncode,), (b"", b"", 0))
-                self.assertEqual(os.listdir(root), ["sub"])
-                self.assertEqual(os.path.exists(named), not removed)
+            left = harness.working_names(os.path.join(root, "sub"))
+            self.assertEqual(len(left), 1)
+            self.assertTrue(left[0].startswith(".a.txt.txt2vb-"), left)
+            self.assertEqual(os.stat(os.path.join(root, "sub", left[0])).st_mode & 0o777, 0o600)
+            for args in (["-r", "-s", "-t", "*"], ["-s", "sub/.*"]):
+                later = start(args, root)
+                out, errors = later.communicate(timeout=60)
+                self.assertEqual((errors, later.returncode), (b"", 0))
+            self.assertEqual(sorted(os.listdir(os.path.join(root, "sub"))), sorted(["a.txt"] + left))
 
     def test_a_run_waits_for_the_lock_and_removes_only_its_own(self):
         with tempfile.TemporaryDirectory() as root:
@@ -312,8 +268,8 @@ class NewExtension(unittest.TestCase):
              self.notice(b".\\a.txt", b".\\a.vb")),
             ({"page.htm": b"h", "page.sql": b"s"}, ["-e:asp", "page.*"],
              {"page.asp": convert(b"h"), "page.sql": b"s"}, self.notice(b".\\page.sql", b".\\page.asp")),
-            ({"_~vask827.txt": b"w"}, ["-e:tmp", "*.txt"], {"_~vask827.txt": b"w"},
-             self.notice(b".\\_~vask827.txt", b".\\_~vask827.tmp")),
+            ({".a.txt": b"w"}, ["-e:txt2vb-Ab12Cd", ".a.txt"], {".a.txt": b"w"},
+             self.notice(b".\\.a.txt", b".\\.a.txt2vb-Ab12Cd")),
             ({"a.txt": b"1", "a.vb": b"old"}, ["-e:vb", "*.txt"], {"a.txt": b"1", "a.vb": b"old"},
              self.notice(b".\\a.txt", b".\\a.vb")),
         ]
