@@ -72,10 +72,23 @@ bool search(const std::string& searchPath, const platform::FileLocation& directo
     return !entries.empty();
 }
 
+void noticePassedOver(const std::string& path, const char* why) {
+    logLine("!!! Parsing impossible de %s (%s)\n", path.c_str(), why);
+}
+
+const char kLink[] = "lien symbolique";
+const char kVanished[] = "fichier disparu";
+
 // Whether a listed entry is to be converted; gives the notices of the
 // entries passed over.
 bool isSelectable(const platform::DirectoryEntry& entry, const std::string& dir, const std::string& path,
                   bool wildcard, const OwnFiles& ownFiles) {
+    // A link is never replaced, nor followed to what it names: its target
+    // is converted when it is selected itself.
+    if (settings.replace && entry.isLink) {
+        noticePassedOver(path, kLink);
+        return false;
+    }
     if (settings.replace && entry.isReadOnly) {
         logLine("!!! Parsing impossible de %s%s (ReadOnly)\n", dir.c_str(), entry.name.c_str());
         return false;
@@ -84,11 +97,28 @@ bool isSelectable(const platform::DirectoryEntry& entry, const std::string& dir,
     // A FIFO, a device or a socket is never opened when a wildcard
     // matched it, nor replaced when it was named.
     if (entry.identity.exists && !entry.isRegular && (wildcard || settings.replace)) {
-        logLine("!!! Parsing impossible de %s (fichier sp" TXT2VB_E_ACUTE "cial)\n", path.c_str());
+        noticePassedOver(path, "fichier sp" TXT2VB_E_ACUTE "cial");
         return false;
     }
     // Overlapping specifications must not convert a replaced file again.
     return !(settings.replace && replacedThisRun(entry.identity));
+}
+
+// An entry that could not be opened with the error `error` and is passed
+// over, with its notice: in replace mode a link (one put in place of a file
+// since the listing is never followed); an entry a wildcard found that is
+// gone since, or a link to nothing. Anything else ends the run as the
+// conversion finds it.
+bool isPassedOverUnopened(const std::string& path, int error, bool wildcard) {
+    if (settings.replace && error == ELOOP) {
+        noticePassedOver(path, kLink);
+        return true;
+    }
+    if (wildcard && error == ENOENT) {
+        noticePassedOver(path, kVanished);
+        return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -198,6 +228,7 @@ int walkPattern(const std::string& dir, const platform::FileLocation& location, 
         file.location = entry.location;
         file.fromSearch = wildcard;
         OpenedInput opened = openSelected(file);
+        if (opened.fd < 0 && isPassedOverUnopened(path, opened.error, wildcard)) continue;
         if (!entry.described) {
             // A plain file as the listing tells, opened without waiting:
             // the opened file says the rest, or, when it could not be
@@ -205,9 +236,11 @@ int walkPattern(const std::string& dir, const platform::FileLocation& location, 
             if (opened.fd >= 0) {
                 platform::completeEntry(entry, opened.facts);
             } else if (!platform::describeEntry(entry)) {
-                // Gone since the listing: passed over, as the listing
-                // passes over what it cannot find.
-                if (errno != ENOENT) reportUnreadable(joinPath(dir, pattern));
+                if (errno == ENOENT) {
+                    noticePassedOver(path, kVanished);
+                } else {
+                    reportUnreadable(joinPath(dir, pattern));
+                }
                 continue;
             }
             if (!isSelectable(entry, dir, path, wildcard, ownFiles)) {

@@ -87,7 +87,9 @@ OpenedInput openSelected(const SelectedFile& file) {
     // before anything else happens.
     const bool plainOnly = settings.replace || file.fromSearch;
     OpenedInput opened;
-    opened.fd = platform::openInput(file.location, plainOnly);
+    // A file to be replaced is opened without following a link: one put in
+    // its place since the listing fails the open (ELOOP).
+    opened.fd = platform::openInput(file.location, plainOnly, !settings.replace);
     if (opened.fd >= 0 && !platform::describeDescriptor(opened.fd, opened.facts)) {
         opened.error = errno;
         platform::closeDescriptor(opened.fd);

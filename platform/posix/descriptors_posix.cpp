@@ -88,8 +88,9 @@ int openPath(const char* path, OpenMode mode) {
 
 namespace platform {
 
-int openInput(const FileLocation& location, bool plainFilesOnly) {
+int openInput(const FileLocation& location, bool plainFilesOnly, bool followLinks) {
     int flags = O_RDONLY | O_NOCTTY | O_CLOEXEC;
+    if (!followLinks) flags |= O_NOFOLLOW;
     // Reads of a regular file never wait, whatever this flag says.
     if (plainFilesOnly) flags |= O_NONBLOCK;
     int fd;

@@ -221,11 +221,19 @@ class Console(unittest.TestCase):
     def test_input_that_cannot_be_opened(self):
         def setup(root):
             os.symlink("missing-target", os.path.join(root, "b.txt"))
-        r = run(["*.txt"], files={"a.txt": b"1"}, setup=setup)
+        # Named, a link to nothing ends the run; found by a wildcard, it is
+        # passed over.
+        r = run(["a.txt", "b.txt"], files={"a.txt": b"1"}, setup=setup)
         self.assertEqual(r.stdout, convert(b"1"))
         self.assertEqual(r.stderr, err(progress(b".\\a.txt", 1) + progress(b".\\b.txt", 0)
                                        + b".\\b.txt: No such file or directory\n"))
         self.assertEqual(r.status, status(-1))
+        r = run(["*.txt"], files={"a.txt": b"1"}, setup=setup)
+        self.assertEqual(r.stdout, convert(b"1"))
+        self.assertEqual(r.stderr, err(progress(b".\\a.txt", 1)
+                                       + b"!!! Parsing impossible de .\\b.txt (fichier disparu)\n"
+                                       + b"1 fichiers pars" + E_ACUTE + b"s\n"))
+        self.assertEqual(r.status, 0)
 
     def test_named_options_change_nothing_visible(self):
         r = run(["-s", "-nbl:2", "-nbf:1", "-v", "*.txt"], files={"a.txt": b"1\n2\n3\n4\n"})

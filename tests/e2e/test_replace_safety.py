@@ -318,8 +318,10 @@ class SpecialFiles(unittest.TestCase):
         for mode in ([], ["-r"]):
             with self.subTest(mode=mode):
                 r = run(mode + ["-s", "*.txt"], files={"a.txt": b"a"}, setup=setup, timeout=20)
-                self.assertEqual(r.stderr, self.special(b".\\p.txt") + self.special(b".\\z.txt")
-                                 + self.special(b".\\zz.txt"))
+                # In replace mode a link is refused as a link.
+                last = (err(b"!!! Parsing impossible de .\\zz.txt (lien symbolique)\n") if mode
+                        else self.special(b".\\zz.txt"))
+                self.assertEqual(r.stderr, self.special(b".\\p.txt") + self.special(b".\\z.txt") + last)
                 self.assertEqual(r.status, 0)
                 self.assertEqual(r.files["a.txt"], convert(b"a") if mode else b"a")
 
@@ -328,3 +330,99 @@ class SpecialFiles(unittest.TestCase):
             os.mkfifo(os.path.join(root, "p.txt"))
         r = run(["-r", "-s", "p.txt"], setup=setup, timeout=20)
         self.assertEqual((r.stderr, r.status), (self.special(b".\\p.txt"), 0))
+
+
+@unittest.skipIf(harness.WINDOWS, "POSIX symbolic and hard links")
+class Links(unittest.TestCase):
+    def notice(self, path: bytes, why: bytes) -> bytes:
+        return err(b"!!! Parsing impossible de " + path + b" (" + why + b")\n")
+
+    def setup_links(self, root):
+        os.symlink("z.txt", os.path.join(root, "0.txt"))       # met before its target
+        os.symlink("missing", os.path.join(root, "d.txt"))     # dangling
+        os.symlink("sub", os.path.join(root, "s.txt"))         # to a directory
+        os.mkdir(os.path.join(root, "sub"))
+
+    def test_links_in_each_mode(self):
+        files = {"a.txt": b"a", "z.txt": b"z"}
+        links = {"0.txt": "-> z.txt", "d.txt": "-> missing", "s.txt": "-> sub"}
+        link, vanished = b"lien symbolique", b"fichier disparu"
+        cases = [
+            # (arguments, standard output, standard error, status, files changed)
+            (["-r", "-s", "*.txt"], b"",
+             self.notice(b".\\0.txt", link) + self.notice(b".\\d.txt", link), 0, {"a.txt", "z.txt"}),
+            (["-r", "-s", "0.txt"], b"", self.notice(b".\\0.txt", link), 0, set()),
+            (["-r", "-s", "d.txt"], b"", self.notice(b".\\d.txt", link), 0, set()),
+            (["-s", "*.txt"], convert(b"z") + convert(b"a") + convert(b"z"),
+             self.notice(b".\\d.txt", vanished), 0, set()),
+            (["-s", "-a:out.vb", "*.txt"], b"", self.notice(b".\\d.txt", vanished), 0, set()),
+            (["-s", "0.txt"], convert(b"z"), b"", 0, set()),
+            (["-s", "d.txt"], b"", err(b".\\d.txt: No such file or directory\n"), status(-1), set()),
+        ]
+        for args, stdout, stderr, code, changed in cases:
+            with self.subTest(args=args):
+                r = run(args, files=files, setup=self.setup_links)
+                self.assertEqual((r.stdout, r.stderr, r.status), (stdout, stderr, code))
+                expected = dict(files, **links)
+                expected.update({name: convert(files[name]) for name in changed})
+                r.files.pop("out.vb", None)
+                self.assertEqual(r.files, expected)
+
+    def test_each_name_of_a_hard_linked_file_is_converted_once(self):
+        for args in (["*.txt"], ["*.txt", "a*", "b.txt"], ["-e:vb", "*.txt"]):
+            with self.subTest(args=args):
+                seen = {}
+
+                def setup(root):
+                    os.link(os.path.join(root, "a.txt"), os.path.join(root, "b.txt"))
+
+                def after(root):
+                    seen["inodes"] = {os.stat(os.path.join(root, n)).st_ino for n in os.listdir(root)}
+
+                r = run(["-r", "-s"] + args, files={"a.txt": b"one \"file\""}, setup=setup, after=after)
+                self.assertEqual((r.stderr, r.status), (b"", 0))
+                new = ("a.vb", "b.vb") if "-e:vb" in args else ("a.txt", "b.txt")
+                self.assertEqual(r.files, {name: convert(b"one \"file\"") for name in new})
+                # The names no longer share one file.
+                self.assertEqual(len(seen["inodes"]), 2)
+
+
+@unittest.skipIf(harness.WINDOWS, "stops and continues the process with POSIX signals")
+class Vanished(unittest.TestCase):
+    """An entry a wildcard found that is gone when its turn comes: the run
+    is held while it converts the first file, the second is removed, and the
+    run goes on."""
+    BIG = b"line \"q\"\r\n" * 1_000_000
+
+    def prepare(self, root):
+        for name, data in (("a.txt", self.BIG), ("b.txt", b"b"), ("c.txt", b"c")):
+            with open(os.path.join(root, name), "wb") as f:
+                f.write(data)
+
+    def test_replace_mode(self):
+        with tempfile.TemporaryDirectory() as root:
+            self.prepare(root)
+            proc = start(["-r", "-s", "*.txt"], root)
+            while not harness.working_names(root) and proc.poll() is None:
+                time.sleep(0.001)
+            proc.send_signal(signal.SIGSTOP)
+            os.unlink(os.path.join(root, "b.txt"))
+            proc.send_signal(signal.SIGCONT)
+            out, errors = proc.communicate(timeout=60)
+            self.assertEqual((out, errors, proc.returncode),
+                             (b"", err(b"!!! Parsing impossible de .\\b.txt (fichier disparu)\n"), 0))
+            self.assertEqual(harness.snapshot(root)[0], {"a.txt": convert(self.BIG), "c.txt": convert(b"c")})
+
+    def test_console_mode(self):
+        import select
+        with tempfile.TemporaryDirectory() as root:
+            self.prepare(root)
+            proc = start(["-s", "*.txt"], root)
+            # Output is there: the listing is done and a.txt is being
+            # converted; the run waits on the full pipe meanwhile.
+            select.select([proc.stdout], [], [], 30)
+            os.unlink(os.path.join(root, "b.txt"))
+            out, errors = proc.communicate(timeout=60)
+            self.assertEqual((errors, proc.returncode),
+                             (err(b"!!! Parsing impossible de .\\b.txt (fichier disparu)\n"), 0))
+            self.assertEqual(out, convert(self.BIG) + convert(b"c"))
