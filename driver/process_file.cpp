@@ -54,8 +54,14 @@ void replaceInput(const SelectedFile& file, const platform::FileIdentity& input,
         std::string text = "Erreur de remplacement de " + newName;
         failWithSystemError(text.c_str(), ExitStatus::OutputFailed);
     }
-    if (!target.newName.empty()) platform::removeIfSame(file.location, input);
+    const bool inputRemoved = target.newName.empty() || platform::removeIfSame(file.location, input);
+    const int error = errno;
     if (!settings.silent) logLine("\n");
+    if (inputRemoved) return;
+    // The input stays as it was, so its result must not stand beside it
+    // under the new name.
+    withdrawResult(target.location);
+    logLine("!!! Suppression impossible de %s: %s\n", file.path.c_str(), platform::errorText(error));
 }
 
 // Under -e: where the result goes, or false (with the notice given) when

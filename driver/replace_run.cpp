@@ -41,6 +41,8 @@ struct Pending {
     int exitSlot = -1;
 };
 Pending pending;
+// The result put in place last.
+platform::FileIdentity lastPlaced;
 
 // Looked up for every entry of every listing: a hash set, not a tree.
 std::unordered_set<IdentityKey, IdentityHash> results;
@@ -115,9 +117,17 @@ bool placeResult(const platform::FileLocation& target, const std::string& newNam
     const bool overInput = newName.empty();
     if (!platform::renameIfSame(pending.location, pending.identity, target, overInput)) return false;
     results.insert(keyOf(pending.identity));
+    lastPlaced = pending.identity;
     if (!overInput) resultNames.emplace(keyOf(platform::fileIdentity(pending.directory)), folded(newName));
     forgetPending();
     return true;
+}
+
+void withdrawResult(const platform::FileLocation& target) {
+    const int saved = errno;
+    if (platform::removeIfSame(target, lastPlaced)) results.erase(keyOf(lastPlaced));
+    lastPlaced = platform::FileIdentity();
+    errno = saved;
 }
 
 bool chooseTarget(const platform::FileLocation& directory, const std::string& newBase,

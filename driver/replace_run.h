@@ -35,6 +35,10 @@ void discardResult();
 // which must still be free; only while the result's working name still
 // holds the file made. False (errno set) when it could not.
 bool placeResult(const platform::FileLocation& target, const std::string& newName);
+// Removes the result last put at `target` again, while `target` still holds
+// it (its input could not be removed); it no longer counts as a result, but
+// its name still counts as taken.
+void withdrawResult(const platform::FileLocation& target);
 
 // Under -e, where the result of an input in `directory` goes: `target` and
 // `overInput` stay as they are (the input itself) when the new name finds

@@ -279,6 +279,28 @@ class NewExtension(unittest.TestCase):
                 self.assertEqual((r.stdout, r.stderr, r.status), (b"", stderr, 0))
                 self.assertEqual(r.files, expected)
 
+    @unittest.skipIf(harness.WINDOWS, "a sticky directory and another user")
+    @unittest.skipUnless(hasattr(os, "geteuid") and os.geteuid() == 0, "needs root to run as another user")
+    def test_an_input_that_cannot_be_removed_keeps_no_new_file(self):
+        # In a sticky directory another user's file cannot be removed: its
+        # result under the new name goes again, and the run goes on.
+        def setup(root):
+            os.chmod(root, 0o1777)
+            os.chown(os.path.join(root, "c.txt"), NOBODY, NOBODY)
+        r = run(["-r", "-e:vb", "*.txt"], files={"a.txt": b"1", "c.txt": b"3"}, setup=setup, preexec=as_nobody)
+        self.assertEqual(r.stderr, b"Parsing de .\\a.txt (1 octets) ... \n"
+                                   b"!!! Suppression impossible de .\\a.txt: Operation not permitted\n"
+                                   b"Parsing de .\\c.txt (1 octets) ... \n"
+                                   b"2 fichiers pars" + E_ACUTE + b"s\n")
+        self.assertEqual(r.status, 0)
+        self.assertEqual(r.files, {"a.txt": b"1", "c.vb": convert(b"3")})
+
+    @unittest.skipIf(harness.WINDOWS, "names that differ only in case")
+    def test_results_of_the_run_are_taken_names_in_any_case(self):
+        r = run(["-r", "-s", "-e:vb", "*.txt"], files={"a.txt": b"1", "A.txt": b"2"})
+        self.assertEqual((r.stderr, r.status), (self.notice(b".\\a.txt", b".\\a.vb"), 0))
+        self.assertEqual(r.files, {"A.vb": convert(b"2"), "a.txt": b"1"})
+
     def test_many_inputs_under_a_new_extension(self):
         files = {"f%04d.txt" % i: b"%d" % i for i in range(300)}
         r = run(["-r", "-s", "-e:vb", "*.txt"], files=files)
