@@ -184,9 +184,12 @@ void completeFileSets() {
 void walkFileSets() {
     for (const FileSetEntry& row : fileSetTable) {
         if (!row.used) break;
-        // Found once as the user wrote it; below it, every name is taken
-        // as the listing gave it.
-        const platform::FileLocation location = platform::locatePath(row.dir);
+        // Found once as the user wrote it, and held open: below it, every
+        // name is taken as the listing gave it, in the directory listed. A
+        // directory that cannot be opened is searched by its path, which
+        // reports what fails.
+        platform::FileLocation location = platform::locatePath(row.dir);
+        platform::openDirectory(location, true);
         if (settings.recursive) {
             walkTree(row.dir, location, row.patterns);
         } else {
@@ -264,7 +267,15 @@ int walkTree(const std::string& dir, const platform::FileLocation& location, con
     for (const platform::DirectoryEntry& entry : entries) {
         if (!entry.isDirectory || entry.isLink) continue;
         if (entry.name == "." || entry.name == "..") continue;
-        walkTree(dir + "\\" + entry.name, entry.location, patterns);
+        const std::string path = dir + "\\" + entry.name;
+        // Opened without following a link: one put in the directory's
+        // place since the listing is never walked.
+        platform::FileLocation location = entry.location;
+        if (!platform::openDirectory(location, false)) {
+            if (errno == ELOOP) noticePassedOver(path, kLink);
+            if (errno == ELOOP || errno == ENOTDIR || errno == ENOENT) continue;
+        }
+        walkTree(path, location, patterns);
     }
     return 1;
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/posix/native_paths.h"
+#include "platform/posix/open_directory.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -95,7 +96,7 @@ int openInput(const FileLocation& location, bool plainFilesOnly, bool followLink
     if (plainFilesOnly) flags |= O_NONBLOCK;
     int fd;
     do {
-        fd = ::open(location.native.c_str(), flags);
+        fd = ::openat(baseOf(location), pathOf(location), flags);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/posix/open_directory.h"
+
 namespace platform {
 
 namespace {
@@ -18,6 +20,7 @@ constexpr std::size_t kPathCapacity = 4096;
 enum SlotState : sig_atomic_t { kFree = 0, kIdentified = 1, kBeingCreated = 2 };
 struct Slot {
     volatile sig_atomic_t used;
+    int directory;  // what `path` is relative to: an open directory or AT_FDCWD
     char path[kPathCapacity];
     dev_t device;
     ino_t inode;
@@ -39,10 +42,10 @@ void removeRegistered() {
         if (state == kFree) continue;
         slot.used = kFree;
         struct stat info;
-        if (::lstat(slot.path, &info) != 0) continue;
+        if (::fstatat(slot.directory, slot.path, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
         const bool ours = state == kIdentified ? info.st_dev == slot.device && info.st_ino == slot.inode
                                                : looksJustCreated(info);
-        if (ours) ::unlink(slot.path);
+        if (ours) ::unlinkat(slot.directory, slot.path, 0);
     }
 }
 
@@ -72,11 +75,16 @@ void install() {
 
 static int registerSlot(const FileLocation& name, const FileIdentity& identity, sig_atomic_t state) {
     if (!installed) install();
-    if (name.native.size() >= kPathCapacity) return -1;
+    // The open directory of a name found in one stays open while the name
+    // is registered: whoever registered it holds the location.
+    const char* path = pathOf(name);
+    const std::size_t length = std::strlen(path);
+    if (length >= kPathCapacity) return -1;
     for (int i = 0; i < kSlots; ++i) {
         Slot& slot = slots[i];
         if (slot.used) continue;
-        std::memcpy(slot.path, name.native.c_str(), name.native.size() + 1);
+        std::memcpy(slot.path, path, length + 1);
+        slot.directory = baseOf(name);
         slot.device = static_cast<dev_t>(identity.device);
         slot.inode = static_cast<ino_t>(identity.inode);
         // The handler sees the slot in use only once it is complete.

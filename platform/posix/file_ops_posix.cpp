@@ -6,31 +6,36 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/posix/open_directory.h"
 #include "platform/posix/stat_identity.h"
 
 namespace platform {
 
 bool moveFile(const FileLocation& source, const FileLocation& target, bool replaceExisting) {
-    const char* from = source.native.c_str();
-    const char* to = target.native.c_str();
-    if (replaceExisting) return ::rename(from, to) == 0;
+    const int fromBase = baseOf(source);
+    const int toBase = baseOf(target);
+    const char* from = pathOf(source);
+    const char* to = pathOf(target);
+    if (replaceExisting) return ::renameat(fromBase, from, toBase, to) == 0;
     // The system decides in the same step that nothing stands there.
-    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
+    if (::renameat2(fromBase, from, toBase, to, RENAME_NOREPLACE) == 0) return true;
     if (errno != EINVAL && errno != ENOSYS) return false;
     // A file system without that kind of rename: a new link cannot replace
     // anything either.
-    if (::link(from, to) != 0) return false;
-    ::unlink(from);
+    if (::linkat(fromBase, from, toBase, to, 0) != 0) return false;
+    ::unlinkat(fromBase, from, 0);
     return true;
 }
 
 FileIdentity fileIdentity(const FileLocation& location) {
     struct stat info;
-    if (::stat(location.native.c_str(), &info) != 0) return FileIdentity();
+    const int result = location.self ? ::fstat(location.self->descriptor(), &info)
+                                     : ::fstatat(baseOf(location), pathOf(location), &info, 0);
+    if (result != 0) return FileIdentity();
     return identityOf(info);
 }
 
-bool removeFile(const FileLocation& location) { return ::unlink(location.native.c_str()) == 0; }
+bool removeFile(const FileLocation& location) { return ::unlinkat(baseOf(location), pathOf(location), 0) == 0; }
 
 FileIdentity descriptorIdentity(int descriptor) {
     struct stat info;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "platform/file_ops.h"
+#include "platform/posix/open_directory.h"
 #include "platform/posix/stat_identity.h"
 
 namespace platform {
@@ -33,7 +34,7 @@ static const char* kindOf(const struct stat& info) {
 // 1: a plain file stands there, 0: nothing, -1: something else (`err` set).
 static int examine(const FileLocation& name, std::string* err) {
     struct stat info;
-    if (::lstat(name.native.c_str(), &info) != 0) {
+    if (::fstatat(baseOf(name), pathOf(name), &info, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno == ENOENT) return 0;
         *err = name.native + ": " + std::strerror(errno);
         return -1;
@@ -51,7 +52,7 @@ bool isPlainFileOrNothing(const FileLocation& name, std::string* err) { return e
 static int createFile(const FileLocation& name, mode_t permissions, FileFacts& made) {
     int fd;
     do {
-        fd = ::open(name.native.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, permissions);
+        fd = ::openat(baseOf(name), pathOf(name), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, permissions);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return -1;
     // The identity is what the cleanup at exit compares before it removes
@@ -59,7 +60,7 @@ static int createFile(const FileLocation& name, mode_t permissions, FileFacts& m
     if (!describeDescriptor(fd, made)) {
         int saved = errno;
         ::close(fd);
-        ::unlink(name.native.c_str());
+        ::unlinkat(baseOf(name), pathOf(name), 0);
         errno = saved;
         return -1;
     }
@@ -71,14 +72,14 @@ int createPrivateFile(const FileLocation& name, FileFacts& made) { return create
 // True while `name` holds the file `identity` names; ENOENT otherwise.
 static bool holdsFile(const FileLocation& name, const FileIdentity& identity) {
     struct stat info;
-    if (::lstat(name.native.c_str(), &info) != 0) return false;
+    if (::fstatat(baseOf(name), pathOf(name), &info, AT_SYMLINK_NOFOLLOW) != 0) return false;
     if (identityOf(info) == identity) return true;
     errno = ENOENT;
     return false;
 }
 
 bool removeIfSame(const FileLocation& name, const FileIdentity& identity) {
-    return holdsFile(name, identity) && ::unlink(name.native.c_str()) == 0;
+    return holdsFile(name, identity) && ::unlinkat(baseOf(name), pathOf(name), 0) == 0;
 }
 
 bool renameIfSame(const FileLocation& source, const FileIdentity& identity, const FileLocation& target,

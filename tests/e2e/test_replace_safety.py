@@ -448,3 +448,56 @@ class Vanished(unittest.TestCase):
             self.assertEqual((errors, proc.returncode),
                              (err(b"!!! Parsing impossible de .\\b.txt (fichier disparu)\n"), 0))
             self.assertEqual(out, convert(self.BIG) + convert(b"c"))
+
+
+@unittest.skipIf(harness.WINDOWS, "stops and continues the process with POSIX signals; symbolic links")
+class SwappedDuringTheRun(unittest.TestCase):
+    """A directory or a file swapped for a link while a large file converts:
+    the run is stopped once the large file's result exists, the swap is
+    made, and the run continues. Needs a kernel: links, renames, signals."""
+    BIG = b"line \"q\"\r\n" * 1_000_000
+
+    def swap_for_link(self, root, name, victim):
+        os.rename(os.path.join(root, name), os.path.join(root, name + ".old"))
+        os.symlink(victim, os.path.join(root, name))
+
+    def test_nothing_swapped_in_is_followed(self):
+        V = os.path.join
+        cases = [
+            # (what, arguments, where the large file is, what is swapped, standard error, files left)
+            ("the listed directory", ["-r", "-s", "d/*.txt"], "d", "d", b"",
+             {"d": "-> VICTIM", "d.old/big.txt": convert(self.BIG), "d.old/y.txt": convert(b"mine")}),
+            ("a directory not entered yet", ["-r", "-s", "-t", "*.txt"], "a", "d",
+             b"!!! Parsing impossible de .\\d (lien symbolique)\n",
+             {"a/big.txt": convert(self.BIG), "d": "-> VICTIM", "d.old/y.txt": b"mine"}),
+            ("a file of the directory", ["-r", "-s", "d/*.txt"], "d", "d/y.txt",
+             b"!!! Parsing impossible de d/\\y.txt (lien symbolique)\n",
+             {"d/big.txt": convert(self.BIG), "d/y.txt": "-> VICTIM", "d/y.txt.old": b"mine"}),
+        ]
+        for what, args, big_in, swapped, stderr, left in cases:
+            with self.subTest(what), tempfile.TemporaryDirectory() as root, \
+                    tempfile.TemporaryDirectory() as elsewhere:
+                victim = V(elsewhere, "victim")
+                os.mkdir(victim)
+                with open(V(victim, "y.txt"), "wb") as f:
+                    f.write(b"private")
+                if swapped == "d/y.txt":
+                    victim = V(victim, "y.txt")
+                for rel, data in ((big_in + "/big.txt", self.BIG), ("d/y.txt", b"mine")):
+                    os.makedirs(V(root, os.path.dirname(rel)), exist_ok=True)
+                    with open(V(root, rel), "wb") as f:
+                        f.write(data)
+                proc = start(args, root)
+                while not harness.working_names(V(root, big_in)) and proc.poll() is None:
+                    time.sleep(0.001)
+                proc.send_signal(signal.SIGSTOP)
+                self.swap_for_link(root, swapped, victim)
+                proc.send_signal(signal.SIGCONT)
+                out, errors = proc.communicate(timeout=60)
+                self.assertEqual((out, errors, proc.returncode), (b"", err(stderr), 0))
+                files, _ = harness.snapshot(root)
+                self.assertEqual(files, {k: v.replace("VICTIM", victim) if isinstance(v, str) else v
+                                         for k, v in left.items()})
+                with open(V(elsewhere, "victim", "y.txt"), "rb") as f:
+                    self.assertEqual(f.read(), b"private")
+                self.assertEqual(os.listdir(V(elsewhere, "victim")), ["y.txt"])

@@ -164,6 +164,37 @@ protected:
     }
 };
 
+TEST_F(PlatformFindFiles, OpenDirectoryIsADirectoryOrNothing) {
+    const struct {
+        const char* name;
+        bool opened;
+        int error;
+    } cases[] = {
+        {"Sub", true, 0},
+        {"b.txt", false, ENOTDIR},
+        {"missing", false, ENOENT},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform::FileLocation location = dir.at(c.name);
+        errno = 0;
+        EXPECT_EQ(platform::openDirectory(location, false), c.opened);
+        EXPECT_EQ(location.self != nullptr, c.opened);
+        if (!c.opened) {
+            EXPECT_EQ(errno, c.error);
+        }
+    }
+    // What is found in an open directory is reached through it.
+    platform::FileLocation sub = dir.at("Sub");
+    ASSERT_TRUE(platform::openDirectory(sub, false));
+    std::vector<platform::DirectoryEntry> entries;
+    ASSERT_TRUE(platform::findFiles(sub, "*.txt", entries));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "inner.txt");
+    EXPECT_TRUE(platform::fileIdentity(entries[0].location) == platform::fileIdentity(dir.at("Sub/inner.txt")));
+    EXPECT_TRUE(platform::fileIdentity(sub) == platform::fileIdentity(dir.at("Sub")));
+}
+
 TEST_F(PlatformFindFiles, SortedIgnoringCase) {
     std::vector<platform::DirectoryEntry> entries;
     ASSERT_TRUE(platform::findFiles(platform::locatePath(withBackslashes(dir.path()) + "\\"), "*.txt", entries));
