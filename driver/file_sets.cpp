@@ -6,7 +6,7 @@
 #include "driver/exit_status.h"
 #include "driver/log_line.h"
 #include "driver/process_file.h"
-#include "driver/replace_run.h"
+#include "driver/output_mode.h"
 #include "driver/run_settings.h"
 #include "platform/console.h"
 #include "platform/descriptors.h"
@@ -44,7 +44,7 @@ struct OwnFiles {
         if (identity.exists) identities.push_back(identity);
     }
     bool contains(const platform::FileIdentity& identity) const {
-        if (settings.replace && isWorkingFile(identity)) return true;
+        if (outputMode().ownsFile(identity)) return true;
         for (const platform::FileIdentity& own : identities)
             if (own == identity) return true;
         return false;
@@ -83,25 +83,8 @@ const char kVanished[] = "fichier disparu";
 // entries passed over.
 bool isSelectable(const platform::DirectoryEntry& entry, const std::string& dir, const std::string& path,
                   bool wildcard, const OwnFiles& ownFiles) {
-    // A link is never replaced, nor followed to what it names: its target
-    // is converted when it is selected itself.
-    if (settings.replace && entry.isLink) {
-        noticePassedOver(path, kLink);
-        return false;
-    }
-    if (settings.replace && entry.isReadOnly) {
-        logLine("!!! Parsing impossible de %s%s (ReadOnly)\n", dir.c_str(), entry.name.c_str());
-        return false;
-    }
     if (ownFiles.contains(entry.identity)) return false;
-    // A FIFO, a device or a socket is never opened when a wildcard
-    // matched it, nor replaced when it was named.
-    if (entry.identity.exists && !entry.isRegular && (wildcard || settings.replace)) {
-        noticePassedOver(path, "fichier sp" TXT2VB_E_ACUTE "cial");
-        return false;
-    }
-    // Overlapping specifications must not convert a replaced file again.
-    return !(settings.replace && replacedThisRun(entry.identity));
+    return outputMode().accepts(entry, dir, path, wildcard);
 }
 
 // An entry that could not be opened with the error `error` and is passed
@@ -110,7 +93,7 @@ bool isSelectable(const platform::DirectoryEntry& entry, const std::string& dir,
 // gone since, or a link to nothing. Anything else ends the run as the
 // conversion finds it.
 bool isPassedOverUnopened(const std::string& path, int error, bool wildcard) {
-    if (settings.replace && error == ELOOP) {
+    if (!outputMode().followsLinks() && error == ELOOP) {
         noticePassedOver(path, kLink);
         return true;
     }

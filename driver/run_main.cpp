@@ -5,7 +5,7 @@
 #include "driver/file_sets.h"
 #include "driver/log_line.h"
 #include "driver/named_options.h"
-#include "driver/replace_run.h"
+#include "driver/output_mode.h"
 #include "driver/run_settings.h"
 #include "driver/size_delta.h"
 #include "driver/usage.h"
@@ -58,11 +58,12 @@ int runMain(int argc, char** argv) {
     if (settings.silent) settings.verbose = 0;
     totals.filesProcessed = 0;
     completeFileSets();
-    if (settings.replace) beginReplaceRun();
+    OutputMode& mode = outputMode();
+    mode.begin();
     walkFileSets();
 
     if (!settings.silent) printSummary();
-    if (settings.replace) endReplaceRun();
+    mode.end();
     releaseAll();
     platform::standardOutput().flush();
     return static_cast<int>(ExitStatus::Normal);
