@@ -72,13 +72,6 @@ bool search(const std::string& searchPath, const platform::FileLocation& directo
     return !entries.empty();
 }
 
-void noticePassedOver(const std::string& path, const char* why) {
-    logLine("!!! Parsing impossible de %s (%s)\n", path.c_str(), why);
-}
-
-const char kLink[] = "lien symbolique";
-const char kVanished[] = "fichier disparu";
-
 // Whether a listed entry is to be converted; gives the notices of the
 // entries passed over.
 bool isSelectable(const platform::DirectoryEntry& entry, const std::string& dir, const std::string& path,
@@ -94,11 +87,11 @@ bool isSelectable(const platform::DirectoryEntry& entry, const std::string& dir,
 // conversion finds it.
 bool isPassedOverUnopened(const std::string& path, int error, bool wildcard) {
     if (!outputMode().followsLinks() && error == ELOOP) {
-        noticePassedOver(path, kLink);
+        noticePassedOver(path, kLinkNotice);
         return true;
     }
     if (wildcard && error == ENOENT) {
-        noticePassedOver(path, kVanished);
+        noticePassedOver(path, kVanishedNotice);
         return true;
     }
     return false;
@@ -223,7 +216,7 @@ int walkPattern(const std::string& dir, const platform::FileLocation& location, 
                 platform::completeEntry(entry, opened.facts);
             } else if (!platform::describeEntry(entry)) {
                 if (errno == ENOENT) {
-                    noticePassedOver(path, kVanished);
+                    noticePassedOver(path, kVanishedNotice);
                 } else {
                     reportUnreadable(joinPath(dir, pattern));
                 }
@@ -255,7 +248,7 @@ int walkTree(const std::string& dir, const platform::FileLocation& location, con
         // place since the listing is never walked.
         platform::FileLocation location = entry.location;
         if (!platform::openDirectory(location, false)) {
-            if (errno == ELOOP) noticePassedOver(path, kLink);
+            if (errno == ELOOP) noticePassedOver(path, kLinkNotice);
             if (errno == ELOOP || errno == ENOTDIR || errno == ENOENT) continue;
         }
         walkTree(path, location, patterns);

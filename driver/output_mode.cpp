@@ -17,10 +17,6 @@ namespace {
 
 const char kCreateError[] = "Erreur de creation du fichier de sortie";
 
-void noticePassedOver(const std::string& path, const char* why) {
-    logLine("!!! Parsing impossible de %s (%s)\n", path.c_str(), why);
-}
-
 // Writes a result that failed: nothing of it may stand in for the user's
 // data, and the run ends.
 [[noreturn]] void failWritten(OutputMode& mode, int error, int resultFd) {
@@ -72,7 +68,7 @@ public:
         // A link is never replaced, nor followed to what it names: its
         // target is converted when it is selected itself.
         if (entry.isLink) {
-            noticePassedOver(path, "lien symbolique");
+            noticePassedOver(path, kLinkNotice);
             return false;
         }
         if (entry.isReadOnly) {
@@ -148,12 +144,20 @@ private:
 
 }  // namespace
 
+const char kLinkNotice[] = "lien symbolique";
+const char kVanishedNotice[] = "fichier disparu";
+const char kSpecialNotice[] = "fichier sp" TXT2VB_E_ACUTE "cial";
+
+void noticePassedOver(const std::string& path, const char* why) {
+    logLine("!!! Parsing impossible de %s (%s)\n", path.c_str(), why);
+}
+
 bool OutputMode::accepts(const platform::DirectoryEntry& entry, const std::string&, const std::string& path,
                          bool wildcard) const {
     // A FIFO, a device or a socket is never opened when a wildcard matched
     // it, nor replaced when it was named.
     if (entry.identity.exists && !entry.isRegular && (wildcard || plainFilesOnly())) {
-        noticePassedOver(path, "fichier sp" TXT2VB_E_ACUTE "cial");
+        noticePassedOver(path, kSpecialNotice);
         return false;
     }
     return true;

@@ -49,3 +49,10 @@ public:
 
 // The mode the settings choose, made at its first call.
 OutputMode& outputMode();
+
+// The notice of an entry passed over: "!!! Parsing impossible de PATH
+// (WHY)", also under -s; the run goes on.
+void noticePassedOver(const std::string& path, const char* why);
+extern const char kLinkNotice[];      // "lien symbolique"
+extern const char kVanishedNotice[];  // "fichier disparu"
+extern const char kSpecialNotice[];   // "fichier spécial"

@@ -14,14 +14,6 @@
 #include "platform/text_output.h"
 #include "platform/working_files.h"
 
-namespace {
-
-void noticeNotPlainFile(const std::string& path) {
-    logLine("!!! Parsing impossible de %s (fichier sp" TXT2VB_E_ACUTE "cial)\n", path.c_str());
-}
-
-}  // namespace
-
 OpenedInput openSelected(const SelectedFile& file) {
     // A file that is to be replaced, or that a wildcard matched, must be a
     // plain file: the open cannot wait, and what it opened is looked at
@@ -57,7 +49,7 @@ void processFile(const SelectedFile& file, OpenedInput& opened) {
     const platform::FileFacts& input = opened.facts;
     if (inputFd >= 0 && (mode.plainFilesOnly() || file.fromSearch) && !input.isRegular) {
         closeSelected(opened);
-        noticeNotPlainFile(file.path);
+        noticePassedOver(file.path, kSpecialNotice);
         return;
     }
     if (inputFd >= 0 && !mode.prepare(file, input)) {
