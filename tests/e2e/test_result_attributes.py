@@ -111,6 +111,31 @@ class ResultAttributes(unittest.TestCase):
                     self.assertNotIn("mask", after)
                     self.assertEqual(stat[2], 0o640)
 
+    def test_a_default_acl_never_opens_the_result_while_it_is_written(self):
+        big = TEXT * 1_000_000
+        with tempfile.TemporaryDirectory() as root:
+            path = os.path.join(root, "a.txt")
+            with open(path, "wb") as f:
+                f.write(big)
+            os.chmod(path, 0o644)
+            # Set once the input exists, which thus has no ACL of its own.
+            set_acl(root, "u:%d:rwx,g::rwx,o::rwx" % USER, default=True)
+            proc = subprocess.Popen(harness.TOOL + ["-r", "-s", "a.txt"], cwd=root, stdin=subprocess.DEVNULL)
+            seen = set()
+            while proc.poll() is None:
+                for name in harness.working_names(root):
+                    try:
+                        info = os.lstat(os.path.join(root, name))
+                    except FileNotFoundError:
+                        continue
+                    if info.st_size < len(convert(big)):
+                        # With an ACL, the group bits are its mask: 0 lets no
+                        # named user or group in.
+                        seen.add(info.st_mode & 0o777)
+            self.assertEqual(proc.returncode, 0)
+            self.assertEqual(seen, {0o600})
+            self.assertNotIn("mask", acl_of(path))
+
     def test_extended_attributes_are_copied(self):
         def setup(root, path):
             os.chown(path, NOBODY, NOBODY)
