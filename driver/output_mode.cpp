@@ -29,7 +29,8 @@ const char kCreateError[] = "Erreur de creation du fichier de sortie";
 class ConsoleMode : public OutputMode {
 public:
     int open(const SelectedFile&, const platform::FileFacts&) override { return -1; }
-    void commit(const SelectedFile&, int, const platform::FileFacts&, int, std::int64_t resultSize) override {
+    void commit(const SelectedFile&, OpenedInput& opened, int, std::int64_t resultSize) override {
+        closeSelected(opened);
         if (settings.sizeDelta) totals.bytesOut += resultSize;
     }
     void abandon(int) override {}
@@ -43,7 +44,8 @@ public:
         start_ = platform::descriptorSize(fd);
         return fd;
     }
-    void commit(const SelectedFile&, int, const platform::FileFacts&, int resultFd, std::int64_t resultSize) override {
+    void commit(const SelectedFile&, OpenedInput& opened, int resultFd, std::int64_t resultSize) override {
+        closeSelected(opened);
         if (!platform::closeDescriptorChecked(resultFd)) failWritten(*this, errno, -1);
         if (settings.sizeDelta) totals.bytesOut += resultSize;
     }
@@ -103,12 +105,13 @@ public:
     int open(const SelectedFile& file, const platform::FileFacts&) override {
         return createResult(file.directory, file.name, made_);
     }
-    void commit(const SelectedFile& file, int inputFd, const platform::FileFacts& input, int resultFd,
-                std::int64_t resultSize) override {
+    void commit(const SelectedFile& file, OpenedInput& opened, int resultFd, std::int64_t resultSize) override {
         // The result was private while it was written; now it takes what
         // the input has, as far as the process may: owner, group, extended
         // attributes, ACL and mode.
-        if (!platform::copyAttributes(resultFd, made_, inputFd, input)) failWritten(*this, errno, resultFd);
+        const platform::FileFacts input = opened.facts;
+        if (!platform::copyAttributes(resultFd, made_, opened.fd, input)) failWritten(*this, errno, resultFd);
+        closeSelected(opened);
         if (!platform::closeDescriptorChecked(resultFd)) failWritten(*this, errno, -1);
         if (settings.sizeDelta) totals.bytesOut += resultSize;
         if (settings.sizeDelta && !settings.silent) {

@@ -39,9 +39,10 @@ public:
     virtual int open(const SelectedFile& file, const platform::FileFacts& input) = 0;
     virtual ByteOrderMark byteOrderMark() const { return ByteOrderMark::Drop; }
     // The result, `resultSize` bytes, was written whole to `resultFd` (still
-    // open) from the input still open on `inputFd`: it takes its place.
-    virtual void commit(const SelectedFile& file, int inputFd, const platform::FileFacts& input, int resultFd,
-                        std::int64_t resultSize) = 0;
+    // open) from the input `opened` (still open): it takes its place. The
+    // input is closed by then (Windows neither replaces nor removes an open
+    // file).
+    virtual void commit(const SelectedFile& file, OpenedInput& opened, int resultFd, std::int64_t resultSize) = 0;
     // After conversion, before commit: the result is given up (`resultFd`
     // still open, or -1), and nothing of it stays.
     virtual void abandon(int resultFd) = 0;

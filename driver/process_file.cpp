@@ -92,6 +92,5 @@ void processFile(const SelectedFile& file, OpenedInput& opened) {
         if (resultFd < 0) failWithSystemError("Erreur d'ecriture sur la sortie standard", ExitStatus::OutputFailed);
         failWithSystemError("Erreur de creation du fichier de sortie", ExitStatus::OutputFailed);
     }
-    mode.commit(file, inputFd, input, resultFd, resultSize);
-    closeSelected(opened);
+    mode.commit(file, opened, resultFd, resultSize);
 }
