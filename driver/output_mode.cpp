@@ -17,37 +17,41 @@ namespace {
 
 const char kCreateError[] = "Erreur de creation du fichier de sortie";
 
-// Writes a result that failed: nothing of it may stand in for the user's
-// data, and the run ends.
-[[noreturn]] void failWritten(OutputMode& mode, int error, int resultFd) {
-    platform::standardOutput().attach(1);
+// A result that could not be completed: nothing of it may stand in for the
+// user's data.
+Failure failWritten(OutputMode& mode, int resultFd) {
+    Failure failure = systemFailure(kCreateError, ExitStatus::OutputFailed);
     mode.abandon(resultFd);
-    errno = error;
-    failWithSystemError(kCreateError, ExitStatus::OutputFailed);
+    return failure;
 }
 
 class ConsoleMode : public OutputMode {
 public:
-    int open(const SelectedFile&, const platform::FileFacts&) override { return -1; }
-    void commit(const SelectedFile&, OpenedInput& opened, int, std::int64_t resultSize) override {
+    Failure open(const SelectedFile&, const platform::FileFacts&, int& fd) override {
+        fd = -1;
+        return Failure();
+    }
+    Failure commit(const SelectedFile&, OpenedInput& opened, int, std::int64_t resultSize) override {
         closeSelected(opened);
         if (settings.sizeDelta) totals.bytesOut += resultSize;
+        return Failure();
     }
     void abandon(int) override {}
 };
 
 class AppendMode : public OutputMode {
 public:
-    int open(const SelectedFile&, const platform::FileFacts&) override {
-        int fd = platform::openFile(settings.outName.c_str(), settings.outMode);
-        if (fd < 0) failWithSystemError(kCreateError, ExitStatus::OutputFailed);
+    Failure open(const SelectedFile&, const platform::FileFacts&, int& fd) override {
+        fd = platform::openFile(settings.outName.c_str(), settings.outMode);
+        if (fd < 0) return systemFailure(kCreateError, ExitStatus::OutputFailed);
         start_ = platform::descriptorSize(fd);
-        return fd;
+        return Failure();
     }
-    void commit(const SelectedFile&, OpenedInput& opened, int resultFd, std::int64_t resultSize) override {
+    Failure commit(const SelectedFile&, OpenedInput& opened, int resultFd, std::int64_t resultSize) override {
         closeSelected(opened);
-        if (!platform::closeDescriptorChecked(resultFd)) failWritten(*this, errno, -1);
+        if (!platform::closeDescriptorChecked(resultFd)) return failWritten(*this, -1);
         if (settings.sizeDelta) totals.bytesOut += resultSize;
+        return Failure();
     }
     // The append file is cut back to what it held before this file.
     void abandon(int resultFd) override {
@@ -102,17 +106,17 @@ public:
                 newExtensionName(file.path, settings.newExt).c_str());
         return false;
     }
-    int open(const SelectedFile& file, const platform::FileFacts&) override {
-        return createResult(file.directory, file.name, made_);
+    Failure open(const SelectedFile& file, const platform::FileFacts&, int& fd) override {
+        return createResult(file.directory, file.name, fd, made_);
     }
-    void commit(const SelectedFile& file, OpenedInput& opened, int resultFd, std::int64_t resultSize) override {
+    Failure commit(const SelectedFile& file, OpenedInput& opened, int resultFd, std::int64_t resultSize) override {
         // The result was private while it was written; now it takes what
         // the input has, as far as the process may: owner, group, extended
         // attributes, ACL and mode.
         const platform::FileFacts input = opened.facts;
-        if (!platform::copyAttributes(resultFd, made_, opened.fd, input)) failWritten(*this, errno, resultFd);
+        if (!platform::copyAttributes(resultFd, made_, opened.fd, input)) return failWritten(*this, resultFd);
         closeSelected(opened);
-        if (!platform::closeDescriptorChecked(resultFd)) failWritten(*this, errno, -1);
+        if (!platform::closeDescriptorChecked(resultFd)) return failWritten(*this, -1);
         if (settings.sizeDelta) totals.bytesOut += resultSize;
         if (settings.sizeDelta && !settings.silent) {
             logLine("%s", formatDelta(settings.currentSize, resultSize).c_str());
@@ -120,19 +124,20 @@ public:
         // The result takes the new name first; the input goes only once
         // its replacement stands, so a failure at any point loses nothing.
         if (!placeResult(target_, newName_)) {
-            discardResult();
             const std::string shown = settings.changeExt ? newExtensionName(file.path, settings.newExt) : file.path;
-            std::string text = "Erreur de remplacement de " + shown;
-            failWithSystemError(text.c_str(), ExitStatus::OutputFailed);
+            Failure failure = systemFailure("Erreur de remplacement de " + shown, ExitStatus::OutputFailed);
+            discardResult();
+            return failure;
         }
         const bool inputRemoved = newName_.empty() || platform::removeIfSame(file.location, input.identity);
         const int error = errno;
         if (!settings.silent) logLine("\n");
-        if (inputRemoved) return;
+        if (inputRemoved) return Failure();
         // The input stays as it was, so its result must not stand beside
         // it under the new name.
         withdrawResult(target_);
         logLine("!!! Suppression impossible de %s: %s\n", file.path.c_str(), platform::errorText(error));
+        return Failure();
     }
     void abandon(int resultFd) override {
         if (resultFd >= 0) platform::closeDescriptorQuietly(resultFd);

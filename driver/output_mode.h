@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "driver/failure.h"
 #include "driver/process_file.h"
 #include "parser/convert_input.h"
 #include "platform/file_search.h"
@@ -34,15 +35,15 @@ public:
     // Before anything is printed for the opened input: false (with the
     // notice given) when the file is passed over.
     virtual bool prepare(const SelectedFile&, const platform::FileFacts&) { return true; }
-    // The descriptor the result is written to, or -1 for standard output.
-    // Ends the run when it cannot be opened.
-    virtual int open(const SelectedFile& file, const platform::FileFacts& input) = 0;
+    // The descriptor the result is written to in `fd`, -1 for standard
+    // output; or the failure when it cannot be opened.
+    virtual Failure open(const SelectedFile& file, const platform::FileFacts& input, int& fd) = 0;
     virtual ByteOrderMark byteOrderMark() const { return ByteOrderMark::Drop; }
     // The result, `resultSize` bytes, was written whole to `resultFd` (still
     // open) from the input `opened` (still open): it takes its place. The
     // input is closed by then (Windows neither replaces nor removes an open
-    // file).
-    virtual void commit(const SelectedFile& file, OpenedInput& opened, int resultFd, std::int64_t resultSize) = 0;
+    // file). On failure nothing of the result stays.
+    virtual Failure commit(const SelectedFile& file, OpenedInput& opened, int resultFd, std::int64_t resultSize) = 0;
     // After conversion, before commit: the result is given up (`resultFd`
     // still open, or -1), and nothing of it stays.
     virtual void abandon(int resultFd) = 0;

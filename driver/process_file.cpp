@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cinttypes>
 
+#include "driver/failure.h"
 #include "driver/log_line.h"
 #include "driver/output_mode.h"
 #include "driver/run_settings.h"
@@ -58,12 +59,11 @@ void processFile(const SelectedFile& file, OpenedInput& opened) {
     }
 
     if (!settings.silent) logLine("Parsing de %s (%" PRId64 " octets) ... ", path, settings.currentSize);
-    if (inputFd < 0) {
-        errno = opened.error;
-        failWithSystemError(path, ExitStatus::OpenFailed);
-    }
-
-    const int resultFd = mode.open(file, input);
+    // Every failure below ends the run here, once it is known.
+    if (inputFd < 0) endRun(Failure{ExitStatus::OpenFailed, file.path, opened.error});
+    int resultFd = -1;
+    const Failure opening = mode.open(file, input, resultFd);
+    if (opening.failed()) endRun(opening);
     // The text streams read the input and write the result themselves; the
     // process's standard descriptors stay as they are.
     platform::TextInputStream& in = platform::standardInput();
@@ -74,9 +74,7 @@ void processFile(const SelectedFile& file, OpenedInput& opened) {
     // A leading UTF-8 byte-order mark is not text. A replaced file keeps it
     // in front of the expression, so that editors still read it as UTF-8;
     // the console and the append file get the expression alone.
-    if (convertInput(mode.byteOrderMark()) != 0) {
-        failWithSystemError("Erreur de parsing\n", ExitStatus::ParseFailed);
-    }
+    if (convertInput(mode.byteOrderMark()) != 0) endRun(systemFailure("Erreur de parsing\n", ExitStatus::ParseFailed));
     in.attach(0, false);
     const bool written = out.flush();
     const std::int64_t resultSize = static_cast<std::int64_t>(out.bytesWritten());
@@ -85,12 +83,12 @@ void processFile(const SelectedFile& file, OpenedInput& opened) {
     // After the conversion and before the commit, the result may still be
     // given up: nothing of it then stays.
     if (!written) {
-        const int error = out.errorNumber();
         closeSelected(opened);
         mode.abandon(resultFd);
-        errno = error;
-        if (resultFd < 0) failWithSystemError("Erreur d'ecriture sur la sortie standard", ExitStatus::OutputFailed);
-        failWithSystemError("Erreur de creation du fichier de sortie", ExitStatus::OutputFailed);
+        endRun(Failure{ExitStatus::OutputFailed,
+                       resultFd < 0 ? "Erreur d'ecriture sur la sortie standard" : "Erreur de creation du fichier de sortie",
+                       out.errorNumber()});
     }
-    mode.commit(file, opened, resultFd, resultSize);
+    const Failure committing = mode.commit(file, opened, resultFd, resultSize);
+    if (committing.failed()) endRun(committing);
 }

@@ -82,28 +82,29 @@ bool isWorkingFile(const platform::FileIdentity& identity) {
     return identity == replaceLock.identity() || identity == pending.identity;
 }
 
-int createResult(const platform::FileLocation& directory, const std::string& inputName, platform::FileFacts& made) {
+Failure createResult(const platform::FileLocation& directory, const std::string& inputName, int& fd,
+                     platform::FileFacts& made) {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const platform::FileLocation location =
             platform::locateName(directory, platform::resultNameFor(inputName));
         // Registered first, so that however the run ends from the moment
         // the file exists, it goes.
         const int slot = platform::removeNewAtExit(location);
-        const int fd = platform::createPrivateFile(location, made);
+        fd = platform::createPrivateFile(location, made);
         if (fd >= 0) {
             platform::identifyAtExit(slot, made.identity);
             pending.location = location;
             pending.identity = made.identity;
             pending.directory = directory;
             pending.exitSlot = slot;
-            return fd;
+            return Failure();
         }
         const int error = errno;
         platform::keepAtExit(slot);
         errno = error;
         if (error != EEXIST) break;
     }
-    failWithSystemError(kCreateError, ExitStatus::OutputFailed);
+    return systemFailure(kCreateError, ExitStatus::OutputFailed);
 }
 
 void discardResult() {

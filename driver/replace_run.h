@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "driver/failure.h"
 #include "platform/file_identity.h"
 #include "platform/file_location.h"
 #include "platform/working_files.h"
@@ -23,11 +24,11 @@ bool replacedThisRun(const platform::FileIdentity& identity);
 bool isWorkingFile(const platform::FileIdentity& identity);
 
 // Creates the result for the input `inputName` of `directory`, beside it
-// under a fresh working name, readable and writable by its owner only, and
-// tells what it is in `made`; ends the run with ExitStatus::OutputFailed
-// when it cannot.
-int createResult(const platform::FileLocation& directory, const std::string& inputName,
-                 platform::FileFacts& made);
+// under a fresh working name, readable and writable by its owner only: its
+// descriptor in `fd`, what it is in `made`, or the failure
+// (ExitStatus::OutputFailed).
+Failure createResult(const platform::FileLocation& directory, const std::string& inputName, int& fd,
+                     platform::FileFacts& made);
 // Removes the result under way after a failure.
 void discardResult();
 // Puts the closed result at `target`: over the input itself when
