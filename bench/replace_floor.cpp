@@ -1,8 +1,8 @@
 // What a silent replace run costs the system, without the conversion: every
 // file of the tree below the current directory is opened and looked at,
-// copied whole into a result made as the tool makes it (read up to the
-// size the look gave), given the input's mode where it lacks it, and
-// renamed over it, through the same platform layer as the tool. bench/run.sh times
+// copied whole into a result made beside it as the tool makes it (read up to
+// the size the look gave), given the input's attributes, and renamed over
+// it, through the same platform layer as the tool. bench/run.sh times
 // it beside txt2vb, so that the per-file figure shows how much of it is the
 // system's and how much the conversion and the driver add.
 #include <cstdint>
@@ -20,12 +20,14 @@ namespace {
 
 const platform::FileLocation kHere{"."};
 
-bool copyOverItself(const platform::FileLocation& file, const platform::FileLocation& temporary) {
+bool copyOverItself(const platform::FileLocation& directory, const platform::DirectoryEntry& entry) {
+    const platform::FileLocation& file = entry.location;
     int in = platform::openInput(file, true);
     platform::FileFacts input;
     if (in < 0 || !platform::describeDescriptor(in, input)) return false;
     platform::FileFacts made;
-    int out = platform::createResultFile(temporary, input, made);
+    const platform::FileLocation temporary = platform::locateName(directory, platform::resultNameFor(entry.name));
+    int out = platform::createPrivateFile(temporary, made);
     if (out < 0) return false;
     static char buffer[1 << 16];
     long got;
@@ -36,17 +38,17 @@ bool copyOverItself(const platform::FileLocation& file, const platform::FileLoca
         left -= got;
         if (left == 0 && static_cast<std::size_t>(got) < sizeof buffer) break;
     }
-    ok = ok && got >= 0 && platform::copyOwnerAndMode(out, made, input);
+    ok = ok && got >= 0 && platform::copyAttributes(out, made, in, input);
     platform::closeDescriptor(in);
     ok = platform::closeDescriptorChecked(out) && ok;
-    return ok && platform::moveFile(temporary, file);
+    return ok && platform::renameIfSame(temporary, made.identity, file, true);
 }
 
-bool walk(const platform::FileLocation& directory, const platform::FileLocation& temporary) {
+bool walk(const platform::FileLocation& directory) {
     std::vector<platform::DirectoryEntry> entries;
     if (!platform::findFiles(directory, "*", entries)) return false;
     for (const platform::DirectoryEntry& entry : entries) {
-        if (entry.isDirectory ? !walk(entry.location, temporary) : !copyOverItself(entry.location, temporary)) {
+        if (entry.isDirectory ? !walk(entry.location) : !copyOverItself(directory, entry)) {
             std::fprintf(stderr, "replace_floor: %s failed\n", entry.location.native.c_str());
             return false;
         }
@@ -56,4 +58,4 @@ bool walk(const platform::FileLocation& directory, const platform::FileLocation&
 
 }  // namespace
 
-int main() { return walk(kHere, platform::locateName(kHere, "_~floor.tmp")) ? 0 : 1; }
+int main() { return walk(kHere) ? 0 : 1; }

@@ -42,7 +42,6 @@ void applyLetterOption(char letter, const char* value) {
         case 'r':
         case 'R':
             settings.replace = 1;
-            settings.outName = kTempResultName;
             break;
         case 's':
         case 'S':

@@ -6,7 +6,7 @@
 #include "driver/exit_status.h"
 #include "driver/log_line.h"
 #include "driver/process_file.h"
-#include "driver/replace_run.h"
+#include "driver/output_mode.h"
 #include "driver/run_settings.h"
 #include "driver/shown_name.h"
 #include "platform/console.h"
@@ -14,6 +14,7 @@
 #include "platform/file_ops.h"
 #include "platform/file_search.h"
 #include "platform/names.h"
+#include "platform/working_files.h"
 
 FileSetEntry fileSetTable[kFileSetRows];
 
@@ -79,7 +80,7 @@ struct OwnFiles {
         if (identity.exists) identities.push_back(identity);
     }
     bool contains(const platform::FileIdentity& identity) const {
-        if (settings.replace && isWorkingFile(identity)) return true;
+        if (outputMode().ownsFile(identity)) return true;
         for (const platform::FileIdentity& own : identities)
             if (own == identity) return true;
         return false;
@@ -113,19 +114,25 @@ bool search(const std::string& searchPath, const platform::FileLocation& directo
 // entries passed over.
 bool isSelectable(const platform::DirectoryEntry& entry, const std::string& dir, const std::string& path,
                   bool wildcard, const OwnFiles& ownFiles) {
-    if (settings.replace && entry.isReadOnly) {
-        logLine("!!! Parsing impossible de %s%s (ReadOnly)\n", dir.c_str(), shownName(entry.name).c_str());
-        return false;
-    }
     if (ownFiles.contains(entry.identity)) return false;
-    // A FIFO, a device or a socket is never opened when a wildcard
-    // matched it, nor replaced when it was named.
-    if (entry.identity.exists && !entry.isRegular && (wildcard || settings.replace)) {
-        logLine("!!! Parsing impossible de %s (fichier sp" TXT2VB_E_ACUTE "cial)\n", path.c_str());
-        return false;
+    return outputMode().accepts(entry, dir, path, wildcard);
+}
+
+// An entry that could not be opened with the error `error` and is passed
+// over, with its notice: in replace mode a link (one put in place of a file
+// since the listing is never followed); an entry a wildcard found that is
+// gone since, or a link to nothing. Anything else ends the run as the
+// conversion finds it.
+bool isPassedOverUnopened(const std::string& path, int error, bool wildcard) {
+    if (!outputMode().followsLinks() && error == ELOOP) {
+        noticePassedOver(path, kLinkNotice);
+        return true;
     }
-    // Overlapping specifications must not convert a replaced file again.
-    return !(settings.replace && replacedThisRun(entry.identity));
+    if (wildcard && error == ENOENT) {
+        noticePassedOver(path, kVanishedNotice);
+        return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -207,14 +214,19 @@ void walkFileSets() {
     for (const FileSetEntry& row : fileSetTable) {
         if (!row.used) break;
         const std::string shownDir = shownName(row.dir);
+        // Found once as the user wrote it, and held open: below it, every
+        // name is taken as the listing gave it, in the directory listed. A
+        // directory that cannot be opened is searched by its path, which
+        // reports what fails.
         // Names given exactly are those entries alone, under -t too.
         if (row.exact) {
-            walkNames(shownDir, platform::locateExactDirectory(row.dir), row.names);
+            platform::FileLocation exact = platform::locateExactDirectory(row.dir);
+            platform::openDirectory(exact, true);
+            walkNames(shownDir, exact, row.names);
             continue;
         }
-        // Found once as the user wrote it; below it, every name is taken
-        // as the listing gave it.
-        const platform::FileLocation location = platform::locatePath(row.dir);
+        platform::FileLocation location = platform::locatePath(row.dir);
+        platform::openDirectory(location, true);
         if (settings.recursive) {
             walkTree(shownDir, location, row.patterns);
         } else {
@@ -253,6 +265,9 @@ int walkPattern(const std::string& dir, const platform::FileLocation& location, 
     const OwnFiles ownFiles;
     for (platform::DirectoryEntry& entry : entries) {
         if (entry.isDirectory) continue;
+        // The tool's working files (a result under way, of this run or
+        // another, a lock) are never inputs.
+        if (platform::isWorkingFileName(entry.name)) continue;
         const std::string path = joinPath(dir, shownName(entry.name));
         // An entry the listing described is judged before it is opened (a
         // FIFO named on the command line may wait for its writer).
@@ -264,6 +279,7 @@ int walkPattern(const std::string& dir, const platform::FileLocation& location, 
         file.location = entry.location;
         file.fromSearch = wildcard;
         OpenedInput opened = openSelected(file);
+        if (opened.fd < 0 && isPassedOverUnopened(path, opened.error, wildcard)) continue;
         if (!entry.described) {
             // A plain file as the listing tells, opened without waiting:
             // the opened file says the rest, or, when it could not be
@@ -271,9 +287,11 @@ int walkPattern(const std::string& dir, const platform::FileLocation& location, 
             if (opened.fd >= 0) {
                 platform::completeEntry(entry, opened.facts);
             } else if (!platform::describeEntry(entry)) {
-                // Gone since the listing: passed over, as the listing
-                // passes over what it cannot find.
-                if (errno != ENOENT) reportUnreadable(joinPath(dir, shownName(pattern)));
+                if (errno == ENOENT) {
+                    noticePassedOver(path, kVanishedNotice);
+                } else {
+                    reportUnreadable(joinPath(dir, shownName(pattern)));
+                }
                 continue;
             }
             if (!isSelectable(entry, dir, path, wildcard, ownFiles)) {
@@ -297,7 +315,15 @@ int walkTree(const std::string& dir, const platform::FileLocation& location, con
     for (const platform::DirectoryEntry& entry : entries) {
         if (!entry.isDirectory || entry.isLink) continue;
         if (entry.name == "." || entry.name == "..") continue;
-        walkTree(dir + "\\" + shownName(entry.name), entry.location, patterns);
+        const std::string path = dir + "\\" + shownName(entry.name);
+        // Opened without following a link: one put in the directory's
+        // place since the listing is never walked.
+        platform::FileLocation location = entry.location;
+        if (!platform::openDirectory(location, false)) {
+            if (errno == ELOOP) noticePassedOver(path, kLinkNotice);
+            if (errno == ELOOP || errno == ENOTDIR || errno == ENOENT) continue;
+        }
+        walkTree(path, location, patterns);
     }
     return 1;
 }

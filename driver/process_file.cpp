@@ -4,102 +4,29 @@
 #include <cinttypes>
 
 #include "driver/decode_file.h"
+#include "driver/failure.h"
 #include "driver/log_line.h"
-#include "driver/new_name.h"
-#include "driver/replace_run.h"
+#include "driver/output_mode.h"
 #include "driver/run_settings.h"
-#include "driver/size_delta.h"
 #include "driver/usage.h"
 #include "parser/convert_input.h"
 #include "parser/decode_input.h"
 #include "platform/console.h"
 #include "platform/descriptors.h"
-#include "platform/file_ops.h"
 #include "platform/text_input.h"
 #include "platform/text_output.h"
 #include "platform/working_files.h"
-
-namespace {
-
-const char kCreateError[] = "Erreur de creation du fichier de sortie";
-
-// The result could not be written whole: nothing of it may stand in for the
-// user's data. The append file is cut back to what it held before.
-[[noreturn]] void failResult(int errorNumber, int resultFd, long long appendStart) {
-    platform::standardOutput().attach(1);
-    if (resultFd >= 0) {
-        if (settings.append && appendStart >= 0) platform::truncateDescriptor(resultFd, appendStart);
-        platform::closeDescriptor(resultFd);
-    }
-    if (settings.replace) discardTempResult();
-    errno = errorNumber;
-    failWithSystemError(kCreateError, ExitStatus::OutputFailed);
-}
-
-void replaceInput(const SelectedFile& file, const platform::FileLocation& target, bool inPlace,
-                  const platform::FileFacts& input, std::int64_t resultSize) {
-    if (settings.sizeDelta && !settings.silent) {
-        logLine("%s", formatDelta(settings.currentSize, resultSize).c_str());
-    }
-    // The result takes the new name first; the input goes only once its
-    // replacement stands, so a failure at any point loses nothing.
-    const platform::FileLocation& inputLocation = file.location;
-    if (!placeTempResult(target, input.identity, inPlace)) {
-        discardTempResult();
-        const std::string newName = settings.changeExt ? newExtensionName(file.path, settings.newExt) : file.path;
-        std::string text = "Erreur de remplacement de " + newName;
-        failWithSystemError(text.c_str(), ExitStatus::OutputFailed);
-    }
-    if (!inPlace) platform::removeIfSame(inputLocation, input.identity);
-    if (!settings.silent) logLine("\n");
-}
-
-// Under -e: where the result goes, or false (with the notice given) when
-// the new name finds a file the run must not replace.
-bool targetFor(const SelectedFile& file, const platform::FileIdentity& input, platform::FileLocation& target,
-               bool& inPlace) {
-    target = file.location;
-    inPlace = true;
-    if (!settings.changeExt) return true;
-    const std::string newBase = newExtensionName(file.name, settings.newExt);
-    if (chooseTarget(file.directory, newBase, input, target, inPlace)) return true;
-    logLine("!!! Parsing impossible de %s (%s existe)\n", file.path.c_str(),
-            newExtensionName(file.path, settings.newExt).c_str());
-    return false;
-}
-
-// Only text is replaced: an input found to hold a NUL byte, or bytes after
-// its 0x1A, stopped converting there, and its result goes unused.
-bool inputIsText() { return platform::standardInput().isText(); }
-
-// Leaves the input as it is: the streams go back to the process's own
-// descriptors, the result is removed unused, and the notice follows the
-// ended progress line (also under -s).
-void passOverBinary(const std::string& path, OpenedInput& opened, int resultFd) {
-    platform::standardInput().attach(0, false);
-    closeSelected(opened);
-    platform::TextOutputStream& out = platform::standardOutput();
-    out.discard();
-    out.attach(1);
-    platform::closeDescriptor(resultFd);
-    discardTempResult();
-    if (!settings.silent) logLine("\n");
-    logLine("!!! Parsing impossible de %s (fichier binaire)\n", path.c_str());
-}
-
-void noticeNotPlainFile(const std::string& path) {
-    logLine("!!! Parsing impossible de %s (fichier sp" TXT2VB_E_ACUTE "cial)\n", path.c_str());
-}
-
-}  // namespace
 
 OpenedInput openSelected(const SelectedFile& file) {
     // A file that is to be replaced, or that a wildcard matched, must be a
     // plain file: the open cannot wait, and what it opened is looked at
     // before anything else happens.
-    const bool plainOnly = settings.replace || file.fromSearch;
+    const OutputMode& mode = outputMode();
+    const bool plainOnly = mode.plainFilesOnly() || file.fromSearch;
     OpenedInput opened;
-    opened.fd = platform::openInput(file.location, plainOnly);
+    // A file to be replaced is opened without following a link: one put in
+    // its place since the listing fails the open (ELOOP).
+    opened.fd = platform::openInput(file.location, plainOnly, mode.followsLinks());
     if (opened.fd >= 0 && !platform::describeDescriptor(opened.fd, opened.facts)) {
         opened.error = errno;
         platform::closeDescriptor(opened.fd);
@@ -119,18 +46,16 @@ void processFile(const SelectedFile& file, OpenedInput& opened) {
     if (settings.append && settings.replace) printUsage(ExitStatus::CommandLineError);
     const char* path = file.path.c_str();
     settings.currentPath = path;
+    OutputMode& mode = outputMode();
 
-    const bool plainOnly = settings.replace || file.fromSearch;
     const int inputFd = opened.fd;
     const platform::FileFacts& input = opened.facts;
-    if (inputFd >= 0 && plainOnly && !input.isRegular) {
+    if (inputFd >= 0 && (mode.plainFilesOnly() || file.fromSearch) && !input.isRegular) {
         closeSelected(opened);
-        noticeNotPlainFile(file.path);
+        noticePassedOver(file.path, kSpecialNotice);
         return;
     }
-    platform::FileLocation target;
-    bool inPlace = true;
-    if (inputFd >= 0 && settings.replace && !targetFor(file, input.identity, target, inPlace)) {
+    if (inputFd >= 0 && !mode.prepare(file, input)) {
         closeSelected(opened);
         return;
     }
@@ -141,63 +66,54 @@ void processFile(const SelectedFile& file, OpenedInput& opened) {
     if (settings.decode && inputFd >= 0 && !decodeSelected(file, opened, decoded)) return;
 
     if (!settings.silent) logLine("Parsing de %s (%" PRId64 " octets) ... ", path, settings.currentSize);
-    if (inputFd < 0) {
-        errno = opened.error;
-        failWithSystemError(path, ExitStatus::OpenFailed);
-    }
-
+    // Every failure below ends the run here, once it is known.
+    if (inputFd < 0) endRun(Failure{ExitStatus::OpenFailed, file.path, opened.error});
     int resultFd = -1;
-    long long appendStart = -1;
-    platform::FileFacts made;
-    if (settings.replace) {
-        resultFd = createTempResult(input, made);
-    } else if (settings.append) {
-        resultFd = platform::openFile(settings.outName.c_str(), settings.outMode);
-        if (resultFd < 0) failWithSystemError(kCreateError, ExitStatus::OutputFailed);
-        appendStart = platform::descriptorSize(resultFd);
-    }
+    const Failure opening = mode.open(file, input, resultFd);
+    if (opening.failed()) endRun(opening);
     // The text streams read the input and write the result themselves; the
     // process's standard descriptors stay as they are.
     platform::TextInputStream& in = platform::standardInput();
     platform::TextOutputStream& out = platform::standardOutput();
     in.attach(inputFd, input.isRegular, input.size);
-    if (settings.replace) in.requireText();
+    // Only text is replaced: the stream judges the input as it reads it.
+    if (mode.textOnly()) in.requireText();
     if (resultFd >= 0) out.attach(resultFd);
     // A leading UTF-8 byte-order mark is not text. A replaced file keeps it
     // in front of the expression, so that editors still read it as UTF-8;
     // the console and the append file get the expression alone.
-    const ByteOrderMark mark = settings.replace ? ByteOrderMark::Keep : ByteOrderMark::Drop;
     if (settings.decode) {
         writeDecodedText(decoded);
-    } else {
-        if (convertInput(mark) != 0) failWithSystemError("Erreur de parsing\n", ExitStatus::ParseFailed);
-        if (settings.replace && !inputIsText()) {
-            passOverBinary(file.path, opened, resultFd);
-            return;
-        }
+    } else if (convertInput(mode.byteOrderMark()) != 0) {
+        endRun(systemFailure("Erreur de parsing\n", ExitStatus::ParseFailed));
     }
-    ++totals.filesProcessed;
-
+    const bool isText = in.isText();
     in.attach(0, false);
-    closeSelected(opened);
-    bool written = out.flush();
-    std::int64_t resultSize = static_cast<std::int64_t>(out.bytesWritten());
-
-    if (resultFd < 0) {
-        if (!written) {
-            errno = out.errorNumber();
-            failWithSystemError("Erreur d'ecriture sur la sortie standard", ExitStatus::OutputFailed);
-        }
-        if (settings.sizeDelta) totals.bytesOut += resultSize;
+    // A NUL byte, or bytes after the 0x1A that ends the text: the input is
+    // no text, the conversion stopped there, and it stays as it is.
+    if (mode.textOnly() && !isText) {
+        closeSelected(opened);
+        out.discard();
+        if (resultFd >= 0) out.attach(1);
+        mode.abandon(resultFd);
+        if (!settings.silent) logLine("\n");
+        noticePassedOver(file.path, kBinaryNotice);
         return;
     }
-    if (!written) failResult(out.errorNumber(), resultFd, appendStart);
-    out.attach(1);
-    // Unless it had them from the start, the result was private while it
-    // was written; now it takes the input's owner (where the process may)
-    // and permissions.
-    if (settings.replace && !platform::copyOwnerAndMode(resultFd, made, input)) failResult(errno, resultFd, -1);
-    if (!platform::closeDescriptorChecked(resultFd)) failResult(errno, -1, -1);
-    if (settings.sizeDelta) totals.bytesOut += resultSize;
-    if (settings.replace) replaceInput(file, target, inPlace, input, resultSize);
+    const bool written = out.flush();
+    const std::int64_t resultSize = static_cast<std::int64_t>(out.bytesWritten());
+    if (resultFd >= 0) out.attach(1);
+
+    // After the conversion and before the commit, the result may still be
+    // given up: nothing of it then stays.
+    if (!written) {
+        closeSelected(opened);
+        mode.abandon(resultFd);
+        endRun(Failure{ExitStatus::OutputFailed,
+                       resultFd < 0 ? "Erreur d'ecriture sur la sortie standard" : "Erreur de creation du fichier de sortie",
+                       out.errorNumber()});
+    }
+    ++totals.filesProcessed;
+    const Failure committing = mode.commit(file, opened, resultFd, resultSize);
+    if (committing.failed()) endRun(committing);
 }

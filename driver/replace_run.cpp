@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <functional>
+#include <set>
 #include <unordered_set>
 #include <utility>
 
@@ -16,6 +17,9 @@
 namespace {
 
 const char kCreateError[] = "Erreur de creation du fichier de sortie";
+// Names are drawn at random; a clash means someone else's file stands
+// there, and another name is drawn.
+constexpr int kNameAttempts = 100;
 
 using IdentityKey = std::pair<std::uint64_t, std::uint64_t>;
 IdentityKey keyOf(const platform::FileIdentity& identity) { return {identity.device, identity.inode}; }
@@ -25,109 +29,122 @@ struct IdentityHash {
     }
 };
 
-// Runs in replace mode share the fixed working names of their directory:
-// a run holds the lock from before its first input to its end.
+// Runs in replace mode in one working directory go one after the other: a
+// run holds the lock from before its first input to its end.
 platform::ExclusiveFileLock replaceLock;
-const platform::FileLocation tempResult = platform::locateName(platform::FileLocation(), kTempResultName);
-platform::FileIdentity tempIdentity;
-int tempExitSlot = -1;
-// Looked up for every entry of every listing: a hash set, not a tree.
-std::unordered_set<IdentityKey, IdentityHash> replaced;
 
-[[noreturn]] void refuseWorkingFile(const std::string& why) {
-    logLine("%s: %s\n", kCreateError, why.c_str());
-    exitWith(ExitStatus::OutputFailed);
+// The result under way: its working name, identity and cleanup slot.
+struct Pending {
+    platform::FileLocation location;
+    platform::FileIdentity identity;
+    platform::FileLocation directory;
+    int exitSlot = -1;
+};
+Pending pending;
+// The result put in place last.
+platform::FileIdentity lastPlaced;
+
+// Looked up for every entry of every listing: a hash set, not a tree.
+std::unordered_set<IdentityKey, IdentityHash> results;
+// The names results were given under -e, folded to lower case, with the
+// identity of their directory.
+std::set<std::pair<IdentityKey, std::string>> resultNames;
+
+std::string folded(const std::string& name) {
+    std::string text = name;
+    for (char& c : text) c = platform::lowerAscii(c);
+    return text;
 }
 
-bool sameNameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (platform::lowerAscii(a[i]) != platform::lowerAscii(b[i])) return false;
-    }
-    return true;
+void forgetPending() {
+    platform::keepAtExit(pending.exitSlot);
+    pending = Pending();
 }
 
 }  // namespace
 
 void beginReplaceRun() {
     std::string why;
-    const platform::FileLocation lockName = platform::locateName(platform::FileLocation(), kRedirectName);
-    if (!replaceLock.acquire(lockName, &why)) refuseWorkingFile(why);
-    // Under the lock, a plain file under the temporary name is what a
-    // killed run left: it goes.
-    if (!platform::clearWorkingName(tempResult, &why)) refuseWorkingFile(why);
+    const platform::FileLocation lockName = platform::locateName(platform::FileLocation(), platform::kLockFileName);
+    if (!replaceLock.acquire(lockName, &why)) {
+        logLine("%s: %s\n", kCreateError, why.c_str());
+        exitWith(ExitStatus::OutputFailed);
+    }
 }
 
 void endReplaceRun() { replaceLock.release(); }
 
 bool replacedThisRun(const platform::FileIdentity& identity) {
-    return identity.exists && replaced.count(keyOf(identity)) != 0;
+    return identity.exists && results.count(keyOf(identity)) != 0;
 }
 
 bool isWorkingFile(const platform::FileIdentity& identity) {
-    return identity == replaceLock.identity() || identity == tempIdentity;
+    return identity == replaceLock.identity() || identity == pending.identity;
 }
 
-int createTempResult(const platform::FileFacts& input, platform::FileFacts& made) {
-    // Registered first, so that however the run ends from the moment the
-    // file exists, it goes.
-    tempExitSlot = platform::removeNewAtExit(tempResult, input.mode | 0600);
-    int fd = platform::createResultFile(tempResult, input, made);
-    if (fd < 0 && errno == EEXIST) {
-        // Something was put there since the run began: a plain file is
-        // taken over, anything else ends the run.
-        std::string why;
-        if (!platform::clearWorkingName(tempResult, &why)) {
-            platform::keepAtExit(tempExitSlot);
-            refuseWorkingFile(why);
+Failure createResult(const platform::FileLocation& directory, const std::string& inputName, int& fd,
+                     platform::FileFacts& made) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const platform::FileLocation location =
+            platform::locateName(directory, platform::resultNameFor(inputName));
+        // Registered first, so that however the run ends from the moment
+        // the file exists, it goes.
+        const int slot = platform::removeNewAtExit(location);
+        fd = platform::createPrivateFile(location, made);
+        if (fd >= 0) {
+            platform::identifyAtExit(slot, made.identity);
+            pending.location = location;
+            pending.identity = made.identity;
+            pending.directory = directory;
+            pending.exitSlot = slot;
+            return Failure();
         }
-        fd = platform::createResultFile(tempResult, input, made);
+        const int error = errno;
+        platform::keepAtExit(slot);
+        errno = error;
+        if (error != EEXIST) break;
     }
-    if (fd < 0) {
-        platform::keepAtExit(tempExitSlot);
-        tempExitSlot = -1;
-        failWithSystemError(kCreateError, ExitStatus::OutputFailed);
-    }
-    tempIdentity = made.identity;
-    platform::identifyAtExit(tempExitSlot, tempIdentity);
-    return fd;
+    return systemFailure(kCreateError, ExitStatus::OutputFailed);
 }
 
-void discardTempResult() {
-    int saved = errno;
-    if (tempIdentity.exists) platform::removeIfSame(tempResult, tempIdentity);
-    platform::keepAtExit(tempExitSlot);
-    tempExitSlot = -1;
-    tempIdentity = platform::FileIdentity();
+void discardResult() {
+    const int saved = errno;
+    if (pending.identity.exists) platform::removeIfSame(pending.location, pending.identity);
+    forgetPending();
     errno = saved;
 }
 
-bool placeTempResult(const platform::FileLocation& target, const platform::FileIdentity& input, bool overInput) {
-    if (!platform::moveFile(tempResult, target, overInput)) return false;
-    platform::keepAtExit(tempExitSlot);
-    tempExitSlot = -1;
-    replaced.insert(keyOf(input));
-    replaced.insert(keyOf(tempIdentity));
-    tempIdentity = platform::FileIdentity();
+bool placeResult(const platform::FileLocation& target, const std::string& newName) {
+    const bool overInput = newName.empty();
+    if (!platform::renameIfSame(pending.location, pending.identity, target, overInput)) return false;
+    results.insert(keyOf(pending.identity));
+    lastPlaced = pending.identity;
+    if (!overInput) resultNames.emplace(keyOf(platform::fileIdentity(pending.directory)), folded(newName));
+    forgetPending();
     return true;
+}
+
+void withdrawResult(const platform::FileLocation& target) {
+    const int saved = errno;
+    if (platform::removeIfSame(target, lastPlaced)) results.erase(keyOf(lastPlaced));
+    lastPlaced = platform::FileIdentity();
+    errno = saved;
 }
 
 bool chooseTarget(const platform::FileLocation& directory, const std::string& newBase,
                   const platform::FileIdentity& input, platform::FileLocation& target, bool& overInput) {
+    // A name a result of this run was given counts as taken, in any case,
+    // whatever the directory's listing (read once a run) says.
+    if (resultNames.count({keyOf(platform::fileIdentity(directory)), folded(newBase)}) != 0) return false;
     platform::FileLocation found;
     if (platform::findName(directory, newBase, found)) {
         platform::FileIdentity identity = platform::fileIdentity(found);
         // The new name found the input itself (it differs only in case):
         // the result simply takes the input's place, under the input's name.
-        if (identity == input && !replacedThisRun(identity)) return true;
-        return false;
+        return identity == input && !replacedThisRun(identity);
     }
-    // The temporary result does not exist between two files, yet its name
-    // is the run's own.
-    if (sameNameIgnoringCase(newBase, kTempResultName) &&
-        platform::fileIdentity(directory) == platform::fileIdentity(platform::FileLocation{"."})) {
-        return false;
-    }
+    // A working file's name is never given to a result.
+    if (platform::isWorkingFileName(newBase)) return false;
     target = platform::locateName(directory, newBase);
     overInput = false;
     return true;

@@ -7,8 +7,8 @@
 #include "driver/file_sets.h"
 #include "driver/log_line.h"
 #include "driver/named_options.h"
+#include "driver/output_mode.h"
 #include "driver/output_options.h"
-#include "driver/replace_run.h"
 #include "driver/run_settings.h"
 #include "driver/size_delta.h"
 #include "driver/standard_input.h"
@@ -77,13 +77,14 @@ int runMain(int argc, char** argv) {
     settings.decode = decodeRequested() ? 1 : 0;
     totals.filesProcessed = 0;
     completeFileSets();
-    if (settings.replace) beginReplaceRun();
+    OutputMode& mode = outputMode();
+    mode.begin();
     convertStandardInput(false);
     walkFileSets();
     convertStandardInput(true);
 
     if (!settings.silent) printSummary();
-    if (settings.replace) endReplaceRun();
+    mode.end();
     releaseAll();
     platform::standardOutput().flush();
     return static_cast<int>(runEndStatus());

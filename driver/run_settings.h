@@ -20,7 +20,7 @@ struct RunSettings {
     int sizeDelta = 0;
     int decode = 0;          // -decode: expressions back to their text
     std::string appendName;  // held whole, whatever its length
-    std::string outName;     // empty: no result file
+    std::string outName;     // the -a file; empty otherwise
     platform::OpenMode outMode = platform::OpenMode::Overwrite;  // Append after -a
     platform::OpenMode inMode = platform::OpenMode::Read;
     std::string progPath;
@@ -41,7 +41,3 @@ extern RunTotals totals;
 extern int oIn;
 extern int oOut;
 
-// The fixed names of the replace mode, relative to the working directory:
-// the temporary result, and the lock file that one run holds at a time.
-constexpr const char* kTempResultName = "_~vask827.tmp";
-constexpr const char* kRedirectName = "_~null932";

@@ -202,11 +202,7 @@ void checkOption(const std::string& argument, const RunSettings& before, int nam
     } else {
         check(settings.appendName == before.appendName, "appendName changed by another option");
         check(settings.outMode == before.outMode, "outMode changed by another option");
-        if (letter == 'r') {
-            check(settings.outName == kTempResultName, "-r does not name the temporary result");
-        } else {
-            check(settings.outName == before.outName, "outName changed by another option");
-        }
+        check(settings.outName == before.outName, "outName changed by another option");
     }
     check(settings.newExt == (letter == 'e' && withValue ? value : before.newExt), "newExt against -e:");
 

@@ -48,6 +48,8 @@ int openFile(const char* path, OpenMode mode);
 // Opens an input for reading, binary like openFile. With `plainFilesOnly`
 // the open never waits (for a FIFO's writer, say), so the caller can look
 // at what it opened and refuse anything but a plain file before reading.
-int openInput(const FileLocation& location, bool plainFilesOnly);
+// Without `followLinks` a symbolic link (a reparse point) under the name is
+// never followed: the open fails with ELOOP.
+int openInput(const FileLocation& location, bool plainFilesOnly, bool followLinks = true);
 
 }  // namespace platform

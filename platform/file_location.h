@@ -1,17 +1,43 @@
 // Where a file is, as the system beneath reaches it.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <utility>
 
 namespace platform {
+
+// A directory the platform holds open (defined by each platform): what is
+// found in it is reached through it, whatever becomes of its path.
+class OpenDirectory;
 
 // Made by the platform, either from a path as the tool writes it or from a
 // directory and one name found in it; callers hand it back as it is and
 // never show it. A name found in a directory stays one name: whatever bytes
 // it holds ('\', ':', a drive-like start), it never leads elsewhere.
 struct FileLocation {
+    FileLocation() = default;
+    FileLocation(std::string path, std::shared_ptr<OpenDirectory> in = nullptr,
+                 std::shared_ptr<OpenDirectory> opened = nullptr)
+        : native(std::move(path)), base(std::move(in)), self(std::move(opened)) {}
+
     std::string native;
+    // Where the system takes `native` from: the working directory when
+    // empty, else a directory held open (on POSIX; on Windows `native` is a
+    // whole path and this stays empty).
+    std::shared_ptr<OpenDirectory> base;
+    // For a directory openDirectory() has opened: the directory itself.
+    std::shared_ptr<OpenDirectory> self;
 };
+
+// Opens the directory `location` names and holds it open for as long as
+// `location`, or any location found in it, lives: its entries are then
+// reached through the open directory, not through its path, so a directory
+// put in its place, or a link to another, is never reached instead. Without
+// `followLinks` a symbolic link (a reparse point) under the name is never
+// followed: the call fails with ELOOP (ENOTDIR when a file stands there).
+// False (errno set, `location` unchanged) when it cannot.
+bool openDirectory(FileLocation& location, bool followLinks);
 
 // The file or directory a path as the tool writes it names. The tool builds
 // paths with '\' (and accepts '/') as separators, and a drive prefix such

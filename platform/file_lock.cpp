@@ -2,7 +2,6 @@
 
 #include "platform/descriptors.h"
 #include "platform/exit_cleanup.h"
-#include "platform/partial_copy_record.h"
 #include "platform/working_files.h"
 
 namespace platform {
@@ -13,7 +12,6 @@ void ExclusiveFileLock::release() {
     // (or, on Windows, finds it free once the handle is closed) and makes
     // it anew.
     removeIfSame(name_, identity_);
-    recordPartialCopiesIn(-1);
     keepAtExit(exitSlot_);
     exitSlot_ = -1;
     closeDescriptor(descriptor_);

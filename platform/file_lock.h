@@ -13,10 +13,8 @@ namespace platform {
 // file removed by its holder is noticed, and the file made anew is locked
 // instead, so two waiters never both go ahead. Only a regular file with one
 // link is taken as a lock file: a link or a device under that name ends the
-// attempt. While held, the file is removed however the process ends, and it
-// holds nothing but the record of the partial copy under way (see
-// partial_copy_record.h), which the next holder acts on when the process is
-// killed.
+// attempt. While held, the file is removed however the process ends; it
+// is never written.
 class ExclusiveFileLock {
 public:
     ExclusiveFileLock() = default;

@@ -11,13 +11,11 @@ namespace platform {
 // False (errno set) when the file was not removed.
 bool removeFile(const FileLocation& location);
 
-// Puts `source` in place of `target`, replacing an existing target:
-// atomically by renaming where both lie on one file system; otherwise the
-// data is copied to a new file beside the target, flushed, and renamed over
-// it, and only then is the source removed. Returns false (errno set) when
-// the target was not replaced; the source is then left as it was.
-// With `replaceExisting` false the target must not exist: a file that
-// appeared there meanwhile is left alone and the move fails with EEXIST.
+// Renames `source` to `target` in one step, replacing an existing target;
+// both must lie on one file system (EXDEV otherwise). Returns false (errno
+// set) when nothing was renamed. With `replaceExisting` false the target
+// must not exist: a file that appeared there meanwhile is left alone and the
+// move fails with EEXIST.
 bool moveFile(const FileLocation& source, const FileLocation& target, bool replaceExisting = true);
 
 // The identity of the file a location names (links followed), or of the

@@ -27,34 +27,44 @@ bool describeDescriptor(int descriptor, FileFacts& facts);
 // otherwise `err` tells what stands there.
 bool isPlainFileOrNothing(const FileLocation& name, std::string* err);
 
-// Makes `name` free for a working file of the run: nothing stands there, or
-// a regular file with one link (left by a run that was killed), which is
-// removed. Anything else (a link, a hard link, a directory, a device) is
-// left alone and the call fails with `err` telling what it found.
-bool clearWorkingName(const FileLocation& name, std::string* err);
+// A fresh name for the result that is to take the place of the file named
+// `target` in the same directory: ".TARGET.txt2vb-" and six random letters
+// or digits (the target's name cut so that the whole fits the file
+// systems' limit on names).
+std::string resultNameFor(const std::string& target);
+// True for a name of that form, and for the lock file's name: the names of
+// the tool's working files, which are never taken as inputs.
+bool isWorkingFileName(const std::string& name);
+// The name of the lock file a replace run holds in its working directory.
+extern const char kLockFileName[];
 
 // Creates `name` anew, readable and writable by its owner only; it never
-// opens what already stands there. Returns the descriptor and what the new
+// opens what already stands there. A default ACL of the directory gives
+// nobody else access to it either. Returns the descriptor and what the new
 // file is (its identity, owner and group), or -1 (errno set).
 int createPrivateFile(const FileLocation& name, FileFacts& made);
 
-// Creates `name` anew, as createPrivateFile does, for a result that is to
-// take the permissions of the file `like` describes. When the new file has
-// `like`'s owner and group from the start, it is made with `like`'s
-// permission bits (the set-id bits aside) and keeps them: it may then be
-// read and written by whom `like`, and the result once in place, may. In
-// any other case it is private, as createPrivateFile makes it.
-int createResultFile(const FileLocation& name, const FileFacts& like, FileFacts& made);
-
-// Gives the file open on `descriptor`, which `made` describes, the owner
-// and group of `input` where the process may (as root), then its
-// permissions. The set-user-ID and set-group-ID bits are carried over only
-// when owner and group both are. Owner, group and permissions that are
-// already the input's are left as they are.
-bool copyOwnerAndMode(int descriptor, const FileFacts& made, const FileFacts& input);
+// Gives the file open on `descriptor`, which `made` describes, what the
+// input open on `inputDescriptor` has, as far as the process may: its
+// owner and group (the owner as root; the group also when the process's
+// user is a member of it), its extended attributes, its access ACL (which
+// replaces whatever a default ACL of the directory gave the new file; an
+// input without one leaves the result without one) and last its mode. The
+// set-user-ID and set-group-ID bits are carried over only when owner and
+// group both are; when the group cannot be kept the group's permission
+// bits are cleared. False (errno set) when the result would not hold the
+// input's ACL or mode.
+bool copyAttributes(int descriptor, const FileFacts& made, int inputDescriptor, const FileFacts& input);
 
 // Removes `name` only while it is still the file `identity` names, so a
 // file someone put in its place since is left alone.
 bool removeIfSame(const FileLocation& name, const FileIdentity& identity);
+
+// Renames `source` to `target` only while `source` still names the file
+// `identity` names: replacing `target` when `replaceExisting`, else only
+// while nothing stands there (EEXIST otherwise). False (errno set) when
+// nothing was renamed (ENOENT when `source` no longer holds the file).
+bool renameIfSame(const FileLocation& source, const FileIdentity& identity, const FileLocation& target,
+                  bool replaceExisting);
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/posix/native_paths.h"
+#include "platform/posix/open_directory.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -88,13 +89,14 @@ int openPath(const char* path, OpenMode mode) {
 
 namespace platform {
 
-int openInput(const FileLocation& location, bool plainFilesOnly) {
+int openInput(const FileLocation& location, bool plainFilesOnly, bool followLinks) {
     int flags = O_RDONLY | O_NOCTTY | O_CLOEXEC;
+    if (!followLinks) flags |= O_NOFOLLOW;
     // Reads of a regular file never wait, whatever this flag says.
     if (plainFilesOnly) flags |= O_NONBLOCK;
     int fd;
     do {
-        fd = ::open(location.native.c_str(), flags);
+        fd = ::openat(baseOf(location), pathOf(location), flags);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }

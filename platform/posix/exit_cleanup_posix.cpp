@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/posix/open_directory.h"
+
 namespace platform {
 
 namespace {
@@ -23,6 +25,7 @@ constexpr int kNotALock = -2;
 constexpr int kLockNotOpen = -1;
 struct Slot {
     volatile sig_atomic_t used;
+    int directory;  // what `path` is relative to: an open directory or AT_FDCWD
     char path[kPathCapacity];
     dev_t device;
     ino_t inode;
@@ -48,7 +51,7 @@ bool lockIsFree(const Slot& slot, int& probe) {
     probe = -1;
     const int descriptor = slot.lockDescriptor;
     if (descriptor >= 0) return ::flock(descriptor, LOCK_EX | LOCK_NB) == 0;
-    probe = ::open(slot.path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    probe = ::openat(slot.directory, slot.path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     return probe >= 0 && ::flock(probe, LOCK_EX | LOCK_NB) == 0;
 }
 
@@ -59,12 +62,12 @@ void removeRegistered() {
         if (state == kFree) continue;
         slot.used = kFree;
         struct stat info;
-        if (::lstat(slot.path, &info) != 0) continue;
+        if (::fstatat(slot.directory, slot.path, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
         const bool ours = state == kIdentified ? info.st_dev == slot.device && info.st_ino == slot.inode
                                                : looksJustCreated(info, slot.permissions);
         if (!ours) continue;
         int probe = -1;
-        if (slot.lockDescriptor == kNotALock || lockIsFree(slot, probe)) ::unlink(slot.path);
+        if (slot.lockDescriptor == kNotALock || lockIsFree(slot, probe)) ::unlinkat(slot.directory, slot.path, 0);
         if (probe >= 0) ::close(probe);
     }
 }
@@ -97,11 +100,16 @@ void install() {
 static int registerSlot(const FileLocation& name, const FileIdentity& identity, sig_atomic_t state,
                         unsigned permissions = 0600, int lockDescriptor = kNotALock) {
     if (!installed) install();
-    if (name.native.size() >= kPathCapacity) return -1;
+    // The open directory of a name found in one stays open while the name
+    // is registered: whoever registered it holds the location.
+    const char* path = pathOf(name);
+    const std::size_t length = std::strlen(path);
+    if (length >= kPathCapacity) return -1;
     for (int i = 0; i < kSlots; ++i) {
         Slot& slot = slots[i];
         if (slot.used) continue;
-        std::memcpy(slot.path, name.native.c_str(), name.native.size() + 1);
+        std::memcpy(slot.path, path, length + 1);
+        slot.directory = baseOf(name);
         slot.device = static_cast<dev_t>(identity.device);
         slot.inode = static_cast<ino_t>(identity.inode);
         slot.permissions = static_cast<mode_t>(permissions & 0777);

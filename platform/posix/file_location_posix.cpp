@@ -10,15 +10,39 @@
 
 #include "platform/names.h"
 #include "platform/posix/native_paths.h"
+#include "platform/posix/open_directory.h"
 
 namespace platform {
 
 FileLocation locatePath(const std::string& path) { return FileLocation{nativePath(path)}; }
 
 FileLocation locateName(const FileLocation& directory, const std::string& name) {
-    if (directory.native.empty()) return FileLocation{name};
-    if (directory.native.back() == '/') return FileLocation{directory.native + name};
-    return FileLocation{directory.native + "/" + name};
+    // Found through the open directory itself when there is one.
+    if (directory.self) return FileLocation{name, directory.self, nullptr};
+    if (directory.native.empty()) return FileLocation{name, directory.base, nullptr};
+    if (directory.native.back() == '/') return FileLocation{directory.native + name, directory.base, nullptr};
+    return FileLocation{directory.native + "/" + name, directory.base, nullptr};
+}
+
+bool openDirectory(FileLocation& location, bool followLinks) {
+    int flags = O_RDONLY | O_DIRECTORY | O_NOCTTY | O_CLOEXEC;
+    if (!followLinks) flags |= O_NOFOLLOW;
+    int fd;
+    do {
+        fd = ::openat(baseOf(location), pathOf(location), flags);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        // Some systems tell a link refused with O_DIRECTORY as "not a
+        // directory": a link it is.
+        struct stat info;
+        if (errno == ENOTDIR && !followLinks &&
+            ::fstatat(baseOf(location), pathOf(location), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode)) {
+            errno = ELOOP;
+        }
+        return false;
+    }
+    location.self = std::make_shared<OpenDirectory>(fd);
+    return true;
 }
 
 namespace {
@@ -32,15 +56,25 @@ std::string foldCase(const std::string& name) {
 // Each directory's names, folded to lower case, each mapped to the byte-wise
 // smallest name of that folding (the same choice as the path lookup). Read
 // once a run: names the run itself makes are found by their exact name,
-// which is always tried first.
+// which is always tried first. An open directory is known by its identity,
+// any other by its path.
 using FoldedNames = std::unordered_map<std::string, std::string>;
 std::unordered_map<std::string, FoldedNames> listingCache;
 
-const FoldedNames& namesOf(const std::string& directory) {
-    auto known = listingCache.find(directory);
+std::string cacheKey(const FileLocation& directory) {
+    struct stat info;
+    if (directory.self && ::fstat(directory.self->descriptor(), &info) == 0) {
+        return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+    }
+    return "/" + directory.native;
+}
+
+const FoldedNames& namesOf(const FileLocation& directory) {
+    const std::string key = cacheKey(directory);
+    auto known = listingCache.find(key);
     if (known != listingCache.end()) return known->second;
-    FoldedNames& names = listingCache[directory];
-    DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
+    FoldedNames& names = listingCache[key];
+    DIR* dir = openListing(directory);
     if (dir == nullptr) return names;
     while (const dirent* entry = ::readdir(dir)) {
         if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
@@ -57,13 +91,13 @@ const FoldedNames& namesOf(const std::string& directory) {
 bool findName(const FileLocation& directory, const std::string& name, FileLocation& found) {
     struct stat info;
     FileLocation exact = locateName(directory, name);
-    if (::lstat(exact.native.c_str(), &info) == 0) {
+    if (::fstatat(baseOf(exact), pathOf(exact), &info, AT_SYMLINK_NOFOLLOW) == 0) {
         found = exact;
         return true;
     }
     // A directory that cannot be searched keeps its error.
     if (errno != ENOENT) return false;
-    const FoldedNames& names = namesOf(directory.native);
+    const FoldedNames& names = namesOf(directory);
     auto match = names.find(foldCase(name));
     if (match == names.end()) {
         errno = ENOENT;
@@ -72,7 +106,7 @@ bool findName(const FileLocation& directory, const std::string& name, FileLocati
     // The listing may be older than the name: it counts only if it is
     // still there.
     FileLocation other = locateName(directory, match->second);
-    if (::lstat(other.native.c_str(), &info) != 0) {
+    if (::fstatat(baseOf(other), pathOf(other), &info, AT_SYMLINK_NOFOLLOW) != 0) {
         errno = ENOENT;
         return false;
     }

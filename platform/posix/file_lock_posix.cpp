@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include "platform/exit_cleanup.h"
-#include "platform/partial_copy_record.h"
 #include "platform/posix/stat_identity.h"
 #include "platform/working_files.h"
 
@@ -30,12 +29,7 @@ bool ExclusiveFileLock::acquire(const FileLocation& name, std::string* err) {
         // No link is followed and no device opened: the name must hold a
         // plain file of ours or nothing. Non-blocking, so a FIFO put there
         // cannot hold the run.
-        // Open for appending, to record partial copies in; a lock file that
-        // may only be read still locks, it merely records nothing.
-        const int flags = O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-        int fd = ::open(path, O_RDWR | O_APPEND | flags, 0600);
-        bool writable = fd >= 0;
-        if (fd < 0 && errno == EACCES) fd = ::open(path, O_RDONLY | flags, 0600);
+        int fd = ::open(path, O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
         if (fd < 0) {
             keepAtExit(slot);
             *err = name.native + ": " + std::strerror(errno);
@@ -70,12 +64,6 @@ bool ExclusiveFileLock::acquire(const FileLocation& name, std::string* err) {
             name_ = name;
             identity_ = identityOf(held);
             exitSlot_ = slot;
-            // Only a record the process itself could have written is
-            // believed: the file must be its own and nobody else's to write.
-            if (writable && held.st_uid == ::geteuid() && (held.st_mode & (S_IWGRP | S_IWOTH)) == 0) {
-                removeRecordedPartialCopy(fd);
-                recordPartialCopiesIn(fd);
-            }
             return true;
         }
         keepAtExit(slot);

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/file_location.h"
+#include "platform/posix/open_directory.h"
 #include "platform/posix/stat_identity.h"
 
 namespace platform {
@@ -18,17 +19,20 @@ enum class Described { Ok, Gone, Failed };
 // Fills in what stat tells about one entry: Gone when the entry has gone
 // since the listing was read, Failed when it cannot be examined (errno set).
 static Described describe(DirectoryEntry& entry) {
-    const char* path = entry.location.native.c_str();
+    const int base = baseOf(entry.location);
+    const char* path = pathOf(entry.location);
     entry.isDirectory = entry.isReadOnly = entry.isLink = entry.isRegular = false;
     entry.size = 0;
     entry.identity = FileIdentity();
     struct stat info;
-    if (::lstat(path, &info) != 0) return errno == ENOENT ? Described::Gone : Described::Failed;
+    if (::fstatat(base, path, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        return errno == ENOENT ? Described::Gone : Described::Failed;
+    }
     entry.isLink = S_ISLNK(info.st_mode);
     entry.described = true;
     // The link's target decides the rest; a dangling link stays a plain,
     // empty, writable entry that is no regular file.
-    if (entry.isLink && ::stat(path, &info) != 0) return Described::Ok;
+    if (entry.isLink && ::fstatat(base, path, &info, 0) != 0) return Described::Ok;
     entry.isDirectory = S_ISDIR(info.st_mode);
     entry.isRegular = S_ISREG(info.st_mode);
     entry.isReadOnly = (info.st_mode & S_IWUSR) == 0;
@@ -75,7 +79,7 @@ bool findFiles(const FileLocation& directory, const std::string& pattern, std::v
         return true;
     }
 
-    DIR* dir = ::opendir(directory.native.c_str());
+    DIR* dir = openListing(directory);
     if (dir == nullptr) return errno == ENOENT || errno == ENOTDIR;
     // The whole listing is read before anything is looked at, so files the
     // caller creates while working through it are never picked up.

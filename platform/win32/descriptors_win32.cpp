@@ -9,6 +9,7 @@
 #include <sys/types.h>
 
 #include "platform/win32/wide_paths.h"
+#include "platform/win32/win32_errors.h"
 #include "platform/win32/windows_api.h"
 
 namespace platform {
@@ -94,10 +95,30 @@ namespace platform {
 
 // Opening never waits here: Windows lists no FIFOs, and the caller looks at
 // what it opened either way.
-int openInput(const FileLocation& location, bool) {
+int openInput(const FileLocation& location, bool, bool followLinks) {
+    const std::wstring name = win32::systemPath(location.native);
+    if (!followLinks) {
+        // The reparse point itself is opened, never what it names, and
+        // refused once it is seen to be one.
+        HANDLE file = ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            win32::setErrnoFromError(::GetLastError());
+            return -1;
+        }
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!::GetFileInformationByHandle(file, &info) ||
+            (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            ::CloseHandle(file);
+            errno = ELOOP;
+            return -1;
+        }
+        int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDONLY | _O_BINARY);
+        if (fd < 0) ::CloseHandle(file);
+        return fd;
+    }
     int fd = -1;
-    errno_t result = ::_wsopen_s(&fd, win32::systemPath(location.native).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT,
-                                 _SH_DENYNO, _S_IREAD);
+    errno_t result = ::_wsopen_s(&fd, name.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT, _SH_DENYNO, _S_IREAD);
     if (result != 0) {
         errno = result;
         return -1;

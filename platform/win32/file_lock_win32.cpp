@@ -6,7 +6,6 @@
 
 #include "platform/console.h"
 #include "platform/exit_cleanup.h"
-#include "platform/partial_copy_record.h"
 #include "platform/working_files.h"
 #include "platform/win32/windows_api.h"
 
@@ -40,15 +39,8 @@ bool ExclusiveFileLock::acquire(const FileLocation& lockName, std::string* err) 
     for (;;) {
         // A link or a directory under the name is never opened.
         if (!isPlainFileOrNothing(lockName, err)) return false;
-        // Open for writing too, to record partial copies in; a lock file
-        // that may only be read still locks, it merely records nothing.
-        bool writable = true;
         const int slot = removeLockAtExit(lockName);
-        HANDLE file = openLockFile(name, GENERIC_READ | GENERIC_WRITE);
-        if (file == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_ACCESS_DENIED) {
-            file = openLockFile(name, GENERIC_READ);
-            writable = false;
-        }
+        HANDLE file = openLockFile(name, GENERIC_READ);
         if (file != INVALID_HANDLE_VALUE) {
             BY_HANDLE_FILE_INFORMATION info;
             if (!::GetFileInformationByHandle(file, &info) || info.nNumberOfLinks > 1 ||
@@ -59,7 +51,7 @@ bool ExclusiveFileLock::acquire(const FileLocation& lockName, std::string* err) 
                 *err = path + ": " + errorText(EEXIST);
                 return false;
             }
-            int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY | (writable ? _O_APPEND : _O_RDONLY));
+            int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY | _O_RDONLY);
             if (fd < 0) {
                 keepAtExit(slot);
                 *err = path + ": " + errorText(errno);
@@ -73,10 +65,6 @@ bool ExclusiveFileLock::acquire(const FileLocation& lockName, std::string* err) 
             identity_.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
             identifyLockAtExit(slot, identity_, fd);
             exitSlot_ = slot;
-            if (writable) {
-                removeRecordedPartialCopy(fd);
-                recordPartialCopiesIn(fd);
-            }
             return true;
         }
         DWORD error = ::GetLastError();

@@ -5,6 +5,7 @@
 #include <io.h>
 
 #include "platform/console.h"
+#include "platform/file_ops.h"
 #include "platform/win32/wide_paths.h"
 #include "platform/win32/win32_errors.h"
 #include "platform/win32/windows_api.h"
@@ -79,17 +80,6 @@ static int examine(const FileLocation& name, std::string* err) {
 
 bool isPlainFileOrNothing(const FileLocation& name, std::string* err) { return examine(name, err) >= 0; }
 
-bool clearWorkingName(const FileLocation& name, std::string* err) {
-    int found = examine(name, err);
-    if (found <= 0) return found == 0;
-    if (!::DeleteFileW(win32::systemPath(name.native).c_str())) {
-        win32::setErrnoFromError(::GetLastError());
-        *err = name.native + ": " + errorText(errno);
-        return false;
-    }
-    return true;
-}
-
 int createPrivateFile(const FileLocation& name, FileFacts& made) {
     // Made anew, never opened if it exists (a link included), and shared
     // with no other process while the run writes it.
@@ -117,14 +107,10 @@ int createPrivateFile(const FileLocation& name, FileFacts& made) {
 }
 
 // A file's only permission here is the read-only attribute, and a read-only
-// input is never replaced; owners are the system's affair.
-// Windows files have no owner bits to take: the result is made as any
-// working file.
-int createResultFile(const FileLocation& name, const FileFacts&, FileFacts& made) {
-    return createPrivateFile(name, made);
-}
-
-bool copyOwnerAndMode(int, const FileFacts&, const FileFacts&) { return true; }
+// input is never replaced; owners and access lists are the system's affair:
+// the result, made in the input's directory, inherits what the input
+// inherited there.
+bool copyAttributes(int, const FileFacts&, int, const FileFacts&) { return true; }
 
 bool removeIfSame(const FileLocation& name, const FileIdentity& identity) {
     const std::wstring wide = win32::systemPath(name.native);
@@ -133,7 +119,33 @@ bool removeIfSame(const FileLocation& name, const FileIdentity& identity) {
     BY_HANDLE_FILE_INFORMATION info;
     bool same = ::GetFileInformationByHandle(handle, &info) && identityOf(info) == identity;
     ::CloseHandle(handle);
-    return same && ::DeleteFileW(wide.c_str());
+    if (!same) {
+        errno = ENOENT;
+        return false;
+    }
+    if (::DeleteFileW(wide.c_str())) return true;
+    win32::setErrnoFromError(::GetLastError());
+    return false;
+}
+
+bool renameIfSame(const FileLocation& source, const FileIdentity& identity, const FileLocation& target,
+                  bool replaceExisting) {
+    // The result is made with FILE_SHARE_DELETE alone and stays so until it
+    // is closed; a name that no longer holds it fails the comparison.
+    const std::wstring wide = win32::systemPath(source.native);
+    HANDLE handle = openEntry(wide);
+    if (handle == INVALID_HANDLE_VALUE) {
+        win32::setErrnoFromError(::GetLastError());
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    bool same = ::GetFileInformationByHandle(handle, &info) && identityOf(info) == identity;
+    ::CloseHandle(handle);
+    if (!same) {
+        errno = ENOENT;
+        return false;
+    }
+    return moveFile(source, target, replaceExisting);
 }
 
 }  // namespace platform

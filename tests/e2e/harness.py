@@ -1,5 +1,6 @@
 """Runs the real txt2vb binary in fresh temporary directories."""
 import os
+import re
 import shlex
 import stat
 import subprocess
@@ -17,6 +18,15 @@ E_ACUTE = b"\x82" if WINDOWS else b"\xc3\xa9"
 FINAL_DOTS_KEPT = not WINDOWS
 # Names that only POSIX file systems allow.
 POSIX_ONLY_NAMES = ("it's \"q\" $HOME.txt", "star*.txt", "line\nfeed.txt")
+
+
+# The names the tool gives the results it makes beside their targets.
+WORKING_NAME = re.compile(r"^\..*\.txt2vb-[A-Za-z0-9]{6}$", re.S)
+
+
+def working_names(directory):
+    """The names of results under way (or left by a killed run) in `directory`."""
+    return [name for name in os.listdir(directory) if WORKING_NAME.match(name)]
 
 
 def crlf(data: bytes) -> bytes:

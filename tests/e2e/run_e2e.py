@@ -227,11 +227,19 @@ class Console(unittest.TestCase):
     def test_input_that_cannot_be_opened(self):
         def setup(root):
             os.symlink("missing-target", os.path.join(root, "b.txt"))
-        r = run(["*.txt"], files={"a.txt": b"1"}, setup=setup)
+        # Named, a link to nothing ends the run; found by a wildcard, it is
+        # passed over.
+        r = run(["a.txt", "b.txt"], files={"a.txt": b"1"}, setup=setup)
         self.assertEqual(r.stdout, convert(b"1"))
         self.assertEqual(r.stderr, err(progress(b".\\a.txt", 1) + progress(b".\\b.txt", 0)
                                        + b".\\b.txt: No such file or directory\n"))
         self.assertEqual(r.status, status(-1))
+        r = run(["*.txt"], files={"a.txt": b"1"}, setup=setup)
+        self.assertEqual(r.stdout, convert(b"1"))
+        self.assertEqual(r.stderr, err(progress(b".\\a.txt", 1)
+                                       + b"!!! Parsing impossible de .\\b.txt (fichier disparu)\n"
+                                       + b"1 fichiers pars" + E_ACUTE + b"s\n"))
+        self.assertEqual(r.status, 0)
 
     def test_named_options_change_nothing_visible(self):
         r = run(["-s", "-nbl:2", "-nbf:1", "-v", "*.txt"], files={"a.txt": b"1\n2\n3\n4\n"})
@@ -332,11 +340,18 @@ class Replace(unittest.TestCase):
         self.assertEqual(r.status, 0)
 
     def test_own_files_are_never_converted(self):
-        files = {"a.txt": b"1", "_~vask827.tmp": b"left over", "_~null932": b"report"}
-        # A temporary result left by an earlier run is neither converted nor
-        # kept: this run's first result takes its place.
-        r = run(["-r", "-s", "*"], files=files)
-        self.assertEqual(r.files, {"a.txt": convert(b"1")})
+        # Results a killed run left under their working names are never
+        # converted, wherever they are; the lock file is this run's own.
+        left = {".a.txt.txt2vb-Ab12Cd": b"left over", "sub/.b.txt2vb-000000": b"left"}
+        for mode in (["-r"], []):
+            with self.subTest(mode=mode):
+                files = dict(left, **{"a.txt": b"1", "_~null932": b"report", "sub/b": b"2"})
+                r = run(mode + ["-s", "-t", "*"], files=files)
+                self.assertEqual(r.status, 0)
+                if mode:
+                    self.assertEqual(r.files, dict(left, **{"a.txt": convert(b"1"), "sub/b": convert(b"2")}))
+                else:
+                    self.assertEqual(r.stdout, convert(b"1") + convert(b"2"))
         r = run(["-s", "-a:all.txt", "*.txt"], files={"a.txt": b"1", "all.txt": b""})
         self.assertEqual(r.files["all.txt"], convert(b"1"))
 
@@ -385,6 +400,7 @@ def main():
     import test_real_tree
     import test_filter
     import test_replace_safety
+    import test_result_attributes
     import test_system_calls
     import test_text_only
     loader = unittest.defaultTestLoader
@@ -393,6 +409,7 @@ def main():
                                 loader.loadTestsFromModule(test_output_forms),
                                 loader.loadTestsFromModule(test_filter),
                                 loader.loadTestsFromModule(test_replace_safety),
+                                loader.loadTestsFromModule(test_result_attributes),
                                 loader.loadTestsFromModule(test_system_calls),
                                 loader.loadTestsFromModule(test_conventions),
                                 loader.loadTestsFromModule(test_text_only),

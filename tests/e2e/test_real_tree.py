@@ -16,9 +16,6 @@ MAX_FILES = 2000
 MAX_BYTES = 50 * 1024 * 1024
 UTF8_MARK = b"\xef\xbb\xbf"
 UTF16_MARKS = (b"\xff\xfe", b"\xfe\xff")
-# Set to 1, the tree keeps the links the system directory has and gains
-# more (to files, to a directory, dangling, and to a file outside the tree).
-LINKS = os.environ.get("TXT2VB_E2E_LINKS") == "1"
 
 
 def is_text(data: bytes) -> bool:
@@ -47,14 +44,6 @@ def copy_part_of(source: str, tree: str):
         subprocess.run(["cp", "-a", path, tree], check=True)
         files += count
         size += length
-
-
-def remove_links(tree: str):
-    for top, dirs, names in os.walk(tree):
-        for entry in dirs + names:
-            path = os.path.join(top, entry)
-            if os.path.islink(path):
-                os.unlink(path)
 
 
 def add_links(tree: str, outside: str):
@@ -121,10 +110,9 @@ class RealTree(unittest.TestCase):
                         with open(path, "rb") as f:
                             if f.read(2) in UTF16_MARKS:
                                 os.unlink(path)
-            if LINKS:
-                add_links(tree, outside)
-            else:
-                remove_links(tree)
+            # The tree keeps the links the system directory has and gains
+            # more (to files, to a directory, dangling, outside the tree).
+            add_links(tree, outside)
             before = state_of(tree)
             outside_before = state_of(outside)
             files = [rel for rel, entry in before.items() if entry[0] == "file"]

@@ -38,16 +38,13 @@ def start(args, cwd, **kw):
 
 @unittest.skipIf(harness.WINDOWS, "POSIX links, devices, owners and signals")
 class WorkingFiles(unittest.TestCase):
-    def test_anything_but_a_plain_file_under_a_working_name_ends_the_run(self):
+    def test_anything_but_a_plain_file_under_the_lock_name_ends_the_run(self):
         victim_text = b"victim"
         cases = [
-            ("_~vask827.tmp", "symlink", b"lien symbolique"),
             ("_~null932", "symlink", b"lien symbolique"),
-            ("_~vask827.tmp", "hardlink", b"fichier \xc3\xa0 plusieurs liens"),
             ("_~null932", "hardlink", b"fichier \xc3\xa0 plusieurs liens"),
             ("_~null932", "fifo", b"fichier sp" + E_ACUTE + b"cial"),
-            ("_~vask827.tmp", "fifo", b"fichier sp" + E_ACUTE + b"cial"),
-            ("_~vask827.tmp", "dir", b"r" + E_ACUTE + b"pertoire"),
+            ("_~null932", "dir", b"r" + E_ACUTE + b"pertoire"),
         ]
         for name, kind, text in cases:
             with self.subTest(name=name, kind=kind), tempfile.TemporaryDirectory() as root:
@@ -82,17 +79,7 @@ class WorkingFiles(unittest.TestCase):
                 f.write(big)
             os.chmod(path, 0o644)
             os.chown(path, NOBODY, NOBODY)
-            temp = os.path.join(root, "_~vask827.tmp")
-            seen = []
-            proc = start(["-r", "-s", "*.txt"], root)
-            while proc.poll() is None:
-                try:
-                    info = os.lstat(temp)
-                    seen.append((info.st_mode & 0o777, info.st_uid))
-                except FileNotFoundError:
-                    pass
-            self.assertEqual(proc.returncode, 0)
-            self.assertTrue(seen, "the temporary result was never seen")
+            seen = [look[:2] for look in self.watch_temporary(root, ["-r", "-s", "*.txt"])]
             # While it was being written it was root's alone; only then did
             # it take the input's owner, and last its mode.
             self.assertIn((0o600, 0), seen)
@@ -101,31 +88,35 @@ class WorkingFiles(unittest.TestCase):
             self.assertEqual((info.st_mode & 0o7777, info.st_uid, info.st_gid), (0o644, NOBODY, NOBODY))
 
     def watch_temporary(self, root, args):
-        """Runs the tool in `root` and looks at its temporary result as
-        often as it can: (permissions, owner, group, size) of each look."""
-        temp = os.path.join(root, "_~vask827.tmp")
+        """Runs the tool in `root` and looks at the result it makes beside
+        its target as often as it can: (permissions, owner, group, size) of
+        each look."""
         seen = []
         proc = start(args, root)
         while proc.poll() is None:
-            try:
-                info = os.lstat(temp)
-                seen.append((info.st_mode & 0o777, info.st_uid, info.st_gid, info.st_size))
-            except FileNotFoundError:
-                pass
+            for name in harness.working_names(root):
+                try:
+                    info = os.lstat(os.path.join(root, name))
+                    seen.append((info.st_mode & 0o777, info.st_uid, info.st_gid, info.st_size))
+                except FileNotFoundError:
+                    pass
         self.assertEqual(proc.returncode, 0)
         self.assertTrue(seen, "the temporary result was never seen")
         return seen
 
-    def test_result_of_the_runs_own_file_is_never_more_open_than_the_input(self):
-        # The run's user owns the input: the result may have the input's
-        # permissions from the start, never more.
+    def test_result_of_the_runs_own_file_is_private_until_complete(self):
+        # The run's user owns the input: the result is its alone while it
+        # is written, and takes the input's permissions once complete.
         with tempfile.TemporaryDirectory() as root:
             path = os.path.join(root, "own.txt")
+            text = b"own \"data\"\r\n" * 3_000_000
             with open(path, "wb") as f:
-                f.write(b"own \"data\"\r\n" * 3_000_000)
+                f.write(text)
             os.chmod(path, 0o640)
             seen = self.watch_temporary(root, ["-r", "-s", "*.txt"])
-            self.assertTrue({(mode & ~0o640, uid, gid) for mode, uid, gid, _ in seen} <= {(0, 0, 0)}, set(seen))
+            complete = len(convert(text))
+            self.assertTrue({(mode, uid, gid) for mode, uid, gid, size in seen if size < complete} <= {(0o600, 0, 0)},
+                            set(seen))
             info = os.stat(path)
             self.assertEqual((info.st_mode & 0o7777, info.st_uid, info.st_gid), (0o640, 0, 0))
 
@@ -167,14 +158,15 @@ class WorkingFiles(unittest.TestCase):
             os.chmod(os.path.join(root, "tool.txt"), 0o6777)
         r = run(["-r", "-s", "*.txt"], files={"tool.txt": b"x"}, setup=setup_user, preexec=as_nobody, after=check)
         self.assertEqual(r.status, 0)
-        self.assertEqual(seen["r"], (0o777, NOBODY, NOBODY))
+        # Nor can it keep root's group: that group's bits go too.
+        self.assertEqual(seen["r"], (0o707, NOBODY, NOBODY))
 
     def test_every_end_removes_the_working_files_and_nothing_else(self):
         # SIGTERM, SIGINT and SIGHUP during a -r -t run over a tree of a few
         # hundred files and a large one: the first rounds signal the moment
-        # the temporary result appears, the others at a random delay (the
-        # seed is printed; TXT2VB_SIGNAL_SEED repeats a run). Needs real
-        # signals and a real file system.
+        # a result under way appears beside the large file, the others at a
+        # random delay (the seed is printed; TXT2VB_SIGNAL_SEED repeats a
+        # run). Needs real signals and a real file system.
         seed = int(os.environ.get("TXT2VB_SIGNAL_SEED") or random.randrange(1 << 32))
         sys.stderr.write("\nsignals at random moments: TXT2VB_SIGNAL_SEED=%d\n" % seed)
         rng = random.Random(seed)
@@ -228,7 +220,8 @@ class WorkingFiles(unittest.TestCase):
                 with self.subTest(round=round_number, signal=sig, delay=delay, seed=seed):
                     proc = start(["-r", "-t", "-s", "*"], where, preexec_fn=default_signals)
                     if delay is None:
-                        while not os.path.exists(os.path.join(where, "_~vask827.tmp")) and proc.poll() is None:
+                        # The first result under way, beside the large file.
+                        while not harness.working_names(where) and proc.poll() is None:
                             time.sleep(0.001)
                     else:
                         time.sleep(delay)
@@ -247,69 +240,33 @@ class WorkingFiles(unittest.TestCase):
                     self.assertEqual(half_done, [])
                 shutil.rmtree(where)
 
-    @unittest.skipUnless(os.path.isdir("/dev/shm") and os.stat("/dev/shm").st_dev != os.stat(tempfile.gettempdir()).st_dev,
-                         "needs /dev/shm on a file system of its own")
-    def test_a_killed_copy_across_file_systems_goes_with_the_next_run(self):
+
+    def test_a_killed_run_leaves_its_result_beside_the_target_and_no_run_takes_it(self):
         big = b"line \"q\"\r\n" * 4_000_000
-        with tempfile.TemporaryDirectory() as root, tempfile.TemporaryDirectory(dir="/dev/shm") as other:
-            target = os.path.join(other, "a.txt")
+        with tempfile.TemporaryDirectory() as root:
+            os.mkdir(os.path.join(root, "sub"))
+            target = os.path.join(root, "sub", "a.txt")
             with open(target, "wb") as f:
                 f.write(big)
-            proc = start(["-r", "-s", other + "/*.txt"], root)
-            while not any(".txt2vb-" in n for n in os.listdir(other)) and proc.poll() is None:
+            proc = start(["-r", "-s", "sub/*.txt"], root)
+            while not harness.working_names(os.path.join(root, "sub")) and proc.poll() is None:
                 time.sleep(0.001)
             proc.kill()
             proc.communicate(timeout=60)
             self.assertEqual(proc.returncode, -signal.SIGKILL)
-            # Killed between the copy's creation and its rename: the target
-            # is whole, old or new, and the copy is left for now.
+            # The target is whole, old or new; the result under way stays
+            # beside it, private, and later runs of any mode pass it over.
             with open(target, "rb") as f:
                 self.assertIn(f.read(), (big, convert(big)))
-            later = start(["-r", "-s", "none*.txt"], root)
-            self.assertEqual(later.communicate(timeout=60) + (later.returncode,), (b"", b"", 0))
-            self.assertEqual(os.listdir(root), [])
-            self.assertEqual(os.listdir(other), ["a.txt"])
-
-    def test_a_recorded_copy_is_removed_only_while_it_is_the_one_made(self):
-        # A lock file left by a killed run names the copy it had under way.
-        # The next run removes that copy only when the lock file is its own
-        # and private, the name is a copy's, and the file is still the one
-        # recorded (or, with no identity recorded, a plain file).
-        copy_name = ".a.txt.txt2vb-AbC123"
-        cases = [
-            # (what the record names, identity, lock file owner, lock mode, hard link, removed)
-            ("copy", "right", 0, 0o600, False, True),
-            ("copy", "none", 0, 0o600, False, True),
-            ("copy", "wrong", 0, 0o600, False, False),
-            ("copy", "none", 0, 0o600, True, False),
-            ("copy", "none", NOBODY, 0o600, False, False),
-            ("copy", "none", 0, 0o620, False, False),
-            ("other", "none", 0, 0o600, False, False),
-            ("other", "right", 0, 0o600, False, False),
-        ]
-        for names, identity, owner, mode, linked, removed in cases:
-            with self.subTest(names=names, identity=identity, owner=owner, mode=oct(mode), linked=linked), \
-                    tempfile.TemporaryDirectory() as root:
-                os.mkdir(os.path.join(root, "sub"))
-                named = os.path.join(root, "sub", copy_name if names == "copy" else "victim.txt")
-                with open(named, "wb") as f:
-                    f.write(b"data")
-                if linked:
-                    os.link(named, os.path.join(root, "sub", "keep"))
-                info = os.stat(named)
-                record = named.encode() + b"\0"
-                if identity != "none":
-                    inode = info.st_ino if identity == "right" else info.st_ino + 1
-                    record += b"%d %d\n" % (info.st_dev, inode)
-                lock = os.path.join(root, "_~null932")
-                with open(lock, "wb") as f:
-                    f.write(record)
-                os.chown(lock, owner, owner)
-                os.chmod(lock, mode)
-                proc = start(["-r", "-s", "none*.txt"], root)
-                self.assertEqual(proc.communicate(timeout=20) + (proc.returncode,), (b"", b"", 0))
-                self.assertEqual(os.listdir(root), ["sub"])
-                self.assertEqual(os.path.exists(named), not removed)
+            left = harness.working_names(os.path.join(root, "sub"))
+            self.assertEqual(len(left), 1)
+            self.assertTrue(left[0].startswith(".a.txt.txt2vb-"), left)
+            self.assertEqual(os.stat(os.path.join(root, "sub", left[0])).st_mode & 0o777, 0o600)
+            for args in (["-r", "-s", "-t", "*"], ["-s", "sub/.*"]):
+                later = start(args, root)
+                out, errors = later.communicate(timeout=60)
+                self.assertEqual((errors, later.returncode), (b"", 0))
+            self.assertEqual(sorted(os.listdir(os.path.join(root, "sub"))), sorted(["a.txt"] + left))
 
     def test_a_run_waits_for_the_lock_and_removes_only_its_own(self):
         with tempfile.TemporaryDirectory() as root:
@@ -377,8 +334,8 @@ class NewExtension(unittest.TestCase):
              self.notice(b".\\a.txt", b".\\a.vb")),
             ({"page.htm": b"h", "page.sql": b"s"}, ["-e:asp", "page.*"],
              {"page.asp": convert(b"h"), "page.sql": b"s"}, self.notice(b".\\page.sql", b".\\page.asp")),
-            ({"_~vask827.txt": b"w"}, ["-e:tmp", "*.txt"], {"_~vask827.txt": b"w"},
-             self.notice(b".\\_~vask827.txt", b".\\_~vask827.tmp")),
+            ({".a.txt": b"w"}, ["-e:txt2vb-Ab12Cd", ".a.txt"], {".a.txt": b"w"},
+             self.notice(b".\\.a.txt", b".\\.a.txt2vb-Ab12Cd")),
             ({"a.txt": b"1", "a.vb": b"old"}, ["-e:vb", "*.txt"], {"a.txt": b"1", "a.vb": b"old"},
              self.notice(b".\\a.txt", b".\\a.vb")),
         ]
@@ -387,6 +344,28 @@ class NewExtension(unittest.TestCase):
                 r = run(["-r", "-s"] + args, files=files)
                 self.assertEqual((r.stdout, r.stderr, r.status), (b"", stderr, 0))
                 self.assertEqual(r.files, expected)
+
+    @unittest.skipIf(harness.WINDOWS, "a sticky directory and another user")
+    @unittest.skipUnless(hasattr(os, "geteuid") and os.geteuid() == 0, "needs root to run as another user")
+    def test_an_input_that_cannot_be_removed_keeps_no_new_file(self):
+        # In a sticky directory another user's file cannot be removed: its
+        # result under the new name goes again, and the run goes on.
+        def setup(root):
+            os.chmod(root, 0o1777)
+            os.chown(os.path.join(root, "c.txt"), NOBODY, NOBODY)
+        r = run(["-r", "-e:vb", "*.txt"], files={"a.txt": b"1", "c.txt": b"3"}, setup=setup, preexec=as_nobody)
+        self.assertEqual(r.stderr, b"Parsing de .\\a.txt (1 octets) ... \n"
+                                   b"!!! Suppression impossible de .\\a.txt: Operation not permitted\n"
+                                   b"Parsing de .\\c.txt (1 octets) ... \n"
+                                   b"2 fichiers pars" + E_ACUTE + b"s\n")
+        self.assertEqual(r.status, 0)
+        self.assertEqual(r.files, {"a.txt": b"1", "c.vb": convert(b"3")})
+
+    @unittest.skipIf(harness.WINDOWS, "names that differ only in case")
+    def test_results_of_the_run_are_taken_names_in_any_case(self):
+        r = run(["-r", "-s", "-e:vb", "*.txt"], files={"a.txt": b"1", "A.txt": b"2"})
+        self.assertEqual((r.stderr, r.status), (self.notice(b".\\a.txt", b".\\a.vb"), 0))
+        self.assertEqual(r.files, {"A.vb": convert(b"2"), "a.txt": b"1"})
 
     def test_many_inputs_under_a_new_extension(self):
         files = {"f%04d.txt" % i: b"%d" % i for i in range(300)}
@@ -427,8 +406,10 @@ class SpecialFiles(unittest.TestCase):
         for mode in ([], ["-r"]):
             with self.subTest(mode=mode):
                 r = run(mode + ["-s", "*.txt"], files={"a.txt": b"a"}, setup=setup, timeout=20)
-                self.assertEqual(r.stderr, self.special(b".\\p.txt") + self.special(b".\\z.txt")
-                                 + self.special(b".\\zz.txt"))
+                # In replace mode a link is refused as a link.
+                last = (err(b"!!! Parsing impossible de .\\zz.txt (lien symbolique)\n") if mode
+                        else self.special(b".\\zz.txt"))
+                self.assertEqual(r.stderr, self.special(b".\\p.txt") + self.special(b".\\z.txt") + last)
                 self.assertEqual(r.status, 0)
                 self.assertEqual(r.files["a.txt"], convert(b"a") if mode else b"a")
 
@@ -437,3 +418,152 @@ class SpecialFiles(unittest.TestCase):
             os.mkfifo(os.path.join(root, "p.txt"))
         r = run(["-r", "-s", "p.txt"], setup=setup, timeout=20)
         self.assertEqual((r.stderr, r.status), (self.special(b".\\p.txt"), 0))
+
+
+@unittest.skipIf(harness.WINDOWS, "POSIX symbolic and hard links")
+class Links(unittest.TestCase):
+    def notice(self, path: bytes, why: bytes) -> bytes:
+        return err(b"!!! Parsing impossible de " + path + b" (" + why + b")\n")
+
+    def setup_links(self, root):
+        os.symlink("z.txt", os.path.join(root, "0.txt"))       # met before its target
+        os.symlink("missing", os.path.join(root, "d.txt"))     # dangling
+        os.symlink("sub", os.path.join(root, "s.txt"))         # to a directory
+        os.mkdir(os.path.join(root, "sub"))
+
+    def test_links_in_each_mode(self):
+        files = {"a.txt": b"a", "z.txt": b"z"}
+        links = {"0.txt": "-> z.txt", "d.txt": "-> missing", "s.txt": "-> sub"}
+        link, vanished = b"lien symbolique", b"fichier disparu"
+        cases = [
+            # (arguments, standard output, standard error, status, files changed)
+            (["-r", "-s", "*.txt"], b"",
+             self.notice(b".\\0.txt", link) + self.notice(b".\\d.txt", link), 0, {"a.txt", "z.txt"}),
+            (["-r", "-s", "0.txt"], b"", self.notice(b".\\0.txt", link), 0, set()),
+            (["-r", "-s", "d.txt"], b"", self.notice(b".\\d.txt", link), 0, set()),
+            (["-s", "*.txt"], convert(b"z") + convert(b"a") + convert(b"z"),
+             self.notice(b".\\d.txt", vanished), 0, set()),
+            (["-s", "-a:out.vb", "*.txt"], b"", self.notice(b".\\d.txt", vanished), 0, set()),
+            (["-s", "0.txt"], convert(b"z"), b"", 0, set()),
+            (["-s", "d.txt"], b"", err(b".\\d.txt: No such file or directory\n"), status(-1), set()),
+        ]
+        for args, stdout, stderr, code, changed in cases:
+            with self.subTest(args=args):
+                r = run(args, files=files, setup=self.setup_links)
+                self.assertEqual((r.stdout, r.stderr, r.status), (stdout, stderr, code))
+                expected = dict(files, **links)
+                expected.update({name: convert(files[name]) for name in changed})
+                r.files.pop("out.vb", None)
+                self.assertEqual(r.files, expected)
+
+    def test_each_name_of_a_hard_linked_file_is_converted_once(self):
+        for args in (["*.txt"], ["*.txt", "a*", "b.txt"], ["-e:vb", "*.txt"]):
+            with self.subTest(args=args):
+                seen = {}
+
+                def setup(root):
+                    os.link(os.path.join(root, "a.txt"), os.path.join(root, "b.txt"))
+
+                def after(root):
+                    seen["inodes"] = {os.stat(os.path.join(root, n)).st_ino for n in os.listdir(root)}
+
+                r = run(["-r", "-s"] + args, files={"a.txt": b"one \"file\""}, setup=setup, after=after)
+                self.assertEqual((r.stderr, r.status), (b"", 0))
+                new = ("a.vb", "b.vb") if "-e:vb" in args else ("a.txt", "b.txt")
+                self.assertEqual(r.files, {name: convert(b"one \"file\"") for name in new})
+                # The names no longer share one file.
+                self.assertEqual(len(seen["inodes"]), 2)
+
+
+@unittest.skipIf(harness.WINDOWS, "stops and continues the process with POSIX signals")
+class Vanished(unittest.TestCase):
+    """An entry a wildcard found that is gone when its turn comes: the run
+    is held while it converts the first file, the second is removed, and the
+    run goes on."""
+    BIG = b"line \"q\"\r\n" * 1_000_000
+
+    def prepare(self, root):
+        for name, data in (("a.txt", self.BIG), ("b.txt", b"b"), ("c.txt", b"c")):
+            with open(os.path.join(root, name), "wb") as f:
+                f.write(data)
+
+    def test_replace_mode(self):
+        with tempfile.TemporaryDirectory() as root:
+            self.prepare(root)
+            proc = start(["-r", "-s", "*.txt"], root)
+            while not harness.working_names(root) and proc.poll() is None:
+                time.sleep(0.001)
+            proc.send_signal(signal.SIGSTOP)
+            os.unlink(os.path.join(root, "b.txt"))
+            proc.send_signal(signal.SIGCONT)
+            out, errors = proc.communicate(timeout=60)
+            self.assertEqual((out, errors, proc.returncode),
+                             (b"", err(b"!!! Parsing impossible de .\\b.txt (fichier disparu)\n"), 0))
+            self.assertEqual(harness.snapshot(root)[0], {"a.txt": convert(self.BIG), "c.txt": convert(b"c")})
+
+    def test_console_mode(self):
+        import select
+        with tempfile.TemporaryDirectory() as root:
+            self.prepare(root)
+            proc = start(["-s", "*.txt"], root)
+            # Output is there: the listing is done and a.txt is being
+            # converted; the run waits on the full pipe meanwhile.
+            select.select([proc.stdout], [], [], 30)
+            os.unlink(os.path.join(root, "b.txt"))
+            out, errors = proc.communicate(timeout=60)
+            self.assertEqual((errors, proc.returncode),
+                             (err(b"!!! Parsing impossible de .\\b.txt (fichier disparu)\n"), 0))
+            self.assertEqual(out, convert(self.BIG) + convert(b"c"))
+
+
+@unittest.skipIf(harness.WINDOWS, "stops and continues the process with POSIX signals; symbolic links")
+class SwappedDuringTheRun(unittest.TestCase):
+    """A directory or a file swapped for a link while a large file converts:
+    the run is stopped once the large file's result exists, the swap is
+    made, and the run continues. Needs a kernel: links, renames, signals."""
+    BIG = b"line \"q\"\r\n" * 1_000_000
+
+    def swap_for_link(self, root, name, victim):
+        os.rename(os.path.join(root, name), os.path.join(root, name + ".old"))
+        os.symlink(victim, os.path.join(root, name))
+
+    def test_nothing_swapped_in_is_followed(self):
+        V = os.path.join
+        cases = [
+            # (what, arguments, where the large file is, what is swapped, standard error, files left)
+            ("the listed directory", ["-r", "-s", "d/*.txt"], "d", "d", b"",
+             {"d": "-> VICTIM", "d.old/big.txt": convert(self.BIG), "d.old/y.txt": convert(b"mine")}),
+            ("a directory not entered yet", ["-r", "-s", "-t", "*.txt"], "a", "d",
+             b"!!! Parsing impossible de .\\d (lien symbolique)\n",
+             {"a/big.txt": convert(self.BIG), "d": "-> VICTIM", "d.old/y.txt": b"mine"}),
+            ("a file of the directory", ["-r", "-s", "d/*.txt"], "d", "d/y.txt",
+             b"!!! Parsing impossible de d/\\y.txt (lien symbolique)\n",
+             {"d/big.txt": convert(self.BIG), "d/y.txt": "-> VICTIM", "d/y.txt.old": b"mine"}),
+        ]
+        for what, args, big_in, swapped, stderr, left in cases:
+            with self.subTest(what), tempfile.TemporaryDirectory() as root, \
+                    tempfile.TemporaryDirectory() as elsewhere:
+                victim = V(elsewhere, "victim")
+                os.mkdir(victim)
+                with open(V(victim, "y.txt"), "wb") as f:
+                    f.write(b"private")
+                if swapped == "d/y.txt":
+                    victim = V(victim, "y.txt")
+                for rel, data in ((big_in + "/big.txt", self.BIG), ("d/y.txt", b"mine")):
+                    os.makedirs(V(root, os.path.dirname(rel)), exist_ok=True)
+                    with open(V(root, rel), "wb") as f:
+                        f.write(data)
+                proc = start(args, root)
+                while not harness.working_names(V(root, big_in)) and proc.poll() is None:
+                    time.sleep(0.001)
+                proc.send_signal(signal.SIGSTOP)
+                self.swap_for_link(root, swapped, victim)
+                proc.send_signal(signal.SIGCONT)
+                out, errors = proc.communicate(timeout=60)
+                self.assertEqual((out, errors, proc.returncode), (b"", err(stderr), 0))
+                files, _ = harness.snapshot(root)
+                self.assertEqual(files, {k: v.replace("VICTIM", victim) if isinstance(v, str) else v
+                                         for k, v in left.items()})
+                with open(V(elsewhere, "victim", "y.txt"), "rb") as f:
+                    self.assertEqual(f.read(), b"private")
+                self.assertEqual(os.listdir(V(elsewhere, "victim")), ["y.txt"])

@@ -73,10 +73,12 @@ class SystemCallsPerFile(unittest.TestCase):
 
         cases = [
             # A replaced file: open and look at the input, create the
-            # result (with the input's mode, as the run's user owns the
-            # input) and look at it, one read (it makes up the size the look
-            # gave), one write, two closes and the rename.
-            (["-r", "-t", "-s", "*.txt"], replaced, 9),
+            # result (private) beside it and look at it, one read (it makes
+            # up the size the look gave), one write, list the input's
+            # extended attributes, remove the access ACL a default ACL may
+            # have given the result, set its mode, two closes, and look at
+            # the result's name before the rename.
+            (["-r", "-t", "-s", "*.txt"], replaced, 13),
             # A file to the console: open, look, one read, close, write.
             (["-t", "-s", "*.txt"], printed, 5),
         ]

@@ -75,7 +75,7 @@ TEST(CommandLineOptions, ValuesOfAppendAndExtension) {
 
     resetRun();
     classifyOption("-r");
-    EXPECT_EQ(settings.outName, kTempResultName);
+    EXPECT_EQ(settings.outName, "") << "a replaced file's result is named beside it";
     EXPECT_EQ(settings.outMode, platform::OpenMode::Overwrite);
 }
 

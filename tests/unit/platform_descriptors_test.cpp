@@ -241,9 +241,7 @@ TEST_F(PlatformDescriptors, PrivateFileTakesOwnerAndModeLast) {
     EXPECT_EQ(errno, EEXIST);
     // The owner and group are the process's own here, so the set-id bit
     // may follow them.
-    facts.owner = ::geteuid();
-    facts.group = ::getegid();
-    EXPECT_TRUE(platform::copyOwnerAndMode(fd, made, facts));
+    EXPECT_TRUE(platform::copyAttributes(fd, made, source, facts));
     ASSERT_EQ(::stat(target.native.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 02640u);
     platform::closeDescriptor(source);

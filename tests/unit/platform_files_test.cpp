@@ -7,6 +7,7 @@
 #include "platform/file_ops.h"
 #include "platform/file_search.h"
 #include "platform/names.h"
+#include "platform/working_files.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +40,38 @@ struct MatchCase {
     const char* name;
     bool matches;
 };
+
+TEST(PlatformWorkingNames, WhichNamesAreTheTools) {
+    const struct {
+        const char* name;
+        bool working;
+    } cases[] = {
+        {".a.txt.txt2vb-Ab12Cd", true},
+        {"..txt2vb-000000", true},
+        {"._~null932", false},
+        {"_~null932", true},
+        {"_~NULL932", true},
+        {"_~null932.txt", false},
+        {"a.txt.txt2vb-Ab12Cd", false},   // not hidden
+        {".a.txt.txt2vb-Ab12C", false},   // five characters
+        {".a.txt.txt2vb-Ab12Cde", false}, // seven
+        {".a.txt.txt2vb-Ab1-Cd", false},  // not a letter or digit
+        {".a.txt.TXT2VB-Ab12Cd", false},
+        {".a.txt2vb-Ab12Cd.txt", false},
+        {"_~vask827.tmp", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(platform::isWorkingFileName(c.name), c.working) << c.name;
+}
+
+TEST(PlatformWorkingNames, ResultNamesAreFreshWorkingNamesThatFit) {
+    for (const std::string& target : {std::string("a.txt"), std::string(""), std::string(250, 'n')}) {
+        const std::string name = platform::resultNameFor(target);
+        EXPECT_TRUE(platform::isWorkingFileName(name)) << name;
+        EXPECT_EQ(name.compare(0, 1 + std::min<std::size_t>(target.size(), 200), "." + target.substr(0, 200)), 0);
+        EXPECT_LE(name.size(), 255u);
+        EXPECT_NE(platform::resultNameFor(target), name);
+    }
+}
 
 TEST(PlatformWildcard, MatchTable) {
     const MatchCase cases[] = {
@@ -130,6 +163,37 @@ protected:
         return names;
     }
 };
+
+TEST_F(PlatformFindFiles, OpenDirectoryIsADirectoryOrNothing) {
+    const struct {
+        const char* name;
+        bool opened;
+        int error;
+    } cases[] = {
+        {"Sub", true, 0},
+        {"b.txt", false, ENOTDIR},
+        {"missing", false, ENOENT},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform::FileLocation location = dir.at(c.name);
+        errno = 0;
+        EXPECT_EQ(platform::openDirectory(location, false), c.opened);
+        EXPECT_EQ(location.self != nullptr, c.opened);
+        if (!c.opened) {
+            EXPECT_EQ(errno, c.error);
+        }
+    }
+    // What is found in an open directory is reached through it.
+    platform::FileLocation sub = dir.at("Sub");
+    ASSERT_TRUE(platform::openDirectory(sub, false));
+    std::vector<platform::DirectoryEntry> entries;
+    ASSERT_TRUE(platform::findFiles(sub, "*.txt", entries));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "inner.txt");
+    EXPECT_TRUE(platform::fileIdentity(entries[0].location) == platform::fileIdentity(dir.at("Sub/inner.txt")));
+    EXPECT_TRUE(platform::fileIdentity(sub) == platform::fileIdentity(dir.at("Sub")));
+}
 
 TEST_F(PlatformFindFiles, SortedIgnoringCase) {
     std::vector<platform::DirectoryEntry> entries;
@@ -429,8 +493,8 @@ TEST_F(PlatformFilesTest, FailedMoveLeavesSource) {
 }
 
 // Moves between two file systems, where a rename cannot do the work: the
-// data is copied beside the target and renamed over it. /dev/shm is a file
-// system of its own on Linux; under Wine, Z: is the Unix root.
+// move is refused and nothing is copied. /dev/shm is a file system of its
+// own on Linux; under Wine, Z: is the Unix root.
 class PlatformCrossDeviceMove : public PlatformFilesTest {
 protected:
     void SetUp() override {
@@ -451,45 +515,24 @@ protected:
     std::unique_ptr<ScratchDir> other;
 };
 
-TEST_F(PlatformCrossDeviceMove, CopiesReplacesAndRemovesSource) {
-    std::string data;
-    for (int i = 0; i < 300000; ++i) data += static_cast<char>(i * 7 % 256);  // beyond one buffer, with NULs
-    ASSERT_TRUE(writeFile(dir / "data.bin", data));
-#if !defined(_WIN32)
-    ASSERT_EQ(::chmod((dir / "data.bin").c_str(), 0640), 0);
-#endif
-    ASSERT_TRUE(writeFile(*other / "data.bin", "old"));
-
-    ASSERT_TRUE(platform::moveFile(dir.at("data.bin"), other->at("DATA.BIN")));
-    EXPECT_FALSE(exists(dir / "data.bin"));
-    EXPECT_EQ(readFile(*other / "data.bin"), data);
-#if !defined(_WIN32)
-    struct stat info;
-    ASSERT_EQ(::stat((*other / "data.bin").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0640u);  // the permissions travel with the data
-#endif
-    EXPECT_EQ(namesIn(other->path()), std::vector<std::string>{"data.bin"});  // no temporary left
-
-    ASSERT_TRUE(platform::moveFile(other->at("data.bin"), dir.at("back.bin")));
-    EXPECT_FALSE(exists(*other / "data.bin"));
-    EXPECT_EQ(readFile(dir / "back.bin"), data);
-    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"back.bin"});
-}
-
-TEST_F(PlatformCrossDeviceMove, FailureLeavesBothSides) {
-    ASSERT_TRUE(writeFile(dir / "source.txt", "source"));
-    // A directory in the way: the copy is made, but cannot replace it.
-    ASSERT_TRUE(makeDirectory(*other / "target"));
-    ASSERT_TRUE(writeFile(*other / "target/inside.txt", "inside"));
-    errno = 0;
-    EXPECT_FALSE(platform::moveFile(dir.at("source.txt"), other->at("target")));
-    EXPECT_NE(errno, 0);
-    EXPECT_EQ(readFile(dir / "source.txt"), "source");
-    EXPECT_EQ(readFile(*other / "target/inside.txt"), "inside");
-    EXPECT_EQ(namesIn(other->path()), std::vector<std::string>{"target"});  // no temporary left
-
-    EXPECT_FALSE(platform::moveFile(dir.at("source.txt"), other->at("missing/target.txt")));
-    EXPECT_EQ(readFile(dir / "source.txt"), "source");
+TEST_F(PlatformCrossDeviceMove, RefusedAndNothingCopied) {
+    for (bool replaceExisting : {true, false}) {
+        SCOPED_TRACE(replaceExisting ? "replacing" : "to a free name");
+        ASSERT_TRUE(writeFile(dir / "data.bin", "data"));
+        if (replaceExisting) {
+            ASSERT_TRUE(writeFile(*other / "data.bin", "old"));
+        }
+        errno = 0;
+        EXPECT_FALSE(platform::moveFile(dir.at("data.bin"), other->at("data.bin"), replaceExisting));
+        EXPECT_EQ(errno, EXDEV);
+        EXPECT_EQ(readFile(dir / "data.bin"), "data");
+        EXPECT_EQ(namesIn(other->path()),
+                  replaceExisting ? std::vector<std::string>{"data.bin"} : std::vector<std::string>{});
+        if (replaceExisting) {
+            EXPECT_EQ(readFile(*other / "data.bin"), "old");
+            ASSERT_TRUE(platform::removeFile(other->at("data.bin")));
+        }
+    }
 }
 
 // -------------------------------------------------------------- fileIdentity

@@ -6,6 +6,8 @@
 #include "platform/file_lock.h"
 #include "platform/file_ops.h"
 #include "platform/file_search.h"
+#include "platform/working_files.h"
+#include "platform/descriptors.h"
 
 #include <gtest/gtest.h>
 
@@ -373,6 +375,45 @@ TEST_F(PlatformPosixFiles, IdentityThroughASymbolicLink) {
     const std::string otherCase = "C:" + withBackslashes(dir.path()) + "\\FILE.TXT";
     EXPECT_TRUE(original == platform::fileIdentity(platform::locatePath(otherCase)));
     EXPECT_TRUE(original == platform::fileIdentity(dir.at("soft.txt")));
+}
+
+// An open directory keeps its entries, whatever its path names since: a
+// directory moved away and a link put in its place are never reached.
+TEST_F(PlatformPosixFiles, OpenDirectoryOutlivesItsPath) {
+    ASSERT_TRUE(makeDirectory(dir / "d"));
+    ASSERT_TRUE(makeDirectory(dir / "victim"));
+    ASSERT_TRUE(writeFile(dir / "d/x.txt", "mine"));
+    ASSERT_TRUE(writeFile(dir / "victim/x.txt", "private"));
+    platform::FileLocation d = dir.at("d");
+    ASSERT_TRUE(platform::openDirectory(d, false));
+    ASSERT_EQ(::rename((dir / "d").c_str(), (dir / "d.old").c_str()), 0);
+    ASSERT_EQ(::symlink((dir / "victim").c_str(), (dir / "d").c_str()), 0);
+
+    platform::FileLocation found;
+    ASSERT_TRUE(platform::findName(d, "X.TXT", found));
+    int fd = platform::openInput(found, true, false);
+    ASSERT_GE(fd, 0);
+    char text[8] = {};
+    EXPECT_EQ(platform::readSome(fd, text, sizeof text), 4);
+    EXPECT_EQ(std::string(text), "mine");
+    platform::closeDescriptor(fd);
+    // Made, renamed and removed in it, too.
+    platform::FileFacts made;
+    const platform::FileLocation madeAt = platform::locateName(d, "new");
+    fd = platform::createPrivateFile(madeAt, made);
+    ASSERT_GE(fd, 0);
+    platform::closeDescriptor(fd);
+    EXPECT_TRUE(platform::renameIfSame(madeAt, made.identity, platform::locateName(d, "x.txt"), true));
+    EXPECT_EQ(namesIn(dir / "d.old"), std::vector<std::string>{"x.txt"});
+    EXPECT_EQ(namesIn(dir / "victim"), std::vector<std::string>{"x.txt"});
+    EXPECT_EQ(readFile(dir / "victim/x.txt"), "private");
+
+    // The link itself is not opened as a directory.
+    platform::FileLocation link = dir.at("d");
+    errno = 0;
+    EXPECT_FALSE(platform::openDirectory(link, false));
+    EXPECT_EQ(errno, ELOOP);
+    EXPECT_TRUE(platform::openDirectory(link, true));
 }
 
 }  // namespace
