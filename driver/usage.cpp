@@ -16,11 +16,12 @@ void printNamedOptionUsage() {
     out.writeText("   -var : affecte le texte a la variable (ex: -var:s)\n");
     out.writeText("   -vba : sortie accept" E_ACUTE "e par VBA et VB6 (24 continuations, lignes de 1023 au plus)\n");
     out.writeText("  -chrw : sortie ASCII, le reste en ChrW(&HXXXX)\n");
+    out.writeText("-decode : redonne le texte d'une expression\n");
 }
 
 void printUsage(ExitStatus status) {
     platform::TextOutputStream& out = platform::standardOutput();
-    out.printf("%s ([-a:fileAppend]|([-r[-l][-e:fileExt]])) [-d] [-s] [-t] [-nl[:vbLf]] [-var:NAME] [-vba] [-chrw] FileIn [>outfile.txt]\n",
+    out.printf("%s ([-a:fileAppend]|([-r[-l][-e:fileExt]])) [-d] [-s] [-t] [-nl[:vbLf]] [-var:NAME] [-vba] [-chrw] [-decode] [--] FileIn|- [>outfile.txt]\n",
                settings.progPath.c_str());
     out.writeText("\n");
     out.printf("Logiciel de traitement lexical (Version %d.%d.%d)\n", kVersionMajor, kVersionMinor,
@@ -37,6 +38,8 @@ void printUsage(ExitStatus status) {
     out.writeText("     -v : mode bavard\n");
     printNamedOptionUsage();
     out.writeText("     -? : ce message\n");
+    out.writeText("      - : l'entr" E_ACUTE "e standard au lieu d'un fichier\n");
+    out.writeText("     -- : la fin des options\n");
     out.writeText("\n");
     exitWith(status);
 }

@@ -155,7 +155,8 @@ std::set<char> documentedLetters() {
         std::string line = usage.substr(start, end - start);
         start = end + 1;
         std::size_t dash = line.find_first_not_of(' ');
-        if (dash != std::string::npos && dash > 0 && line.compare(dash, 1, "-") == 0 &&
+        // "     -- : ..." documents the end of the options, not a letter.
+        if (dash != std::string::npos && dash > 0 && line.compare(dash, 1, "-") == 0 && line[dash + 1] != '-' &&
             line.compare(dash + 2, 3, " : ") == 0) {
             letters.insert(line[dash + 1]);
         }

@@ -42,7 +42,7 @@ def usage(prog: bytes) -> bytes:
     e = E_ACUTE
     lines = [
         prog + b" ([-a:fileAppend]|([-r[-l][-e:fileExt]])) [-d] [-s] [-t] [-nl[:vbLf]] [-var:NAME] [-vba] [-chrw]"
-               b" FileIn [>outfile.txt]\n",
+               b" [-decode] [--] FileIn|- [>outfile.txt]\n",
         b"\n",
         b"Logiciel de traitement lexical (Version 1.4.1)\n",
         b"     -a : ajoute le r" + e + b"sultat au fichier sp" + e + b"cifi" + e + b"\n",
@@ -61,7 +61,10 @@ def usage(prog: bytes) -> bytes:
         b"   -var : affecte le texte a la variable (ex: -var:s)\n",
         b"   -vba : sortie accept" + e + b"e par VBA et VB6 (24 continuations, lignes de 1023 au plus)\n",
         b"  -chrw : sortie ASCII, le reste en ChrW(&HXXXX)\n",
+        b"-decode : redonne le texte d'une expression\n",
         b"     -? : ce message\n",
+        b"      - : l'entr" + e + b"e standard au lieu d'un fichier\n",
+        b"     -- : la fin des options\n",
         b"\n",
     ]
     return crlf(b"".join(lines))
