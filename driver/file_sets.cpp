@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "driver/exit_status.h"
+#include "driver/file_system.h"
 #include "driver/log_line.h"
 #include "driver/process_file.h"
 #include "driver/output_mode.h"
@@ -19,6 +20,8 @@
 FileSetEntry fileSetTable[kFileSetRows];
 
 namespace {
+
+FileAction fileAction = processFile;
 
 bool isSeparator(char c) { return c == ':' || c == '\\' || c == '/'; }
 
@@ -71,10 +74,11 @@ struct OwnFiles {
     std::vector<platform::FileIdentity> identities;
 
     OwnFiles() {
-        add(platform::descriptorIdentity(oOut));
+        FileSystem& files = fileSystem();
+        add(files.descriptorIdentity(oOut));
         // Standard error too: a run must not convert its own messages.
-        add(platform::descriptorIdentity(2));
-        if (settings.append) add(platform::fileIdentity(platform::locatePath(settings.appendName)));
+        add(files.descriptorIdentity(2));
+        if (settings.append) add(files.fileIdentity(files.locatePath(settings.appendName)));
     }
     void add(const platform::FileIdentity& identity) {
         if (identity.exists) identities.push_back(identity);
@@ -104,8 +108,8 @@ void reportUnreadable(const std::string& searchPath) {
 // True when anything matched.
 bool search(const std::string& searchPath, const platform::FileLocation& directory, const std::string& pattern,
             std::vector<platform::DirectoryEntry>& entries, bool directoriesOnly, bool exactName = false) {
-    const bool found = exactName ? platform::findExactName(directory, pattern, entries)
-                                 : platform::findFiles(directory, pattern, entries, directoriesOnly);
+    const bool found = exactName ? fileSystem().findExactName(directory, pattern, entries)
+                                 : fileSystem().findFiles(directory, pattern, entries, directoriesOnly);
     if (!found) reportUnreadable(searchPath);
     return !entries.empty();
 }
@@ -220,13 +224,13 @@ void walkFileSets() {
         // reports what fails.
         // Names given exactly are those entries alone, under -t too.
         if (row.exact) {
-            platform::FileLocation exact = platform::locateExactDirectory(row.dir);
-            platform::openDirectory(exact, true);
+            platform::FileLocation exact = fileSystem().locateExactDirectory(row.dir);
+            fileSystem().openDirectory(exact, true);
             walkNames(shownDir, exact, row.names);
             continue;
         }
-        platform::FileLocation location = platform::locatePath(row.dir);
-        platform::openDirectory(location, true);
+        platform::FileLocation location = fileSystem().locatePath(row.dir);
+        fileSystem().openDirectory(location, true);
         if (settings.recursive) {
             walkTree(shownDir, location, row.patterns);
         } else {
@@ -286,7 +290,7 @@ int walkPattern(const std::string& dir, const platform::FileLocation& location, 
             // opened, a look at its name does.
             if (opened.fd >= 0) {
                 platform::completeEntry(entry, opened.facts);
-            } else if (!platform::describeEntry(entry)) {
+            } else if (!fileSystem().describeEntry(entry)) {
                 if (errno == ENOENT) {
                     noticePassedOver(path, kVanishedNotice);
                 } else {
@@ -301,7 +305,7 @@ int walkPattern(const std::string& dir, const platform::FileLocation& location, 
         }
         settings.currentSize = entry.size;
         totals.bytesIn += entry.size;
-        processFile(file, opened);
+        fileAction(file, opened);
     }
     return 1;
 }
@@ -319,13 +323,19 @@ int walkTree(const std::string& dir, const platform::FileLocation& location, con
         // Opened without following a link: one put in the directory's
         // place since the listing is never walked.
         platform::FileLocation location = entry.location;
-        if (!platform::openDirectory(location, false)) {
+        if (!fileSystem().openDirectory(location, false)) {
             if (errno == ELOOP) noticePassedOver(path, kLinkNotice);
             if (errno == ELOOP || errno == ENOTDIR || errno == ENOENT) continue;
         }
         walkTree(path, location, patterns);
     }
     return 1;
+}
+
+FileAction useFileAction(FileAction action) {
+    FileAction previous = fileAction;
+    fileAction = action != nullptr ? action : processFile;
+    return previous;
 }
 
 void clearFileSets() {

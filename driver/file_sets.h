@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/process_file.h"
 #include "platform/file_location.h"
 
 // A row holds either specifications (`patterns`) or names given exactly
@@ -56,3 +57,9 @@ int walkPattern(const std::string& dir, const platform::FileLocation& location, 
 int walkNames(const std::string& dir, const platform::FileLocation& location, const std::vector<std::string>& names);
 int walkTree(const std::string& dir, const platform::FileLocation& location, const std::string& patterns);
 void clearFileSets();
+
+// What the walk does with each file it selects: processFile, unless another
+// action was put in its place. useFileAction puts `action` in place (null:
+// processFile again) and returns the one it replaces.
+using FileAction = void (*)(const SelectedFile& file, OpenedInput& opened);
+FileAction useFileAction(FileAction action);

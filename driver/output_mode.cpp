@@ -174,8 +174,13 @@ bool OutputMode::accepts(const platform::DirectoryEntry& entry, const std::strin
     return true;
 }
 
+namespace {
+
+std::unique_ptr<OutputMode> mode;
+
+}  // namespace
+
 OutputMode& outputMode() {
-    static std::unique_ptr<OutputMode> mode;
     if (!mode) {
         if (settings.replace) {
             mode = std::make_unique<ReplaceMode>();
@@ -187,3 +192,5 @@ OutputMode& outputMode() {
     }
     return *mode;
 }
+
+void forgetOutputMode() { mode.reset(); }

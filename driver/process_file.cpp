@@ -5,6 +5,7 @@
 
 #include "driver/decode_file.h"
 #include "driver/failure.h"
+#include "driver/file_system.h"
 #include "driver/log_line.h"
 #include "driver/output_mode.h"
 #include "driver/run_settings.h"
@@ -26,10 +27,11 @@ OpenedInput openSelected(const SelectedFile& file) {
     OpenedInput opened;
     // A file to be replaced is opened without following a link: one put in
     // its place since the listing fails the open (ELOOP).
-    opened.fd = platform::openInput(file.location, plainOnly, mode.followsLinks());
-    if (opened.fd >= 0 && !platform::describeDescriptor(opened.fd, opened.facts)) {
+    FileSystem& files = fileSystem();
+    opened.fd = files.openInput(file.location, plainOnly, mode.followsLinks());
+    if (opened.fd >= 0 && !files.describeDescriptor(opened.fd, opened.facts)) {
         opened.error = errno;
-        platform::closeDescriptor(opened.fd);
+        files.closeDescriptor(opened.fd);
         opened.fd = -1;
     } else if (opened.fd < 0) {
         opened.error = errno;
@@ -38,7 +40,7 @@ OpenedInput openSelected(const SelectedFile& file) {
 }
 
 void closeSelected(OpenedInput& opened) {
-    if (opened.fd >= 0) platform::closeDescriptor(opened.fd);
+    if (opened.fd >= 0) fileSystem().closeDescriptor(opened.fd);
     opened.fd = -1;
 }
 

@@ -1,0 +1,254 @@
+#include "support/memory_file_system.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/names.h"
+
+namespace {
+
+// "a\\b/./c" becomes "a/b/c"; "." and "" become "".
+std::string normalised(const std::string& path) {
+    std::string result;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find_first_of("\\/", start);
+        if (end == std::string::npos) end = path.size();
+        const std::string part = path.substr(start, end - start);
+        if (!part.empty() && part != ".") result += (result.empty() ? "" : "/") + part;
+        start = end + 1;
+    }
+    return result;
+}
+
+std::string joined(const std::string& directory, const std::string& name) {
+    return directory.empty() ? name : directory + "/" + name;
+}
+
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (platform::lowerAscii(a[i]) != platform::lowerAscii(b[i])) return false;
+    return true;
+}
+
+}  // namespace
+
+MemoryFileSystem::MemoryFileSystem() { add("", Kind::Directory); }
+
+MemoryFileSystem::Node& MemoryFileSystem::add(const std::string& path, Kind kind) {
+    Node& made = nodes_[normalised(path)];
+    made = Node();
+    made.kind = kind;
+    made.identity.exists = true;
+    made.identity.device = 0x7e57;  // no real device has this number
+    made.identity.inode = nextInode_++;
+    return made;
+}
+
+void MemoryFileSystem::addDirectory(const std::string& path) { add(path, Kind::Directory); }
+
+void MemoryFileSystem::addFile(const std::string& path, const std::string& contents, bool readOnly) {
+    Node& file = add(path, Kind::File);
+    file.contents = contents;
+    file.readOnly = readOnly;
+}
+
+void MemoryFileSystem::addLink(const std::string& path, const std::string& target) {
+    add(path, Kind::Link).target = normalised(target);
+}
+
+void MemoryFileSystem::addSpecial(const std::string& path) { add(path, Kind::Special); }
+
+void MemoryFileSystem::addVanishing(const std::string& path) { add(path, Kind::File).vanishes = true; }
+
+MemoryFileSystem::Node* MemoryFileSystem::node(const std::string& path) {
+    auto found = nodes_.find(normalised(path));
+    return found == nodes_.end() ? nullptr : &found->second;
+}
+
+void MemoryFileSystem::setDescriptorFile(int descriptor, const std::string& path) {
+    descriptorFiles_[descriptor] = normalised(path);
+}
+
+std::string MemoryFileSystem::reachedPath(const std::string& path) {
+    std::string current = normalised(path);
+    for (int hops = 0; hops < 8; ++hops) {
+        Node* at = node(current);
+        if (at == nullptr || at->kind != Kind::Link) return current;
+        current = at->target;
+    }
+    return std::string("\x01");  // a loop of links reaches nothing
+}
+
+MemoryFileSystem::Node* MemoryFileSystem::reached(const std::string& path) {
+    Node* at = node(reachedPath(path));
+    return at != nullptr && !at->vanishes ? at : nullptr;
+}
+
+// As on POSIX, a component no name matches exactly finds one equal to it
+// ignoring ASCII case.
+platform::FileLocation MemoryFileSystem::locatePath(const std::string& path) {
+    std::string found;
+    const std::string whole = normalised(path);
+    std::size_t start = 0;
+    while (start < whole.size()) {
+        std::size_t end = whole.find('/', start);
+        if (end == std::string::npos) end = whole.size();
+        std::string part = whole.substr(start, end - start);
+        if (node(joined(found, part)) == nullptr) {
+            const std::string prefix = found.empty() ? found : found + "/";
+            for (const auto& item : nodes_) {
+                const std::string& other = item.first;
+                if (other.compare(0, prefix.size(), prefix) == 0 && sameIgnoringCase(other, prefix + part))
+                    part = other.substr(prefix.size());
+            }
+        }
+        found = joined(found, part);
+        start = end + 1;
+    }
+    return platform::FileLocation(found);
+}
+
+platform::FileLocation MemoryFileSystem::locateExactDirectory(const std::string& directory) {
+    return platform::FileLocation(normalised(directory));
+}
+
+bool MemoryFileSystem::openDirectory(platform::FileLocation& location, bool followLinks) {
+    calls.push_back("opendir " + location.native);
+    Node* at = node(location.native);
+    if (at != nullptr && at->kind == Kind::Link && !followLinks) {
+        errno = ELOOP;
+        return false;
+    }
+    at = reached(location.native);
+    if (at == nullptr) {
+        errno = ENOENT;
+        return false;
+    }
+    if (at->kind != Kind::Directory) {
+        errno = ENOTDIR;
+        return false;
+    }
+    return true;
+}
+
+void MemoryFileSystem::fillFacts(platform::DirectoryEntry& entry, const Node& file) {
+    entry.isReadOnly = file.readOnly;
+    entry.size = static_cast<std::int64_t>(file.contents.size());
+    entry.identity = file.identity;
+    entry.isRegular = file.kind == Kind::File;
+    entry.described = true;
+}
+
+platform::DirectoryEntry MemoryFileSystem::entryFor(const std::string& directory, const std::string& name) {
+    platform::DirectoryEntry entry;
+    const std::string path = joined(directory, name);
+    entry.name = name;
+    entry.location = platform::FileLocation(path);
+    entry.isLink = node(path)->kind == Kind::Link;
+    const Node* target = node(reachedPath(path));
+    if (target != nullptr) {
+        entry.isDirectory = target->kind == Kind::Directory;
+        entry.isRegular = target->kind == Kind::File;
+        if (describesEntries && !target->vanishes) fillFacts(entry, *target);
+    }
+    return entry;
+}
+
+bool MemoryFileSystem::findFiles(const platform::FileLocation& directory, const std::string& pattern,
+                                 std::vector<platform::DirectoryEntry>& entries, bool) {
+    const std::string dir = reachedPath(directory.native);
+    calls.push_back("list " + dir + " " + pattern);
+    entries.clear();
+    std::vector<std::string> names;
+    for (const auto& item : nodes_) {
+        const std::string& path = item.first;
+        if (path.empty()) continue;
+        const std::size_t slash = path.rfind('/');
+        const std::string parent = slash == std::string::npos ? "" : path.substr(0, slash);
+        const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+        if (parent == dir && platform::wildcardMatch(pattern.c_str(), name.c_str())) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end(), platform::nameLess);
+    for (const std::string& name : names) entries.push_back(entryFor(dir, name));
+    return true;
+}
+
+bool MemoryFileSystem::findExactName(const platform::FileLocation& directory, const std::string& name,
+                                     std::vector<platform::DirectoryEntry>& entries) {
+    const std::string dir = reachedPath(directory.native);
+    calls.push_back("exact " + dir + " " + name);
+    entries.clear();
+    if (node(joined(dir, name)) == nullptr) return true;
+    const bool whole = describesEntries;
+    describesEntries = true;
+    entries.push_back(entryFor(dir, name));
+    describesEntries = whole;
+    return true;
+}
+
+bool MemoryFileSystem::describeEntry(platform::DirectoryEntry& entry) {
+    calls.push_back("describe " + entry.location.native);
+    const Node* file = reached(entry.location.native);
+    if (file == nullptr) {
+        errno = ENOENT;
+        return false;
+    }
+    fillFacts(entry, *file);
+    return true;
+}
+
+int MemoryFileSystem::openInput(const platform::FileLocation& location, bool, bool followLinks) {
+    calls.push_back("open " + location.native);
+    const Node* at = node(location.native);
+    if (at != nullptr && at->kind == Kind::Link && !followLinks) {
+        errno = ELOOP;
+        return -1;
+    }
+    at = reached(location.native);
+    if (at == nullptr) {
+        errno = ENOENT;
+        return -1;
+    }
+    if (at->kind == Kind::Directory) {
+        errno = EISDIR;
+        return -1;
+    }
+    open_[nextDescriptor_] = reachedPath(location.native);
+    return nextDescriptor_++;
+}
+
+bool MemoryFileSystem::describeDescriptor(int descriptor, platform::FileFacts& facts) {
+    auto found = open_.find(descriptor);
+    const Node* file = found == open_.end() ? nullptr : node(found->second);
+    if (file == nullptr) {
+        errno = EBADF;
+        return false;
+    }
+    facts = platform::FileFacts();
+    facts.identity = file->identity;
+    facts.isRegular = file->kind == Kind::File;
+    facts.size = static_cast<std::int64_t>(file->contents.size());
+    facts.mode = file->readOnly ? 0444u : 0644u;
+    return true;
+}
+
+void MemoryFileSystem::closeDescriptor(int descriptor) {
+    auto found = open_.find(descriptor);
+    if (found == open_.end()) return;
+    calls.push_back("close " + found->second);
+    open_.erase(found);
+}
+
+platform::FileIdentity MemoryFileSystem::fileIdentity(const platform::FileLocation& location) {
+    const Node* file = reached(location.native);
+    return file == nullptr ? platform::FileIdentity() : file->identity;
+}
+
+platform::FileIdentity MemoryFileSystem::descriptorIdentity(int descriptor) {
+    auto found = descriptorFiles_.find(descriptor);
+    if (found == descriptorFiles_.end()) return platform::FileIdentity();
+    const Node* file = node(found->second);
+    return file == nullptr ? platform::FileIdentity() : file->identity;
+}
