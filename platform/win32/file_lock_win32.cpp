@@ -16,7 +16,9 @@ namespace platform {
 
 // How often a waiting run tries again, and how long it lets "access denied"
 // pass for a lock file its holder has just removed (the name stays taken
-// until the holder's handle is closed).
+// until the holder's handle is closed), and a name that looks like anything
+// but a plain file of one link: a file being removed can look so for a
+// moment, while a link or a directory put there stays and is refused.
 static const DWORD kRetryMilliseconds = 20;
 static const DWORD kDeletePendingMilliseconds = 2000;
 
@@ -36,9 +38,15 @@ bool ExclusiveFileLock::acquire(const FileLocation& lockName, std::string* err) 
     // locked.
     const std::wstring name = win32::systemPath(path);
     DWORD deniedFor = 0;
+    DWORD oddFor = 0;
     for (;;) {
         // A link or a directory under the name is never opened.
-        if (!isPlainFileOrNothing(lockName, err)) return false;
+        if (!isPlainFileOrNothing(lockName, err)) {
+            if (oddFor >= kDeletePendingMilliseconds) return false;
+            oddFor += kRetryMilliseconds;
+            ::Sleep(kRetryMilliseconds);
+            continue;
+        }
         const int slot = removeLockAtExit(lockName);
         HANDLE file = openLockFile(name, GENERIC_READ);
         if (file != INVALID_HANDLE_VALUE) {
@@ -47,6 +55,11 @@ bool ExclusiveFileLock::acquire(const FileLocation& lockName, std::string* err) 
                 (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
                 keepAtExit(slot);
                 ::CloseHandle(file);
+                if (oddFor < kDeletePendingMilliseconds) {
+                    oddFor += kRetryMilliseconds;
+                    ::Sleep(kRetryMilliseconds);
+                    continue;
+                }
                 if (!isPlainFileOrNothing(lockName, err)) return false;
                 *err = path + ": " + errorText(EEXIST);
                 return false;
