@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/utf8.h"
+
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
@@ -14,24 +16,6 @@ bool sameName(const std::string& a, const std::string& b) {
     for (std::size_t i = 0; i < a.size(); ++i)
         if (lower(a[i]) != lower(b[i])) return false;
     return true;
-}
-
-void appendUtf8(std::string& out, std::uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 bool isHighSurrogate(std::uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
@@ -67,7 +51,7 @@ public:
 private:
     void addUnit(std::uint32_t unit) {
         if (highSurrogate_ != 0 && isLowSurrogate(unit)) {
-            appendUtf8(text_, 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (unit - 0xDC00));
+            platform::appendUtf8(text_, 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (unit - 0xDC00));
             highSurrogate_ = 0;
             return;
         }
@@ -75,11 +59,11 @@ private:
         if (isHighSurrogate(unit)) {
             highSurrogate_ = unit;
         } else {
-            appendUtf8(text_, unit);
+            platform::appendUtf8(text_, unit);
         }
     }
     void flushHigh() {
-        if (highSurrogate_ != 0) appendUtf8(text_, highSurrogate_);
+        if (highSurrogate_ != 0) platform::appendUtf8(text_, highSurrogate_);
         highSurrogate_ = 0;
     }
 

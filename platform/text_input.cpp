@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/descriptors.h"
+#include "platform/utf8.h"
 
 namespace platform {
 
@@ -86,35 +87,6 @@ void TextInputStream::findEnds() {
     plainEnd_ = 0;
 }
 
-namespace {
-
-// The UTF-8 bytes of `code` (below 0x110000; a surrogate half gets the
-// three bytes its number would have). Returns their number.
-std::size_t putUtf8(char* to, std::uint32_t code) {
-    if (code < 0x80) {
-        to[0] = static_cast<char>(code);
-        return 1;
-    }
-    if (code < 0x800) {
-        to[0] = static_cast<char>(0xC0 | (code >> 6));
-        to[1] = static_cast<char>(0x80 | (code & 0x3F));
-        return 2;
-    }
-    if (code < 0x10000) {
-        to[0] = static_cast<char>(0xE0 | (code >> 12));
-        to[1] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        to[2] = static_cast<char>(0x80 | (code & 0x3F));
-        return 3;
-    }
-    to[0] = static_cast<char>(0xF0 | (code >> 18));
-    to[1] = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    to[2] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    to[3] = static_cast<char>(0x80 | (code & 0x3F));
-    return 4;
-}
-
-}  // namespace
-
 std::size_t TextInputStream::decodeUtf16(bool last) {
     const unsigned char* raw = raw_.get();
     const bool little = utf16_ == Utf16::LittleEndian;
@@ -138,11 +110,11 @@ std::size_t TextInputStream::decodeUtf16(bool last) {
                 }
             }
         }
-        end_ += putUtf8(buffer_ + end_, unit);
+        end_ += platform::putUtf8(buffer_ + end_, unit);
         i += used;
     }
     if (last && rawUsed_ - i == 1 && kCapacity - end_ >= 3) {
-        end_ += putUtf8(buffer_ + end_, 0xFFFD);  // an odd last byte
+        end_ += platform::putUtf8(buffer_ + end_, 0xFFFD);  // an odd last byte
         ++i;
     }
     std::memmove(raw_.get(), raw + i, rawUsed_ - i);

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/utf8.h"
+
 std::string textModeDecode(const std::string& raw) {
     std::string decoded;
     for (std::size_t i = 0; i < raw.size(); ++i) {
@@ -53,23 +55,7 @@ std::string utf16AsUtf8(const std::string& raw, bool bigEndian) {
         units.push_back(bigEndian ? (a << 8 | b) : (b << 8 | a));
     }
     std::string out;
-    auto put = [&](std::uint32_t code) {
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (code >> 18));
-            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    };
+    auto put = [&](std::uint32_t code) { platform::appendUtf8(out, code); };
     for (std::size_t i = 0; i < units.size(); ++i) {
         std::uint32_t u = units[i];
         if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {

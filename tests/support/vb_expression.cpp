@@ -3,28 +3,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/utf8.h"
+
 namespace {
 
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-void appendUtf8(std::string& to, std::uint32_t code) {
-    if (code < 0x80) {
-        to += static_cast<char>(code);
-    } else if (code < 0x800) {
-        to += static_cast<char>(0xC0 | (code >> 6));
-        to += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        to += static_cast<char>(0xE0 | (code >> 12));
-        to += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        to += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        to += static_cast<char>(0xF0 | (code >> 18));
-        to += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        to += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        to += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 // The value as it is built: bytes, and UTF-16 code units from ChrW, which
 // become UTF-8 once their neighbours are known.
@@ -36,7 +20,7 @@ public:
     }
     void unit(std::uint32_t u) {
         if (high_ != 0 && u >= 0xDC00 && u <= 0xDFFF) {
-            appendUtf8(bytes_, 0x10000 + ((high_ - 0xD800) << 10) + (u - 0xDC00));
+            platform::appendUtf8(bytes_, 0x10000 + ((high_ - 0xD800) << 10) + (u - 0xDC00));
             high_ = 0;
             return;
         }
@@ -44,7 +28,7 @@ public:
         if (u >= 0xD800 && u <= 0xDBFF) {
             high_ = u;
         } else {
-            appendUtf8(bytes_, u);
+            platform::appendUtf8(bytes_, u);
         }
     }
     std::string finish() {
@@ -54,7 +38,7 @@ public:
 
 private:
     void settle() {
-        if (high_ != 0) appendUtf8(bytes_, high_);
+        if (high_ != 0) platform::appendUtf8(bytes_, high_);
         high_ = 0;
     }
     std::string bytes_;
