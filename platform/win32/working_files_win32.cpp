@@ -112,17 +112,24 @@ int createPrivateFile(const FileLocation& name, FileFacts& made) {
 // inherited there.
 bool copyAttributes(int, const FileFacts&, int, const FileFacts&) { return true; }
 
-bool removeIfSame(const FileLocation& name, const FileIdentity& identity) {
-    const std::wstring wide = win32::systemPath(name.native);
+// True while `wide` still names the file `identity` names; otherwise false,
+// with errno telling why (ENOENT when another file stands there).
+static bool stillHolds(const std::wstring& wide, const FileIdentity& identity) {
     HANDLE handle = openEntry(wide);
-    if (handle == INVALID_HANDLE_VALUE) return false;
+    if (handle == INVALID_HANDLE_VALUE) {
+        win32::setErrnoFromError(::GetLastError());
+        return false;
+    }
     BY_HANDLE_FILE_INFORMATION info;
     bool same = ::GetFileInformationByHandle(handle, &info) && identityOf(info) == identity;
     ::CloseHandle(handle);
-    if (!same) {
-        errno = ENOENT;
-        return false;
-    }
+    if (!same) errno = ENOENT;
+    return same;
+}
+
+bool removeIfSame(const FileLocation& name, const FileIdentity& identity) {
+    const std::wstring wide = win32::systemPath(name.native);
+    if (!stillHolds(wide, identity)) return false;
     if (::DeleteFileW(wide.c_str())) return true;
     win32::setErrnoFromError(::GetLastError());
     return false;
@@ -132,19 +139,7 @@ bool renameIfSame(const FileLocation& source, const FileIdentity& identity, cons
                   bool replaceExisting) {
     // The result is made with FILE_SHARE_DELETE alone and stays so until it
     // is closed; a name that no longer holds it fails the comparison.
-    const std::wstring wide = win32::systemPath(source.native);
-    HANDLE handle = openEntry(wide);
-    if (handle == INVALID_HANDLE_VALUE) {
-        win32::setErrnoFromError(::GetLastError());
-        return false;
-    }
-    BY_HANDLE_FILE_INFORMATION info;
-    bool same = ::GetFileInformationByHandle(handle, &info) && identityOf(info) == identity;
-    ::CloseHandle(handle);
-    if (!same) {
-        errno = ENOENT;
-        return false;
-    }
+    if (!stillHolds(win32::systemPath(source.native), identity)) return false;
     return moveFile(source, target, replaceExisting);
 }
 
