@@ -1,7 +1,9 @@
 """Runs the real txt2vb binary in fresh temporary directories."""
+import atexit
 import os
 import re
 import shlex
+import shutil
 import stat
 import subprocess
 import tempfile
@@ -135,3 +137,30 @@ def set_tool(command):
         # Started by its DOS path, the program's argv[0] (shown in the usage
         # text) is the path the command line holds.
         TOOL[-1] = windows_program_path(TOOL[-1])
+    elif not WINDOWS and len(TOOL) == 1 and os.geteuid() == 0 and not runnable_by_others(TOOL[0]):
+        # The cases that run the tool as an unprivileged user need a binary
+        # that user can reach: a build inside a private directory (as
+        # mktemp -d makes) is run from a copy in a directory open to all.
+        TOOL[0] = open_copy(TOOL[0])
+
+
+def runnable_by_others(path):
+    """Whether a user who is neither the owner nor in the group can run `path`."""
+    path = os.path.abspath(path)
+    while True:
+        if not os.stat(path).st_mode & stat.S_IXOTH:
+            return False
+        parent = os.path.dirname(path)
+        if parent == path:
+            return True
+        path = parent
+
+
+def open_copy(path):
+    where = tempfile.mkdtemp(prefix="txt2vb-tool-")
+    atexit.register(shutil.rmtree, where, True)
+    os.chmod(where, 0o755)
+    copy = os.path.join(where, os.path.basename(path))
+    shutil.copy2(path, copy)
+    os.chmod(copy, 0o755)
+    return copy
