@@ -214,7 +214,7 @@ void completeFileSets() {
     }
 }
 
-void walkFileSets() {
+Failure walkFileSets() {
     for (const FileSetEntry& row : fileSetTable) {
         if (!row.used) break;
         const std::string shownDir = shownName(row.dir);
@@ -226,45 +226,52 @@ void walkFileSets() {
         if (row.exact) {
             platform::FileLocation exact = fileSystem().locateExactDirectory(row.dir);
             fileSystem().openDirectory(exact, true);
-            walkNames(shownDir, exact, row.names);
+            const Failure failure = walkNames(shownDir, exact, row.names);
+            if (failure.failed()) return failure;
             continue;
         }
         platform::FileLocation location = fileSystem().locatePath(row.dir);
         fileSystem().openDirectory(location, true);
-        if (settings.recursive) {
-            walkTree(shownDir, location, row.patterns);
-        } else {
-            walkPatterns(shownDir, location, row.patterns);
-        }
+        const Failure failure = settings.recursive ? walkTree(shownDir, location, row.patterns)
+                                                   : walkPatterns(shownDir, location, row.patterns);
+        if (failure.failed()) return failure;
     }
+    return Failure();
 }
 
-int walkPatterns(const std::string& dir, const platform::FileLocation& location, const std::string& patterns) {
+Failure walkPatterns(const std::string& dir, const platform::FileLocation& location, const std::string& patterns) {
     if (settings.traceDirs) logLine("%s - %s\n", dir.c_str(), shownName(patterns).c_str());
     std::size_t start = 0;
     while (start <= patterns.size()) {
         std::size_t end = patterns.find(';', start);
         if (end == std::string::npos) end = patterns.size();
-        if (end > start) walkPattern(dir, location, patterns.substr(start, end - start));
+        if (end > start) {
+            const Failure failure = walkPattern(dir, location, patterns.substr(start, end - start));
+            if (failure.failed()) return failure;
+        }
         start = end + 1;
     }
-    return 1;
+    return Failure();
 }
 
-int walkNames(const std::string& dir, const platform::FileLocation& location, const std::vector<std::string>& names) {
+Failure walkNames(const std::string& dir, const platform::FileLocation& location,
+                  const std::vector<std::string>& names) {
     if (settings.traceDirs) {
         std::string joined;
         for (const std::string& name : names) joined += (joined.empty() ? "" : ";") + name;
         logLine("%s - %s\n", dir.c_str(), shownName(joined).c_str());
     }
-    for (const std::string& name : names) walkPattern(dir, location, name, true);
-    return 1;
+    for (const std::string& name : names) {
+        const Failure failure = walkPattern(dir, location, name, true);
+        if (failure.failed()) return failure;
+    }
+    return Failure();
 }
 
-int walkPattern(const std::string& dir, const platform::FileLocation& location, const std::string& pattern,
-                bool exactName) {
+Failure walkPattern(const std::string& dir, const platform::FileLocation& location, const std::string& pattern,
+                    bool exactName) {
     std::vector<platform::DirectoryEntry> entries;
-    if (!search(joinPath(dir, shownName(pattern)), location, pattern, entries, false, exactName)) return 0;
+    if (!search(joinPath(dir, shownName(pattern)), location, pattern, entries, false, exactName)) return Failure();
     const bool wildcard = !exactName && hasWildcard(pattern);
     const OwnFiles ownFiles;
     for (platform::DirectoryEntry& entry : entries) {
@@ -305,17 +312,19 @@ int walkPattern(const std::string& dir, const platform::FileLocation& location, 
         }
         settings.currentSize = entry.size;
         totals.bytesIn += entry.size;
-        fileAction(file, opened);
+        const Failure failure = fileAction(file, opened);
+        if (failure.failed()) return failure;
     }
-    return 1;
+    return Failure();
 }
 
-int walkTree(const std::string& dir, const platform::FileLocation& location, const std::string& patterns) {
-    walkPatterns(dir, location, patterns);
+Failure walkTree(const std::string& dir, const platform::FileLocation& location, const std::string& patterns) {
+    const Failure failure = walkPatterns(dir, location, patterns);
+    if (failure.failed()) return failure;
     std::vector<platform::DirectoryEntry> entries;
     // The separator is always added here, even after a final '\'.
     // Only directories matter here.
-    if (!search(dir + "\\*.*", location, "*.*", entries, true)) return 0;
+    if (!search(dir + "\\*.*", location, "*.*", entries, true)) return Failure();
     for (const platform::DirectoryEntry& entry : entries) {
         if (!entry.isDirectory || entry.isLink) continue;
         if (entry.name == "." || entry.name == "..") continue;
@@ -327,9 +336,10 @@ int walkTree(const std::string& dir, const platform::FileLocation& location, con
             if (errno == ELOOP) noticePassedOver(path, kLinkNotice);
             if (errno == ELOOP || errno == ENOTDIR || errno == ENOENT) continue;
         }
-        walkTree(path, location, patterns);
+        const Failure below = walkTree(path, location, patterns);
+        if (below.failed()) return below;
     }
-    return 1;
+    return Failure();
 }
 
 FileAction useFileAction(FileAction action) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/failure.h"
 #include "driver/process_file.h"
 #include "platform/file_location.h"
 
@@ -47,19 +48,22 @@ bool tryAddFileSpec(const char* spec, std::string& message);
 // ExitStatus::CommandLineError on refusal.
 void addFileSpec(const char* spec);
 void completeFileSets();
-void walkFileSets();
+// The walk stops at the first failure that ends the run and hands it back;
+// notices of entries passed over are printed as they come.
+Failure walkFileSets();
 // `dir` is the directory as shown and `location` where the platform finds it.
-int walkPatterns(const std::string& dir, const platform::FileLocation& location, const std::string& patterns);
+Failure walkPatterns(const std::string& dir, const platform::FileLocation& location, const std::string& patterns);
 // With `exactName` the pattern is one name taken exactly as it stands.
-int walkPattern(const std::string& dir, const platform::FileLocation& location, const std::string& pattern,
-                bool exactName = false);
+Failure walkPattern(const std::string& dir, const platform::FileLocation& location, const std::string& pattern,
+                    bool exactName = false);
 // The names of an exact row, each walked as one name of that directory.
-int walkNames(const std::string& dir, const platform::FileLocation& location, const std::vector<std::string>& names);
-int walkTree(const std::string& dir, const platform::FileLocation& location, const std::string& patterns);
+Failure walkNames(const std::string& dir, const platform::FileLocation& location,
+                  const std::vector<std::string>& names);
+Failure walkTree(const std::string& dir, const platform::FileLocation& location, const std::string& patterns);
 void clearFileSets();
 
 // What the walk does with each file it selects: processFile, unless another
 // action was put in its place. useFileAction puts `action` in place (null:
 // processFile again) and returns the one it replaces.
-using FileAction = void (*)(const SelectedFile& file, OpenedInput& opened);
+using FileAction = Failure (*)(const SelectedFile& file, OpenedInput& opened);
 FileAction useFileAction(FileAction action);

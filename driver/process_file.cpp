@@ -4,7 +4,6 @@
 #include <cinttypes>
 
 #include "driver/decode_file.h"
-#include "driver/failure.h"
 #include "driver/file_system.h"
 #include "driver/log_line.h"
 #include "driver/output_mode.h"
@@ -44,7 +43,25 @@ void closeSelected(OpenedInput& opened) {
     opened.fd = -1;
 }
 
-void processFile(const SelectedFile& file, OpenedInput& opened) {
+namespace {
+
+// A failure after the input was opened: the streams let go of the input
+// and the result, the input is closed and nothing of the result stays.
+Failure giveUp(OutputMode& mode, OpenedInput& opened, int resultFd, const Failure& failure) {
+    platform::standardInput().attach(0, false);
+    platform::TextOutputStream& out = platform::standardOutput();
+    if (resultFd >= 0 && out.descriptor() == resultFd) {
+        out.discard();
+        out.attach(1);
+    }
+    closeSelected(opened);
+    mode.abandon(resultFd);
+    return failure;
+}
+
+}  // namespace
+
+Failure processFile(const SelectedFile& file, OpenedInput& opened) {
     if (settings.append && settings.replace) printUsage(ExitStatus::CommandLineError);
     const char* path = file.path.c_str();
     settings.currentPath = path;
@@ -55,24 +72,24 @@ void processFile(const SelectedFile& file, OpenedInput& opened) {
     if (inputFd >= 0 && (mode.plainFilesOnly() || file.fromSearch) && !input.isRegular) {
         closeSelected(opened);
         noticePassedOver(file.path, kSpecialNotice);
-        return;
+        return Failure();
     }
     if (inputFd >= 0 && !mode.prepare(file, input)) {
         closeSelected(opened);
-        return;
+        return Failure();
     }
 
     // -decode: the whole input is decoded before anything is made or
     // written, so an input that is no expression leaves no trace.
     std::string decoded;
-    if (settings.decode && inputFd >= 0 && !decodeSelected(file, opened, decoded)) return;
+    if (settings.decode && inputFd >= 0 && !decodeSelected(file, opened, decoded)) return Failure();
 
     if (!settings.silent) logLine("Parsing de %s (%" PRId64 " octets) ... ", path, settings.currentSize);
-    // Every failure below ends the run here, once it is known.
-    if (inputFd < 0) endRun(Failure{ExitStatus::OpenFailed, file.path, opened.error});
+    // Every failure below ends the run, once it is known.
+    if (inputFd < 0) return Failure{ExitStatus::OpenFailed, file.path, opened.error};
     int resultFd = -1;
     const Failure opening = mode.open(file, input, resultFd);
-    if (opening.failed()) endRun(opening);
+    if (opening.failed()) return giveUp(mode, opened, -1, opening);
     // The text streams read the input and write the result themselves; the
     // process's standard descriptors stay as they are.
     platform::TextInputStream& in = platform::standardInput();
@@ -87,35 +104,31 @@ void processFile(const SelectedFile& file, OpenedInput& opened) {
     if (settings.decode) {
         writeDecodedText(decoded);
     } else if (convertInput(mode.byteOrderMark()) != 0) {
-        endRun(systemFailure("Erreur de parsing\n", ExitStatus::ParseFailed));
+        return giveUp(mode, opened, resultFd, systemFailure("Erreur de parsing\n", ExitStatus::ParseFailed));
     }
     const bool isText = in.isText();
     in.attach(0, false);
     // A NUL byte, or bytes after the 0x1A that ends the text: the input is
     // no text, the conversion stopped there, and it stays as it is.
     if (mode.textOnly() && !isText) {
-        closeSelected(opened);
-        out.discard();
-        if (resultFd >= 0) out.attach(1);
-        mode.abandon(resultFd);
+        giveUp(mode, opened, resultFd, Failure());
         if (!settings.silent) logLine("\n");
         noticePassedOver(file.path, kBinaryNotice);
-        return;
+        return Failure();
     }
     const bool written = out.flush();
+    const int writeError = out.errorNumber();
     const std::int64_t resultSize = static_cast<std::int64_t>(out.bytesWritten());
     if (resultFd >= 0) out.attach(1);
 
     // After the conversion and before the commit, the result may still be
     // given up: nothing of it then stays.
     if (!written) {
-        closeSelected(opened);
-        mode.abandon(resultFd);
-        endRun(Failure{ExitStatus::OutputFailed,
-                       resultFd < 0 ? "Erreur d'ecriture sur la sortie standard" : "Erreur de creation du fichier de sortie",
-                       out.errorNumber()});
+        return giveUp(mode, opened, resultFd,
+                      Failure{ExitStatus::OutputFailed,
+                              resultFd < 0 ? kStandardOutputError : "Erreur de creation du fichier de sortie",
+                              writeError});
     }
     ++totals.filesProcessed;
-    const Failure committing = mode.commit(file, opened, resultFd, resultSize);
-    if (committing.failed()) endRun(committing);
+    return mode.commit(file, opened, resultFd, resultSize);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "driver/failure.h"
 #include "platform/file_location.h"
 #include "platform/working_files.h"
 
@@ -31,5 +32,6 @@ void closeSelected(OpenedInput& opened);
 
 // Converts the opened file to the console, the append file or, in replace
 // mode, in place of the input, and closes it. An input that could not be
-// opened ends the process, as do other failures, with their fixed status.
-void processFile(const SelectedFile& file, OpenedInput& opened);
+// opened, and any other failure that ends the run, comes back as a value
+// with its fixed status; nothing of a result given up stays.
+Failure processFile(const SelectedFile& file, OpenedInput& opened);

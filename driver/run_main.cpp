@@ -4,6 +4,7 @@
 
 #include "driver/command_line.h"
 #include "driver/decode_file.h"
+#include "driver/failure.h"
 #include "driver/file_sets.h"
 #include "driver/log_line.h"
 #include "driver/named_options.h"
@@ -79,9 +80,12 @@ int runMain(int argc, char** argv) {
     completeFileSets();
     OutputMode& mode = outputMode();
     mode.begin();
-    convertStandardInput(false);
-    walkFileSets();
-    convertStandardInput(true);
+    // A failure that ends the run comes back here from wherever it met the
+    // walk, and is printed once, with its status.
+    Failure failure = convertStandardInput(false);
+    if (!failure.failed()) failure = walkFileSets();
+    if (!failure.failed()) failure = convertStandardInput(true);
+    if (failure.failed()) endRun(failure);
 
     if (!settings.silent) printSummary();
     mode.end();

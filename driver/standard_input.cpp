@@ -40,8 +40,8 @@ void refuseStandardInputUnderReplace() {
     exitWith(ExitStatus::CommandLineError);
 }
 
-void convertStandardInput(bool afterFiles) {
-    if (standardInputPlace != (afterFiles ? Place::AfterFiles : Place::BeforeFiles)) return;
+Failure convertStandardInput(bool afterFiles) {
+    if (standardInputPlace != (afterFiles ? Place::AfterFiles : Place::BeforeFiles)) return Failure();
     SelectedFile file;
     file.path = kName;
     OpenedInput opened;
@@ -53,10 +53,10 @@ void convertStandardInput(bool afterFiles) {
     } else if (isOwnOutput(opened.facts)) {
         closeSelected(opened);
         logLine("!!! Parsing impossible de %s (fichier de sortie)\n", kName);
-        return;
+        return Failure();
     }
     // A pipe or a terminal has no size to tell.
     settings.currentSize = opened.facts.isRegular ? opened.facts.size : 0;
     totals.bytesIn += settings.currentSize;
-    processFile(file, opened);
+    return processFile(file, opened);
 }

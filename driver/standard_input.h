@@ -1,6 +1,8 @@
 // "-" as a file specification: standard input converted like a file.
 #pragma once
 
+#include "driver/failure.h"
+
 // True for the argument that names standard input: "-" alone.
 bool isStandardInputArgument(const char* argument);
 
@@ -17,4 +19,4 @@ void refuseStandardInputUnderReplace();
 // selected files (`afterFiles` false) or after them. Its progress line
 // names it "-". Standard input that is the tool's own output (the append
 // file, or standard output) is passed over with a notice.
-void convertStandardInput(bool afterFiles);
+Failure convertStandardInput(bool afterFiles);

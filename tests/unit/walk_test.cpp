@@ -27,15 +27,16 @@ enum class Mode { Console, Append, Replace };
 Names handedOn;
 MemoryFileSystem* walked = nullptr;
 
-void recordFile(const SelectedFile& file, OpenedInput& opened) {
+Failure recordFile(const SelectedFile& file, OpenedInput& opened) {
     handedOn.push_back(file.path);
     closeSelected(opened);
+    return Failure();
 }
 
 // A real input replaced by a real result: the memory file then is that
 // result, with its identity.
 ScratchDir* scratch = nullptr;
-void replaceFile(const SelectedFile& file, OpenedInput& opened) {
+void replaceReally(const SelectedFile& file, OpenedInput& opened) {
     recordFile(file, opened);
     ASSERT_TRUE(writeFile(*scratch / file.name, "text"));
     int fd = -1;
@@ -44,6 +45,10 @@ void replaceFile(const SelectedFile& file, OpenedInput& opened) {
     platform::closeDescriptor(fd);
     ASSERT_TRUE(placeResult(scratch->at(file.name), std::string()));
     walked->node(file.location.native)->identity = made.identity;
+}
+Failure replaceFile(const SelectedFile& file, OpenedInput& opened) {
+    replaceReally(file, opened);
+    return Failure();
 }
 
 // Walks the specifications (`exact`: names given exactly, of the working
