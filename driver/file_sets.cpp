@@ -158,7 +158,7 @@ bool tryAddArgument(const char* argument, std::string& message) {
     std::string pattern;
     splitFileSpec(argument, dir, pattern);
     if (pattern.empty()) return tryAddFileSpec(argument, message);
-    const platform::ExactPath exact = platform::examineExactPath(argument);
+    const platform::ExactPath exact = fileSystem().examineExactPath(argument);
     if (!exact.exists) return tryAddFileSpec(argument, message);
     // A directory given exactly holds no text to convert, as a
     // specification naming a directory selects nothing.

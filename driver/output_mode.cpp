@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "driver/exit_status.h"
+#include "driver/file_system.h"
 #include "driver/log_line.h"
 #include "driver/new_name.h"
 #include "driver/replace_run.h"
@@ -67,6 +68,8 @@ private:
 
 class ReplaceMode : public OutputMode {
 public:
+    // What one run made counts for that run alone.
+    ~ReplaceMode() override { forgetResults(); }
     void begin() override { beginReplaceRun(); }
     void end() override { endReplaceRun(); }
 
@@ -116,9 +119,10 @@ public:
         // the input has, as far as the process may: owner, group, extended
         // attributes, ACL and mode.
         const platform::FileFacts input = opened.facts;
-        if (!platform::copyAttributes(resultFd, made_, opened.fd, input)) return failWritten(*this, resultFd);
+        FileSystem& files = fileSystem();
+        if (!files.copyAttributes(resultFd, made_, opened.fd, input)) return failWritten(*this, resultFd);
         closeSelected(opened);
-        if (!platform::closeDescriptorChecked(resultFd)) return failWritten(*this, -1);
+        if (!files.closeWritten(resultFd)) return failWritten(*this, -1);
         if (settings.sizeDelta) totals.bytesOut += resultSize;
         if (settings.sizeDelta && !settings.silent) {
             logLine("%s", formatDelta(settings.currentSize, resultSize).c_str());
@@ -131,7 +135,7 @@ public:
             discardResult();
             return failure;
         }
-        const bool inputRemoved = newName_.empty() || platform::removeIfSame(file.location, input.identity);
+        const bool inputRemoved = newName_.empty() || files.removeIfSame(file.location, input.identity);
         const int error = errno;
         if (!settings.silent) logLine("\n");
         if (inputRemoved) return Failure();
@@ -142,7 +146,7 @@ public:
         return Failure();
     }
     void abandon(int resultFd) override {
-        if (resultFd >= 0) platform::closeDescriptorQuietly(resultFd);
+        if (resultFd >= 0) fileSystem().closeWritten(resultFd);
         discardResult();
     }
 

@@ -130,5 +130,8 @@ Failure processFile(const SelectedFile& file, OpenedInput& opened) {
                               writeError});
     }
     ++totals.filesProcessed;
-    return mode.commit(file, opened, resultFd, resultSize);
+    const Failure committing = mode.commit(file, opened, resultFd, resultSize);
+    // A commit that failed before it let go of the input.
+    closeSelected(opened);
+    return committing;
 }

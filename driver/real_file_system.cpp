@@ -8,7 +8,15 @@ namespace {
 
 class RealFileSystem : public FileSystem {
 public:
+    platform::ExactPath examineExactPath(const std::string& path) override { return platform::examineExactPath(path); }
     platform::FileLocation locatePath(const std::string& path) override { return platform::locatePath(path); }
+    platform::FileLocation locateName(const platform::FileLocation& directory, const std::string& name) override {
+        return platform::locateName(directory, name);
+    }
+    bool findName(const platform::FileLocation& directory, const std::string& name,
+                  platform::FileLocation& found) override {
+        return platform::findName(directory, name, found);
+    }
     platform::FileLocation locateExactDirectory(const std::string& directory) override {
         return platform::locateExactDirectory(directory);
     }
@@ -36,6 +44,21 @@ public:
     }
     platform::FileIdentity descriptorIdentity(int descriptor) override {
         return platform::descriptorIdentity(descriptor);
+    }
+    int createPrivateFile(const platform::FileLocation& location, platform::FileFacts& made) override {
+        return platform::createPrivateFile(location, made);
+    }
+    bool copyAttributes(int descriptor, const platform::FileFacts& made, int inputDescriptor,
+                        const platform::FileFacts& input) override {
+        return platform::copyAttributes(descriptor, made, inputDescriptor, input);
+    }
+    bool closeWritten(int descriptor) override { return platform::closeDescriptorChecked(descriptor); }
+    bool removeIfSame(const platform::FileLocation& location, const platform::FileIdentity& identity) override {
+        return platform::removeIfSame(location, identity);
+    }
+    bool renameIfSame(const platform::FileLocation& source, const platform::FileIdentity& identity,
+                      const platform::FileLocation& target, bool replaceExisting) override {
+        return platform::renameIfSame(source, identity, target, replaceExisting);
     }
 };
 

@@ -7,11 +7,11 @@
 #include <utility>
 
 #include "driver/exit_status.h"
+#include "driver/file_system.h"
 #include "driver/log_line.h"
 #include "driver/run_settings.h"
 #include "platform/exit_cleanup.h"
 #include "platform/file_lock.h"
-#include "platform/file_ops.h"
 #include "platform/names.h"
 
 namespace {
@@ -74,6 +74,12 @@ void beginReplaceRun() {
 
 void endReplaceRun() { replaceLock.release(); }
 
+void forgetResults() {
+    results.clear();
+    resultNames.clear();
+    lastPlaced = platform::FileIdentity();
+}
+
 bool replacedThisRun(const platform::FileIdentity& identity) {
     return identity.exists && results.count(keyOf(identity)) != 0;
 }
@@ -84,13 +90,13 @@ bool isWorkingFile(const platform::FileIdentity& identity) {
 
 Failure createResult(const platform::FileLocation& directory, const std::string& inputName, int& fd,
                      platform::FileFacts& made) {
+    FileSystem& files = fileSystem();
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const platform::FileLocation location =
-            platform::locateName(directory, platform::resultNameFor(inputName));
+        const platform::FileLocation location = files.locateName(directory, platform::resultNameFor(inputName));
         // Registered first, so that however the run ends from the moment
         // the file exists, it goes.
         const int slot = platform::removeNewAtExit(location);
-        fd = platform::createPrivateFile(location, made);
+        fd = files.createPrivateFile(location, made);
         if (fd >= 0) {
             platform::identifyAtExit(slot, made.identity);
             pending.location = location;
@@ -109,24 +115,24 @@ Failure createResult(const platform::FileLocation& directory, const std::string&
 
 void discardResult() {
     const int saved = errno;
-    if (pending.identity.exists) platform::removeIfSame(pending.location, pending.identity);
+    if (pending.identity.exists) fileSystem().removeIfSame(pending.location, pending.identity);
     forgetPending();
     errno = saved;
 }
 
 bool placeResult(const platform::FileLocation& target, const std::string& newName) {
     const bool overInput = newName.empty();
-    if (!platform::renameIfSame(pending.location, pending.identity, target, overInput)) return false;
+    if (!fileSystem().renameIfSame(pending.location, pending.identity, target, overInput)) return false;
     results.insert(keyOf(pending.identity));
     lastPlaced = pending.identity;
-    if (!overInput) resultNames.emplace(keyOf(platform::fileIdentity(pending.directory)), folded(newName));
+    if (!overInput) resultNames.emplace(keyOf(fileSystem().fileIdentity(pending.directory)), folded(newName));
     forgetPending();
     return true;
 }
 
 void withdrawResult(const platform::FileLocation& target) {
     const int saved = errno;
-    if (platform::removeIfSame(target, lastPlaced)) results.erase(keyOf(lastPlaced));
+    if (fileSystem().removeIfSame(target, lastPlaced)) results.erase(keyOf(lastPlaced));
     lastPlaced = platform::FileIdentity();
     errno = saved;
 }
@@ -135,17 +141,17 @@ bool chooseTarget(const platform::FileLocation& directory, const std::string& ne
                   const platform::FileIdentity& input, platform::FileLocation& target, bool& overInput) {
     // A name a result of this run was given counts as taken, in any case,
     // whatever the directory's listing (read once a run) says.
-    if (resultNames.count({keyOf(platform::fileIdentity(directory)), folded(newBase)}) != 0) return false;
+    if (resultNames.count({keyOf(fileSystem().fileIdentity(directory)), folded(newBase)}) != 0) return false;
     platform::FileLocation found;
-    if (platform::findName(directory, newBase, found)) {
-        platform::FileIdentity identity = platform::fileIdentity(found);
+    if (fileSystem().findName(directory, newBase, found)) {
+        platform::FileIdentity identity = fileSystem().fileIdentity(found);
         // The new name found the input itself (it differs only in case):
         // the result simply takes the input's place, under the input's name.
         return identity == input && !replacedThisRun(identity);
     }
     // A working file's name is never given to a result.
     if (platform::isWorkingFileName(newBase)) return false;
-    target = platform::locateName(directory, newBase);
+    target = fileSystem().locateName(directory, newBase);
     overInput = false;
     return true;
 }

@@ -16,6 +16,9 @@ void beginReplaceRun();
 // Removes the lock file and lets another run go on.
 void endReplaceRun();
 
+// Forgets the results made and names taken, for a run that starts anew.
+void forgetResults();
+
 // True for a result this run has made: each file is replaced at most once,
 // whatever the specifications' overlap. Inputs are not counted, so every
 // name of a file with several links is converted.

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/descriptors.h"
 #include "platform/names.h"
+#include "support/scratch_files.h"
 
 namespace {
 
@@ -215,8 +217,9 @@ int MemoryFileSystem::openInput(const platform::FileLocation& location, bool, bo
         errno = EISDIR;
         return -1;
     }
-    open_[nextDescriptor_] = reachedPath(location.native);
-    return nextDescriptor_++;
+    const int descriptor = temporaryFileWith(at->contents);
+    if (descriptor >= 0) open_[descriptor] = reachedPath(location.native);
+    return descriptor;
 }
 
 bool MemoryFileSystem::describeDescriptor(int descriptor, platform::FileFacts& facts) {
@@ -239,6 +242,7 @@ void MemoryFileSystem::closeDescriptor(int descriptor) {
     if (found == open_.end()) return;
     calls.push_back("close " + found->second);
     open_.erase(found);
+    platform::closeDescriptor(descriptor);
 }
 
 platform::FileIdentity MemoryFileSystem::fileIdentity(const platform::FileLocation& location) {
@@ -251,4 +255,145 @@ platform::FileIdentity MemoryFileSystem::descriptorIdentity(int descriptor) {
     if (found == descriptorFiles_.end()) return platform::FileIdentity();
     const Node* file = node(found->second);
     return file == nullptr ? platform::FileIdentity() : file->identity;
+}
+
+bool MemoryFileSystem::asked(const std::string& line) {
+    calls.push_back(line);
+    const std::string word = line.substr(0, line.find(' '));
+    if (std::find(failing.begin(), failing.end(), word) == failing.end() &&
+        std::find(failing.begin(), failing.end(), line) == failing.end())
+        return true;
+    errno = word == "closed" ? ENOSPC : EACCES;
+    return false;
+}
+
+std::string MemoryFileSystem::pathOf(const platform::FileIdentity& identity) const {
+    for (const auto& item : nodes_)
+        if (item.second.identity == identity) return item.first;
+    return std::string("\x01");
+}
+
+std::map<std::string, std::string> MemoryFileSystem::files() const {
+    std::map<std::string, std::string> all;
+    for (const auto& item : nodes_)
+        if (item.second.kind == Kind::File && !item.second.vanishes) all[item.first] = item.second.contents;
+    return all;
+}
+
+// As on POSIX: only '/' divides an argument given exactly.
+platform::ExactPath MemoryFileSystem::examineExactPath(const std::string& path) {
+    platform::ExactPath exact;
+    if (path.empty() || node(path) == nullptr || path.find('\\') != std::string::npos) return exact;
+    exact.exists = true;
+    const Node* target = reached(path);
+    exact.isDirectory = target != nullptr && target->kind == Kind::Directory;
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    exact.directory = path.substr(0, start);
+    exact.name = path.substr(start);
+    return exact;
+}
+
+platform::FileLocation MemoryFileSystem::locateName(const platform::FileLocation& directory, const std::string& name) {
+    return platform::FileLocation(joined(reachedPath(directory.native), name));
+}
+
+// As the real one, it reads a directory's names once, at the first name
+// asked for.
+bool MemoryFileSystem::findName(const platform::FileLocation& directory, const std::string& name,
+                                platform::FileLocation& found) {
+    const std::string dir = reachedPath(directory.native);
+    auto listed = namesRead_.find(dir);
+    if (listed == namesRead_.end()) {
+        const std::string prefix = dir.empty() ? dir : dir + "/";
+        std::vector<std::string> names;
+        for (const auto& item : nodes_) {
+            const std::string& path = item.first;
+            if (!path.empty() && path.compare(0, prefix.size(), prefix) == 0 &&
+                path.find('/', prefix.size()) == std::string::npos)
+                names.push_back(path.substr(prefix.size()));
+        }
+        listed = namesRead_.emplace(dir, names).first;
+    }
+    const std::vector<std::string>& names = listed->second;
+    auto match = std::find(names.begin(), names.end(), name);
+    if (match == names.end())
+        match = std::find_if(names.begin(), names.end(), [&](const std::string& n) { return sameIgnoringCase(n, name); });
+    if (match == names.end()) return false;
+    found = platform::FileLocation(joined(dir, *match));
+    return true;
+}
+
+int MemoryFileSystem::createPrivateFile(const platform::FileLocation& location, platform::FileFacts& made) {
+    const std::string path = normalised(location.native);
+    if (!asked("create " + path)) return -1;
+    if (node(path) != nullptr) {
+        errno = EEXIST;
+        return -1;
+    }
+    const int descriptor = temporaryFileWith(std::string());
+    if (descriptor < 0) return -1;
+    const Node& file = add(path, Kind::File);
+    written_[descriptor] = file.identity;
+    made = platform::FileFacts();
+    made.identity = file.identity;
+    made.isRegular = true;
+    made.mode = 0600;
+    return descriptor;
+}
+
+bool MemoryFileSystem::copyAttributes(int descriptor, const platform::FileFacts&, int, const platform::FileFacts&) {
+    auto found = written_.find(descriptor);
+    return asked("attributes " + (found == written_.end() ? std::string("?") : pathOf(found->second)));
+}
+
+bool MemoryFileSystem::closeWritten(int descriptor) {
+    auto found = written_.find(descriptor);
+    if (found == written_.end()) {
+        errno = EBADF;
+        return false;
+    }
+    const std::string path = pathOf(found->second);
+    std::string contents;
+    char block[4096];
+    long n = 0;
+    seekTo(descriptor, 0);
+    while ((n = platform::readSome(descriptor, block, sizeof block)) > 0) contents.append(block, std::size_t(n));
+    written_.erase(found);
+    platform::closeDescriptor(descriptor);
+    if (!asked("closed " + path)) return false;
+    if (Node* file = node(path)) file->contents = contents;
+    return true;
+}
+
+bool MemoryFileSystem::removeIfSame(const platform::FileLocation& location, const platform::FileIdentity& identity) {
+    const std::string path = normalised(location.native);
+    if (!asked("remove " + path)) return false;
+    const Node* at = node(path);
+    if (at == nullptr || !(at->identity == identity)) {
+        errno = ENOENT;
+        return false;
+    }
+    nodes_.erase(path);
+    return true;
+}
+
+bool MemoryFileSystem::renameIfSame(const platform::FileLocation& source, const platform::FileIdentity& identity,
+                                    const platform::FileLocation& target, bool replaceExisting) {
+    const std::string from = normalised(source.native);
+    const std::string to = normalised(target.native);
+    if (!asked("rename " + from + " " + to)) return false;
+    const Node* at = node(from);
+    if (at == nullptr || !(at->identity == identity)) {
+        errno = ENOENT;
+        return false;
+    }
+    if (!replaceExisting && node(to) != nullptr) {
+        errno = EEXIST;
+        return false;
+    }
+    const Node moved = *at;
+    nodes_.erase(from);
+    nodes_[to] = moved;
+    return true;
 }

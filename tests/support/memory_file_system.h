@@ -1,7 +1,10 @@
-// A file system held in memory for the tests of the walk: directories,
-// files with their contents, links, special files, read-only files and
-// files that vanish once listed. It records what it was asked, and which
-// inputs are open.
+// A file system held in memory for the tests of the walk and of replace
+// mode: directories, files with their contents, links, special files,
+// read-only files and files that vanish once listed. It records what it
+// was asked, which inputs are open, and fails the calls it is told to.
+// The descriptors it hands out are real ones, of anonymous temporary files,
+// so that the text streams read inputs and write results as they do in a
+// run; a result's bytes become its file's contents when it is closed.
 #pragma once
 
 #include <cstdint>
@@ -41,12 +44,23 @@ public:
     // does) or tells their kind alone (as a POSIX one does).
     bool describesEntries = false;
     // What was asked, one line a call that reaches a file: "list DIR
-    // PATTERN", "exact DIR NAME", "describe PATH", "open PATH", "close PATH".
+    // PATTERN", "exact DIR NAME", "describe PATH", "open PATH", "close PATH",
+    // "create PATH", "attributes PATH", "closed PATH" (a result),
+    // "rename FROM TO", "remove PATH".
     std::vector<std::string> calls;
+    // Calls that fail, by their whole line above or its first word
+    // ("closed": ENOSPC, the others EACCES).
+    std::vector<std::string> failing;
+    // Every file's path and contents, directories and links left out.
+    std::map<std::string, std::string> files() const;
     // The number of inputs opened and not closed yet.
     std::size_t openInputs() const { return open_.size(); }
 
+    platform::ExactPath examineExactPath(const std::string& path) override;
     platform::FileLocation locatePath(const std::string& path) override;
+    platform::FileLocation locateName(const platform::FileLocation& directory, const std::string& name) override;
+    bool findName(const platform::FileLocation& directory, const std::string& name,
+                  platform::FileLocation& found) override;
     platform::FileLocation locateExactDirectory(const std::string& directory) override;
     bool openDirectory(platform::FileLocation& location, bool followLinks) override;
     bool findFiles(const platform::FileLocation& directory, const std::string& pattern,
@@ -59,8 +73,19 @@ public:
     void closeDescriptor(int descriptor) override;
     platform::FileIdentity fileIdentity(const platform::FileLocation& location) override;
     platform::FileIdentity descriptorIdentity(int descriptor) override;
+    int createPrivateFile(const platform::FileLocation& location, platform::FileFacts& made) override;
+    bool copyAttributes(int descriptor, const platform::FileFacts& made, int inputDescriptor,
+                        const platform::FileFacts& input) override;
+    bool closeWritten(int descriptor) override;
+    bool removeIfSame(const platform::FileLocation& location, const platform::FileIdentity& identity) override;
+    bool renameIfSame(const platform::FileLocation& source, const platform::FileIdentity& identity,
+                      const platform::FileLocation& target, bool replaceExisting) override;
 
 private:
+    // Records the call; false (errno set) when it is one that fails.
+    bool asked(const std::string& line);
+    // The path of the node with this identity, "\x01" when none.
+    std::string pathOf(const platform::FileIdentity& identity) const;
     Node& add(const std::string& path, Kind kind);
     // The node a path reaches, links followed; null when none (or it
     // vanished).
@@ -71,7 +96,8 @@ private:
 
     std::map<std::string, Node> nodes_;  // by normalised path; the root is ""
     std::map<int, std::string> open_;    // open inputs: descriptor to path
+    std::map<int, platform::FileIdentity> written_;  // open results
+    std::map<std::string, std::vector<std::string>> namesRead_;  // by findName
     std::map<int, std::string> descriptorFiles_;
     std::uint64_t nextInode_ = 1;
-    int nextDescriptor_ = 1000;
 };

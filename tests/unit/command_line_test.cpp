@@ -8,7 +8,7 @@
 #include "driver/file_sets.h"
 #include "driver/named_options.h"
 #include "driver/run_settings.h"
-#include "scratch_files.h"
+#include "support/scratch_files.h"
 
 namespace {
 

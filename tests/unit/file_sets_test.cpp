@@ -8,7 +8,7 @@
 #include "driver/file_sets.h"
 #include "driver/new_name.h"
 #include "driver/shown_name.h"
-#include "scratch_files.h"
+#include "support/scratch_files.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/descriptors.h"
-#include "scratch_files.h"
+#include "support/scratch_files.h"
 
 namespace {
 

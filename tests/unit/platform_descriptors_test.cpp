@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "scratch_files.h"
+#include "support/scratch_files.h"
 
 #if !defined(_WIN32)
 #include <sys/stat.h>

@@ -13,7 +13,7 @@
 
 #include "platform/descriptors.h"
 #include "platform/file_ops.h"
-#include "scratch_files.h"
+#include "support/scratch_files.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "scratch_files.h"
+#include "support/scratch_files.h"
 
 namespace {
 

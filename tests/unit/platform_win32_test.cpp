@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "scratch_files.h"
+#include "support/scratch_files.h"
 
 namespace {
 

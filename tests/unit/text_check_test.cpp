@@ -15,7 +15,7 @@
 
 #include "platform/descriptors.h"
 #include "platform/text_input.h"
-#include "scratch_files.h"
+#include "support/scratch_files.h"
 #include "support/text_model.h"
 
 namespace {

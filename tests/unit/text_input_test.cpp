@@ -18,7 +18,7 @@
 
 #include "platform/descriptors.h"
 #include "platform/process.h"
-#include "scratch_files.h"
+#include "support/scratch_files.h"
 
 #if !defined(_WIN32)
 #include <fcntl.h>

@@ -16,7 +16,7 @@
 
 #include "platform/descriptors.h"
 #include "platform/process.h"
-#include "scratch_files.h"
+#include "support/scratch_files.h"
 #include "support/text_model.h"
 
 namespace {

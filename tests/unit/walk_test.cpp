@@ -2,19 +2,15 @@
 // passes over, against a file system held in memory.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include "driver/file_sets.h"
-#include "driver/file_system.h"
-#include "driver/output_mode.h"
-#include "driver/replace_run.h"
 #include "driver/run_settings.h"
 #include "platform/console.h"
-#include "platform/descriptors.h"
-#include "scratch_files.h"
-#include "support/capture.h"
 #include "support/memory_file_system.h"
+#include "support/memory_walk.h"
 
 namespace {
 
@@ -22,10 +18,8 @@ using Names = std::vector<std::string>;
 
 enum class Mode { Console, Append, Replace };
 
-// The files the walk handed on, as shown, and the file system they came
-// from.
+// The files the walk handed on, as shown.
 Names handedOn;
-MemoryFileSystem* walked = nullptr;
 
 Failure recordFile(const SelectedFile& file, OpenedInput& opened) {
     handedOn.push_back(file.path);
@@ -33,26 +27,9 @@ Failure recordFile(const SelectedFile& file, OpenedInput& opened) {
     return Failure();
 }
 
-// A real input replaced by a real result: the memory file then is that
-// result, with its identity.
-ScratchDir* scratch = nullptr;
-void replaceReally(const SelectedFile& file, OpenedInput& opened) {
-    recordFile(file, opened);
-    ASSERT_TRUE(writeFile(*scratch / file.name, "text"));
-    int fd = -1;
-    platform::FileFacts made;
-    ASSERT_FALSE(createResult(platform::locatePath(scratch->path()), file.name, fd, made).failed());
-    platform::closeDescriptor(fd);
-    ASSERT_TRUE(placeResult(scratch->at(file.name), std::string()));
-    walked->node(file.location.native)->identity = made.identity;
-}
-Failure replaceFile(const SelectedFile& file, OpenedInput& opened) {
-    replaceReally(file, opened);
-    return Failure();
-}
-
-// Walks the specifications (`exact`: names given exactly, of the working
-// directory) in `files` under the mode's settings; what the walk printed.
+// Walks the specifications (`exact`: arguments given as on the command
+// line, naming entries exactly) in `files` under the mode's settings; what
+// the walk printed.
 std::string walk(MemoryFileSystem& files, Mode mode, const Names& specs, bool recursive = false,
                  bool exact = false, FileAction action = recordFile) {
     settings = RunSettings();
@@ -60,28 +37,8 @@ std::string walk(MemoryFileSystem& files, Mode mode, const Names& specs, bool re
     settings.append = mode == Mode::Append;
     settings.appendName = "out.txt";
     settings.recursive = recursive;
-    forgetOutputMode();
-    clearFileSets();
-    for (const std::string& spec : specs) {
-        if (exact) {
-            fileSetTable[0].used = fileSetTable[0].exact = true;
-            fileSetTable[0].names.push_back(spec);
-        } else {
-            addFileSpec(spec.c_str());
-        }
-    }
-    completeFileSets();
     handedOn.clear();
-    walked = &files;
-    FileSystem* real = useFileSystem(&files);
-    FileAction previous = useFileAction(action);
-    const std::string printed = captureStderr([] { walkFileSets(); });
-    useFileAction(previous);
-    useFileSystem(real);
-    clearFileSets();
-    settings = RunSettings();
-    forgetOutputMode();
-    return printed;
+    return walkInMemory(files, specs, !exact, action).printed;
 }
 
 // Both kinds of listing: one that tells the kind of each entry alone, and
@@ -195,30 +152,22 @@ TEST(Walk, NeverReadsWhatTheRunWrites) {
 }
 
 // A file replaced once is not replaced again when another specification
-// finds it; another name of the same input still is.
+// finds it: its result holds the text converted once.
 TEST(Walk, ReplacesEachFileAtMostOnce) {
-    struct Case {
-        Names specs;
-        Names handedOn;
-    };
-    const std::vector<Case> cases = {
-        {{"*.txt", "a*"}, {".\\a.txt", ".\\b.txt"}},
-        {{"a*", "*.TXT", "?.txt"}, {".\\a.txt", ".\\b.txt"}},
-        {{"b.txt", "*.txt"}, {".\\b.txt", ".\\a.txt"}},
-    };
+    const std::vector<Names> cases = {{"*.txt", "a*"}, {"a*", "*.TXT", "?.txt"}, {"b.txt", "*.txt"}};
+    const std::map<std::string, std::string> once = {{"a.txt", "\t= \"v\"\r\n"}, {"b.txt", "\t= \"w\"\r\n"}};
     for (bool described : kListings) {
-        for (const Case& c : cases) {
-            ScratchDir dir;
-            ASSERT_TRUE(dir.ok());
-            scratch = &dir;
+        for (const Names& specs : cases) {
             MemoryFileSystem files;
             files.describesEntries = described;
             files.addFile("a.txt", "v");
-            files.addFile("b.txt", "v");
-            EXPECT_EQ(walk(files, Mode::Replace, c.specs, false, false, replaceFile), "") << c.specs[0];
-            EXPECT_EQ(handedOn, c.handedOn) << c.specs[0] << (described ? " described" : "");
+            files.addFile("b.txt", "w");
+            settings = RunSettings();
+            settings.replace = settings.silent = 1;
+            const WalkOutcome outcome = walkInMemory(files, specs);
+            EXPECT_EQ(outcome.printed, "") << specs[0];
+            EXPECT_EQ(files.files(), once) << specs[0] << (described ? " described" : "");
             EXPECT_EQ(files.openInputs(), 0u);
-            scratch = nullptr;
         }
     }
 }

@@ -1,4 +1,4 @@
-#include "scratch_files.h"
+#include "support/scratch_files.h"
 
 #include <algorithm>
 #include <cstdlib>
