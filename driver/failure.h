@@ -12,6 +12,7 @@ struct Failure {
     ExitStatus status = ExitStatus::Normal;  // Normal: nothing failed
     std::string text;                        // shown before the system's message
     int error = 0;                           // errno of the call that failed
+    bool showsSystemError = true;            // false: the text says it all
 
     bool failed() const { return status != ExitStatus::Normal; }
 };
@@ -19,8 +20,20 @@ struct Failure {
 // The failure of the call that just set errno.
 inline Failure systemFailure(std::string text, ExitStatus status) { return Failure{status, std::move(text), errno}; }
 
-// Prints the failure through the system-error printer and ends the run.
+// A failure the text alone describes.
+inline Failure textFailure(std::string text, ExitStatus status) {
+    Failure failure{status, std::move(text), 0};
+    failure.showsSystemError = false;
+    return failure;
+}
+
+// Prints the failure (through the system-error printer when it comes from
+// a call that failed) and ends the run.
 [[noreturn]] inline void endRun(const Failure& failure) {
+    if (!failure.showsSystemError) {
+        logLine("%s\n", failure.text.c_str());
+        exitWith(failure.status);
+    }
     errno = failure.error;
     failWithSystemError(failure.text.c_str(), failure.status);
 }

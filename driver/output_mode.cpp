@@ -70,7 +70,7 @@ class ReplaceMode : public OutputMode {
 public:
     // What one run made counts for that run alone.
     ~ReplaceMode() override { forgetResults(); }
-    void begin() override { beginReplaceRun(); }
+    Failure begin() override { return beginReplaceRun(); }
     void end() override { endReplaceRun(); }
 
     bool accepts(const platform::DirectoryEntry& entry, const std::string& dir, const std::string& path,

@@ -17,8 +17,9 @@ class OutputMode {
 public:
     virtual ~OutputMode() = default;
 
-    // Before the walk, and after it.
-    virtual void begin() {}
+    // Before the walk (a failure ends the run before any input is opened),
+    // and after it.
+    virtual Failure begin() { return Failure(); }
     virtual void end() {}
 
     // Whether a listed entry is taken (`wildcard`: a wildcard found it);

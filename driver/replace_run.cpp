@@ -8,8 +8,6 @@
 
 #include "driver/exit_status.h"
 #include "driver/file_system.h"
-#include "driver/log_line.h"
-#include "driver/run_settings.h"
 #include "platform/exit_cleanup.h"
 #include "platform/file_lock.h"
 #include "platform/names.h"
@@ -63,13 +61,11 @@ void forgetPending() {
 
 }  // namespace
 
-void beginReplaceRun() {
+Failure beginReplaceRun() {
     std::string why;
     const platform::FileLocation lockName = platform::locateName(platform::FileLocation(), platform::kLockFileName);
-    if (!replaceLock.acquire(lockName, &why)) {
-        logLine("%s: %s\n", kCreateError, why.c_str());
-        exitWith(ExitStatus::OutputFailed);
-    }
+    if (replaceLock.acquire(lockName, &why)) return Failure();
+    return textFailure(std::string(kCreateError) + ": " + why, ExitStatus::OutputFailed);
 }
 
 void endReplaceRun() { replaceLock.release(); }

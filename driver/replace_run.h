@@ -11,8 +11,8 @@
 
 // Takes the working directory's lock (waiting for another run that holds
 // it), before any input is opened. A link or anything but a plain file
-// under the lock's name ends the run with ExitStatus::OutputFailed.
-void beginReplaceRun();
+// under the lock's name is a failure (ExitStatus::OutputFailed).
+Failure beginReplaceRun();
 // Removes the lock file and lets another run go on.
 void endReplaceRun();
 

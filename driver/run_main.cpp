@@ -79,10 +79,10 @@ int runMain(int argc, char** argv) {
     totals.filesProcessed = 0;
     completeFileSets();
     OutputMode& mode = outputMode();
-    mode.begin();
     // A failure that ends the run comes back here from wherever it met the
-    // walk, and is printed once, with its status.
-    Failure failure = convertStandardInput(false);
+    // run, and is printed once, with its status.
+    Failure failure = mode.begin();
+    if (!failure.failed()) failure = convertStandardInput(false);
     if (!failure.failed()) failure = walkFileSets();
     if (!failure.failed()) failure = convertStandardInput(true);
     if (failure.failed()) endRun(failure);
