@@ -82,13 +82,9 @@ bool isPlainFileOrNothing(const FileLocation& name, std::string* err) { return e
 
 int createPrivateFile(const FileLocation& name, FileFacts& made) {
     // Made anew, never opened if it exists (a link included), and shared
-    // with no other process while the run writes it. Its creator gets the
-    // rights it asks for whatever the access list the file inherits, and
-    // keeps them once the result takes its input's access list and owner
-    // (copyAttributes).
-    HANDLE file = ::CreateFileW(win32::systemPath(name.native).c_str(),
-                                GENERIC_READ | GENERIC_WRITE | WRITE_DAC | WRITE_OWNER, FILE_SHARE_DELETE, nullptr,
-                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // with no other process while the run writes it.
+    HANDLE file = ::CreateFileW(win32::systemPath(name.native).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         win32::setErrnoFromError(::GetLastError());
         return -1;

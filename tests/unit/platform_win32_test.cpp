@@ -284,8 +284,7 @@ TEST_F(PlatformWin32, IdentityOfAWriteOnlyDescriptor) {
 
 TEST_F(PlatformWin32, ResultTakesTheInputsAttributes) {
     // Wine keeps these two (not the not-indexed one, and it shows every
-    // file as archived), and answers whether the result's handle may take
-    // an access list; a DACL itself it turns into permission bits only.
+    // file as archived).
     const DWORD shown = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     const struct {
         const char* name;
@@ -320,22 +319,6 @@ TEST_F(PlatformWin32, ResultTakesTheInputsAttributes) {
         EXPECT_EQ(::GetFileAttributesW(systemPath(result.native).c_str()) & shown, c.attributes);
         EXPECT_EQ(readFile(result.native), "converted");
     }
-}
-
-TEST_F(PlatformWin32, ResultThatCannotTakeTheAccessListFails) {
-    ASSERT_TRUE(writeFile(dir / "input.txt", "text"));
-    int from = platform::openInput(dir.at("input.txt"), true, false);
-    ASSERT_GE(from, 0);
-    platform::FileFacts facts;
-    ASSERT_TRUE(platform::describeDescriptor(from, facts));
-    // Opened for reading and writing, without the right to change its DACL.
-    int to = platform::openFile((dir / "result.txt").c_str(), platform::OpenMode::Overwrite);
-    ASSERT_GE(to, 0);
-    errno = 0;
-    EXPECT_FALSE(platform::copyAttributes(to, facts, from, facts));
-    EXPECT_EQ(errno, EACCES);
-    platform::closeDescriptor(from);
-    platform::closeDescriptor(to);
 }
 
 TEST(PlatformWin32Process, StandardDescriptorsAreBinary) {
