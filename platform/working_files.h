@@ -54,6 +54,9 @@ int createPrivateFile(const FileLocation& name, FileFacts& made);
 // group both are; when the group cannot be kept the group's permission
 // bits are cleared. False (errno set) when the result would not hold the
 // input's ACL or mode.
+// On Windows: the input's hidden, system and not-indexed attributes; the
+// result keeps the access list it inherited from the directory. False
+// (errno set) when it would not hold those attributes.
 bool copyAttributes(int descriptor, const FileFacts& made, int inputDescriptor, const FileFacts& input);
 
 // Removes `name` only while it is still the file `identity` names, so a

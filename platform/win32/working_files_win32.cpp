@@ -106,12 +106,6 @@ int createPrivateFile(const FileLocation& name, FileFacts& made) {
     return fd;
 }
 
-// A file's only permission here is the read-only attribute, and a read-only
-// input is never replaced; owners and access lists are the system's affair:
-// the result, made in the input's directory, inherits what the input
-// inherited there.
-bool copyAttributes(int, const FileFacts&, int, const FileFacts&) { return true; }
-
 // True while `wide` still names the file `identity` names; otherwise false,
 // with errno telling why (ENOENT when another file stands there).
 static bool stillHolds(const std::wstring& wide, const FileIdentity& identity) {

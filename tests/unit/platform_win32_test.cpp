@@ -1,13 +1,15 @@
 // What only the Win32 implementation of the platform layer does: names
 // between the ANSI code page and the wide calls, paths beyond MAX_PATH,
 // Win32 errors as errno values, the read-only attribute, the lock as a
-// sharing mode, binary standard descriptors.
+// sharing mode, binary standard descriptors, what a result takes from its
+// input.
 #include "platform/descriptors.h"
 #include "platform/file_lock.h"
 #include "platform/file_ops.h"
 #include "platform/file_search.h"
 #include "platform/file_location.h"
 #include "platform/process.h"
+#include "platform/working_files.h"
 #include "platform/win32/wide_paths.h"
 #include "platform/win32/win32_errors.h"
 #include "platform/win32/windows_api.h"
@@ -276,6 +278,47 @@ TEST_F(PlatformWin32, IdentityOfAWriteOnlyDescriptor) {
     EXPECT_FALSE(platform::descriptorIdentity(ends[0]).exists);  // not a disk file
     platform::closeDescriptor(ends[0]);
     platform::closeDescriptor(ends[1]);
+}
+
+// ------------------------------------------------------ result attributes
+
+TEST_F(PlatformWin32, ResultTakesTheInputsAttributes) {
+    // Wine keeps these two (not the not-indexed one, and it shows every
+    // file as archived).
+    const DWORD shown = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const struct {
+        const char* name;
+        DWORD attributes;
+        bool followLinks;  // which way openInput opens the input
+    } cases[] = {
+        {"hidden", FILE_ATTRIBUTE_HIDDEN, false},
+        {"system", FILE_ATTRIBUTE_SYSTEM, true},
+        {"hidden and system", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, false},
+        {"neither", 0, true},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string input = dir / ("input" + std::to_string(index) + ".txt");
+        ASSERT_TRUE(writeFile(input, "text"));
+        if (c.attributes != 0) {
+            ASSERT_TRUE(::SetFileAttributesW(systemPath(input).c_str(), c.attributes));
+        }
+        int from = platform::openInput(platform::locatePath(input), true, c.followLinks);
+        ASSERT_GE(from, 0) << std::strerror(errno);
+        platform::FileFacts facts;
+        ASSERT_TRUE(platform::describeDescriptor(from, facts));
+        const platform::FileLocation result = dir.at("result" + std::to_string(index++) + ".txt");
+        platform::FileFacts made;
+        int to = platform::createPrivateFile(result, made);
+        ASSERT_GE(to, 0) << std::strerror(errno);
+        EXPECT_TRUE(platform::writeAll(to, "converted", 9));
+        EXPECT_TRUE(platform::copyAttributes(to, made, from, facts)) << std::strerror(errno);
+        platform::closeDescriptor(from);
+        EXPECT_TRUE(platform::closeDescriptorChecked(to));
+        EXPECT_EQ(::GetFileAttributesW(systemPath(result.native).c_str()) & shown, c.attributes);
+        EXPECT_EQ(readFile(result.native), "converted");
+    }
 }
 
 TEST(PlatformWin32Process, StandardDescriptorsAreBinary) {
