@@ -311,7 +311,6 @@ Failure walkPattern(const std::string& dir, const platform::FileLocation& locati
             }
         }
         settings.currentSize = entry.size;
-        totals.bytesIn += entry.size;
         const Failure failure = fileAction(file, opened);
         if (failure.failed()) return failure;
     }

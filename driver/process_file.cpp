@@ -129,7 +129,10 @@ Failure processFile(const SelectedFile& file, OpenedInput& opened) {
                               resultFd < 0 ? kStandardOutputError : "Erreur de creation du fichier de sortie",
                               writeError});
     }
+    // The summary compares the files converted with their results: one
+    // passed over (binary, or its new name taken) counts in neither.
     ++totals.filesProcessed;
+    totals.bytesIn += settings.currentSize;
     const Failure committing = mode.commit(file, opened, resultFd, resultSize);
     // A commit that failed before it let go of the input.
     closeSelected(opened);

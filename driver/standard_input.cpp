@@ -57,6 +57,5 @@ Failure convertStandardInput(bool afterFiles) {
     }
     // A pipe or a terminal has no size to tell.
     settings.currentSize = opened.facts.isRegular ? opened.facts.size : 0;
-    totals.bytesIn += settings.currentSize;
     return processFile(file, opened);
 }

@@ -3,6 +3,7 @@
 // input is no text, and when any step of putting a result in place fails.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <map>
 #include <regex>
 #include <string>
@@ -32,6 +33,7 @@ struct Case {
     std::string printed;
     ExitStatus status;
     std::string failureText;
+    std::int64_t bytesIn;  // of the inputs converted, for the summary of -l
 };
 
 const std::string kCreateError = "Erreur de creation du fichier de sortie";
@@ -44,35 +46,35 @@ const std::vector<Case> kCases = {
      {{"bin.txt", std::string("x\0y", 3)}, {"eof.txt", "t\x1Atail"}, {"ok.txt", kW}},
      "!!! Parsing impossible de .\\bin.txt (fichier binaire)\n"
      "!!! Parsing impossible de .\\eof.txt (fichier binaire)\n",
-     ExitStatus::Normal, ""},
+     ExitStatus::Normal, "", 2},
     // -e: a free new name takes the result and the input goes; a taken
     // one leaves the input as it is.
     {"new names", {{"a.txt", "v"}, {"b.txt", "w"}, {"b.vb", "old"}}, "vb", {"*.txt"}, {},
      {{"a.vb", kV}, {"b.txt", "w"}, {"b.vb", "old"}},
-     "!!! Parsing impossible de .\\b.txt (.\\b.vb existe)\n", ExitStatus::Normal, ""},
+     "!!! Parsing impossible de .\\b.txt (.\\b.vb existe)\n", ExitStatus::Normal, "", 1},
     // A name a result of this run took counts as taken in any case.
     {"results count as taken", {{"a.txt", "v"}, {"A.txt", "w"}}, "vb", {"*.txt"}, {},
      {{"A.vb", kW}, {"a.txt", "v"}},
-     "!!! Parsing impossible de .\\a.txt (.\\a.vb existe)\n", ExitStatus::Normal, ""},
+     "!!! Parsing impossible de .\\a.txt (.\\a.vb existe)\n", ExitStatus::Normal, "", 1},
     // The new name finds the input itself: the result takes its place.
-    {"new name is the input", {{"a.txt", "v"}}, "TXT", {"a.txt"}, {}, {{"a.txt", kV}}, "", ExitStatus::Normal, ""},
+    {"new name is the input", {{"a.txt", "v"}}, "TXT", {"a.txt"}, {}, {{"a.txt", kV}}, "", ExitStatus::Normal, "", 1},
     // An input that cannot be removed takes its new file back with it.
     {"input stays", {{"a.txt", "v"}, {"b.txt", "w"}}, "vb", {"*.txt"}, {"remove a.txt"},
      {{"a.txt", "v"}, {"b.vb", kW}},
-     "!!! Suppression impossible de .\\a.txt: Permission denied\n", ExitStatus::Normal, ""},
+     "!!! Suppression impossible de .\\a.txt: Permission denied\n", ExitStatus::Normal, "", 2},
     // Any step of making or placing a result that fails ends the run with
     // the input untouched, nothing of the result left, and no later file
     // converted.
     {"create fails", {{"a.txt", "v"}, {"b.txt", "w"}}, nullptr, {"*.txt"}, {"create"},
-     {{"a.txt", "v"}, {"b.txt", "w"}}, "", ExitStatus::OutputFailed, kCreateError},
+     {{"a.txt", "v"}, {"b.txt", "w"}}, "", ExitStatus::OutputFailed, kCreateError, 0},
     {"attributes fail", {{"a.txt", "v"}, {"b.txt", "w"}}, nullptr, {"*.txt"}, {"attributes"},
-     {{"a.txt", "v"}, {"b.txt", "w"}}, "", ExitStatus::OutputFailed, kCreateError},
+     {{"a.txt", "v"}, {"b.txt", "w"}}, "", ExitStatus::OutputFailed, kCreateError, 1},
     {"disk full at close", {{"a.txt", "v"}, {"b.txt", "w"}}, "vb", {"*.txt"}, {"closed"},
-     {{"a.txt", "v"}, {"b.txt", "w"}}, "", ExitStatus::OutputFailed, kCreateError},
+     {{"a.txt", "v"}, {"b.txt", "w"}}, "", ExitStatus::OutputFailed, kCreateError, 1},
     {"rename fails", {{"a.txt", "v"}, {"b.txt", "w"}}, nullptr, {"*.txt"}, {"rename"},
-     {{"a.txt", "v"}, {"b.txt", "w"}}, "", ExitStatus::OutputFailed, "Erreur de remplacement de .\\a.txt"},
+     {{"a.txt", "v"}, {"b.txt", "w"}}, "", ExitStatus::OutputFailed, "Erreur de remplacement de .\\a.txt", 1},
     {"rename to the new name fails", {{"a.txt", "v"}}, "vb", {"*.txt"}, {"rename"}, {{"a.txt", "v"}}, "",
-     ExitStatus::OutputFailed, "Erreur de remplacement de .\\a.vb"},
+     ExitStatus::OutputFailed, "Erreur de remplacement de .\\a.vb", 1},
 };
 
 TEST(Replace, LeavesTheFilesAsPromisedWhateverFails) {
@@ -92,6 +94,7 @@ TEST(Replace, LeavesTheFilesAsPromisedWhateverFails) {
         EXPECT_EQ(outcome.failure.status, c.status) << c.name;
         EXPECT_EQ(outcome.failure.text, c.failureText) << c.name;
         EXPECT_EQ(files.openInputs(), 0u) << c.name;
+        EXPECT_EQ(totals.bytesIn, c.bytesIn) << c.name;
     }
 }
 
