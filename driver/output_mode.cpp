@@ -68,8 +68,6 @@ private:
 
 class ReplaceMode : public OutputMode {
 public:
-    // What one run made counts for that run alone.
-    ~ReplaceMode() override { forgetResults(); }
     Failure begin() override { return beginReplaceRun(); }
     void end() override { endReplaceRun(); }
 
@@ -197,4 +195,9 @@ OutputMode& outputMode() {
     return *mode;
 }
 
-void forgetOutputMode() { mode.reset(); }
+// What one run made counts for that run alone. (Not in the mode's
+// destructor: at the process's exit the records may be gone before it.)
+void forgetOutputMode() {
+    mode.reset();
+    forgetResults();
+}

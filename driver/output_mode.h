@@ -55,8 +55,8 @@ public:
 
 // The mode the settings choose, made at its first call.
 OutputMode& outputMode();
-// Forgets the mode made: the next call makes it again from the settings
-// (which tests change between runs).
+// Forgets the mode made, and the results and names its run took: the next
+// call makes it again from the settings (which tests change between runs).
 void forgetOutputMode();
 
 // The notice of an entry passed over: "!!! Parsing impossible de PATH
