@@ -133,6 +133,18 @@ TEST_F(PlatformNativePath, LongPathsHaveNoLengthLimit) {
 
 // ------------------------------------------------------------ exit cleanup
 
+// Waits for the child: it ended by the signal `signalNumber`, or, when
+// that is 0, exited with status 0.
+void expectEnded(pid_t child, int signalNumber, const char* what) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child) << what;
+    if (signalNumber != 0) {
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << what;
+    } else {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << what;
+    }
+}
+
 // A file registered before it is made goes however the process ends, from
 // the moment it exists; what else stands under its name stays.
 TEST_F(PlatformPosixFiles, FileRegisteredBeforeItIsMadeGoesAtExit) {
@@ -177,13 +189,7 @@ TEST_F(PlatformPosixFiles, FileRegisteredBeforeItIsMadeGoesAtExit) {
             if (c.signalNumber != 0) ::raise(c.signalNumber);
             std::exit(0);
         }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        if (c.signalNumber != 0) {
-            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signalNumber) << c.what;
-        } else {
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.what;
-        }
+        expectEnded(child, c.signalNumber, c.what);
         EXPECT_EQ(::access(path.c_str(), F_OK) != 0, c.removed) << c.what;
     }
 }
@@ -230,13 +236,7 @@ TEST_F(PlatformPosixFiles, LockFileGoesOnlyWhenNoOtherProcessHoldsIt) {
             ::usleep(100 * 1000);
             ::kill(child, c.signalNumber);
         }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        if (c.signalNumber != 0) {
-            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signalNumber) << c.what;
-        } else {
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.what;
-        }
+        expectEnded(child, c.signalNumber, c.what);
         EXPECT_EQ(::access(path.c_str(), F_OK) != 0, c.removed) << c.what;
         if (other >= 0) ::close(other);
     }
