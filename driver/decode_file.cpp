@@ -7,26 +7,18 @@
 #include "driver/named_options.h"
 #include "driver/run_settings.h"
 #include "parser/decode_input.h"
+#include "platform/names.h"
 #include "platform/text_input.h"
 
 namespace {
 
 int decodeFailures = 0;
 
-bool equalIgnoringCase(const char* a, const char* b) {
-    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-        char x = (*a >= 'A' && *a <= 'Z') ? static_cast<char>(*a - 'A' + 'a') : *a;
-        char y = (*b >= 'A' && *b <= 'Z') ? static_cast<char>(*b - 'A' + 'a') : *b;
-        if (x != y) return false;
-    }
-    return *a == *b;
-}
-
 }  // namespace
 
 bool decodeRequested() {
     for (int i = 0; i < namedOptionCount(); ++i)
-        if (equalIgnoringCase(namedOptionAt(i), "decode")) return true;
+        if (platform::equalIgnoringCase(namedOptionAt(i), "decode")) return true;
     return false;
 }
 

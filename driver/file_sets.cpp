@@ -25,14 +25,6 @@ FileAction fileAction = processFile;
 
 bool isSeparator(char c) { return c == ':' || c == '\\' || c == '/'; }
 
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (platform::lowerAscii(a[i]) != platform::lowerAscii(b[i])) return false;
-    }
-    return true;
-}
-
 std::string quoted(const char* spec) { return " : \"" + shownName(spec) + "\"\n"; }
 
 // The next free row, or null when all ten are used.
@@ -193,7 +185,7 @@ bool tryAddFileSpec(const char* spec, std::string& message) {
     // with: that is the spelling walked and shown.
     for (FileSetEntry& row : fileSetTable) {
         if (!row.used) break;
-        if (!row.exact && sameIgnoringCase(dir, row.dir)) {
+        if (!row.exact && platform::equalIgnoringCase(dir, row.dir.c_str())) {
             row.patterns += ";" + pattern;
             return true;
         }

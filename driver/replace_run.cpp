@@ -48,12 +48,6 @@ std::unordered_set<IdentityKey, IdentityHash> results;
 // identity of their directory.
 std::set<std::pair<IdentityKey, std::string>> resultNames;
 
-std::string folded(const std::string& name) {
-    std::string text = name;
-    for (char& c : text) c = platform::lowerAscii(c);
-    return text;
-}
-
 void forgetPending() {
     platform::keepAtExit(pending.exitSlot);
     pending = Pending();
@@ -121,7 +115,9 @@ bool placeResult(const platform::FileLocation& target, const std::string& newNam
     if (!fileSystem().renameIfSame(pending.location, pending.identity, target, overInput)) return false;
     results.insert(keyOf(pending.identity));
     lastPlaced = pending.identity;
-    if (!overInput) resultNames.emplace(keyOf(fileSystem().fileIdentity(pending.directory)), folded(newName));
+    if (!overInput) {
+        resultNames.emplace(keyOf(fileSystem().fileIdentity(pending.directory)), platform::foldedCase(newName));
+    }
     forgetPending();
     return true;
 }
@@ -137,7 +133,8 @@ bool chooseTarget(const platform::FileLocation& directory, const std::string& ne
                   const platform::FileIdentity& input, platform::FileLocation& target, bool& overInput) {
     // A name a result of this run was given counts as taken, in any case,
     // whatever the directory's listing (read once a run) says.
-    if (resultNames.count({keyOf(fileSystem().fileIdentity(directory)), folded(newBase)}) != 0) return false;
+    const IdentityKey directoryKey = keyOf(fileSystem().fileIdentity(directory));
+    if (resultNames.count({directoryKey, platform::foldedCase(newBase)}) != 0) return false;
     platform::FileLocation found;
     if (fileSystem().findName(directory, newBase, found)) {
         platform::FileIdentity identity = fileSystem().fileIdentity(found);

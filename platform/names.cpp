@@ -5,6 +5,19 @@
 
 namespace platform {
 
+bool equalIgnoringCase(const std::string& a, const char* b) {
+    std::size_t i = 0;
+    for (; i < a.size() && b[i] != '\0'; ++i) {
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+    }
+    return i == a.size() && b[i] == '\0';
+}
+
+std::string foldedCase(std::string name) {
+    for (char& c : name) c = lowerAscii(c);
+    return name;
+}
+
 bool nameLess(const std::string& a, const std::string& b) {
     std::size_t common = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < common; ++i) {

@@ -17,14 +17,6 @@ const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ012
 
 bool isLetterOrDigit(char c) { return isAsciiLetter(c) || (c >= '0' && c <= '9'); }
 
-bool equalIgnoringCase(const std::string& a, const char* b) {
-    std::size_t i = 0;
-    for (; i < a.size() && b[i] != '\0'; ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    }
-    return i == a.size() && b[i] == '\0';
-}
-
 }  // namespace
 
 std::string resultNameFor(const std::string& target) {

@@ -1,5 +1,7 @@
 #include "scanner/output_form.h"
 
+#include "platform/names.h"
+
 namespace {
 
 struct ConstantEntry {
@@ -14,16 +16,6 @@ constexpr ConstantEntry kConstants[] = {
     {LineEndConstant::NewLine, "vbNewLine", "\r\n"},
 };
 
-bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalIgnoringCase(const std::string& a, const char* b) {
-    std::size_t i = 0;
-    for (; i < a.size() && b[i] != '\0'; ++i) {
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return i == a.size() && b[i] == '\0';
-}
 
 }  // namespace
 
@@ -43,7 +35,7 @@ const char* lineEndConstantValue(LineEndConstant constant) {
 
 bool lineEndConstantNamed(const std::string& name, LineEndConstant& constant) {
     for (const ConstantEntry& entry : kConstants) {
-        if (equalIgnoringCase(name, entry.name)) {
+        if (platform::equalIgnoringCase(name, entry.name)) {
             constant = entry.constant;
             return true;
         }
@@ -52,9 +44,9 @@ bool lineEndConstantNamed(const std::string& name, LineEndConstant& constant) {
 }
 
 bool isVbIdentifier(const std::string& name) {
-    if (name.empty() || name.size() > 255 || !isLetter(name[0])) return false;
+    if (name.empty() || name.size() > 255 || !platform::isAsciiLetter(name[0])) return false;
     for (char c : name) {
-        if (!isLetter(c) && !(c >= '0' && c <= '9') && c != '_') return false;
+        if (!platform::isAsciiLetter(c) && !(c >= '0' && c <= '9') && c != '_') return false;
     }
     return true;
 }

@@ -47,12 +47,6 @@ bool openDirectory(FileLocation& location, bool followLinks) {
 
 namespace {
 
-std::string foldCase(const std::string& name) {
-    std::string folded = name;
-    for (char& c : folded) c = lowerAscii(c);
-    return folded;
-}
-
 // Each directory's names, folded to lower case, each mapped to the byte-wise
 // smallest name of that folding (the same choice as the path lookup). Read
 // once a run: names the run itself makes are found by their exact name,
@@ -79,7 +73,7 @@ const FoldedNames& namesOf(const FileLocation& directory) {
     while (const dirent* entry = ::readdir(dir)) {
         if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
         std::string name = entry->d_name;
-        auto slot = names.emplace(foldCase(name), name);
+        auto slot = names.emplace(foldedCase(name), name);
         if (!slot.second && name < slot.first->second) slot.first->second = name;
     }
     ::closedir(dir);
@@ -98,7 +92,7 @@ bool findName(const FileLocation& directory, const std::string& name, FileLocati
     // A directory that cannot be searched keeps its error.
     if (errno != ENOENT) return false;
     const FoldedNames& names = namesOf(directory);
-    auto match = names.find(foldCase(name));
+    auto match = names.find(foldedCase(name));
     if (match == names.end()) {
         errno = ENOENT;
         return false;

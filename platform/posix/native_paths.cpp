@@ -10,14 +10,6 @@ namespace platform {
 
 static bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
-static bool equalIgnoringCase(const char* a, const std::string& b) {
-    std::size_t i = 0;
-    for (; a[i] != '\0' && i < b.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    }
-    return a[i] == '\0' && i == b.size();
-}
-
 // The name under which `component` exists in `directory`: the exact name
 // when there is one, else the byte-wise smallest name equal to it ignoring
 // case (all such names sort equal ignoring case, so this is the first one
@@ -35,7 +27,7 @@ static std::string lookUp(const std::string& directory, const std::string& compo
     std::string best;
     bool found = false;
     while (const dirent* entry = ::readdir(dir)) {
-        if (!equalIgnoringCase(entry->d_name, component)) continue;
+        if (!equalIgnoringCase(component, entry->d_name)) continue;
         if (component == entry->d_name) {
             best = component;
             found = true;

@@ -27,13 +27,6 @@ std::string joined(const std::string& directory, const std::string& name) {
     return directory.empty() ? name : directory + "/" + name;
 }
 
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (platform::lowerAscii(a[i]) != platform::lowerAscii(b[i])) return false;
-    return true;
-}
-
 }  // namespace
 
 MemoryFileSystem::MemoryFileSystem() { add("", Kind::Directory); }
@@ -102,7 +95,8 @@ platform::FileLocation MemoryFileSystem::locatePath(const std::string& path) {
             const std::string prefix = found.empty() ? found : found + "/";
             for (const auto& item : nodes_) {
                 const std::string& other = item.first;
-                if (other.compare(0, prefix.size(), prefix) == 0 && sameIgnoringCase(other, prefix + part))
+                const std::string wanted = prefix + part;
+                if (other.compare(0, prefix.size(), prefix) == 0 && platform::equalIgnoringCase(other, wanted.c_str()))
                     part = other.substr(prefix.size());
             }
         }
@@ -317,8 +311,10 @@ bool MemoryFileSystem::findName(const platform::FileLocation& directory, const s
     }
     const std::vector<std::string>& names = listed->second;
     auto match = std::find(names.begin(), names.end(), name);
-    if (match == names.end())
-        match = std::find_if(names.begin(), names.end(), [&](const std::string& n) { return sameIgnoringCase(n, name); });
+    if (match == names.end()) {
+        match = std::find_if(names.begin(), names.end(),
+                             [&](const std::string& n) { return platform::equalIgnoringCase(n, name.c_str()); });
+    }
     if (match == names.end()) return false;
     found = platform::FileLocation(joined(dir, *match));
     return true;
