@@ -5,7 +5,6 @@
 #include "driver/exit_status.h"
 #include "driver/log_line.h"
 #include "driver/named_options.h"
-#include "driver/run_settings.h"
 #include "parser/decode_input.h"
 #include "platform/names.h"
 #include "platform/text_input.h"
@@ -22,11 +21,8 @@ bool decodeRequested() {
     return false;
 }
 
-bool decodeSelected(const SelectedFile& file, OpenedInput& opened, std::string& decoded) {
+bool decodeSelected(const SelectedFile& file, OpenedInput& opened, ByteOrderMark mark, std::string& decoded) {
     platform::standardInput().attach(opened.fd, opened.facts.isRegular, opened.facts.size);
-    // A replaced file keeps its byte-order mark in front of the text, as
-    // its conversion kept it in front of the expression.
-    const ByteOrderMark mark = settings.replace ? ByteOrderMark::Keep : ByteOrderMark::Drop;
     DecodeStop stop;
     if (readDecodedInput(mark, decoded, stop)) return true;
     platform::standardInput().attach(0, false);

@@ -5,6 +5,9 @@
 
 // The message of a standard output that cannot take the converted text.
 constexpr const char* kStandardOutputError = "Erreur d'ecriture sur la sortie standard";
+// The message of an output file (the append file, a result) that cannot
+// be created or written whole.
+constexpr const char* kOutputFileError = "Erreur de creation du fichier de sortie";
 
 // Formats like sprintf and writes the text to standard error as it stands
 // (it is never read as a format again). Any length is written whole.

@@ -17,12 +17,11 @@
 
 namespace {
 
-const char kCreateError[] = "Erreur de creation du fichier de sortie";
 
 // A result that could not be completed: nothing of it may stand in for the
 // user's data.
 Failure failWritten(OutputMode& mode, int resultFd) {
-    Failure failure = systemFailure(kCreateError, ExitStatus::OutputFailed);
+    Failure failure = systemFailure(kOutputFileError, ExitStatus::OutputFailed);
     mode.abandon(resultFd);
     return failure;
 }
@@ -45,7 +44,7 @@ class AppendMode : public OutputMode {
 public:
     Failure open(const SelectedFile&, const platform::FileFacts&, int& fd) override {
         fd = platform::openFile(settings.outName.c_str(), settings.outMode);
-        if (fd < 0) return systemFailure(kCreateError, ExitStatus::OutputFailed);
+        if (fd < 0) return systemFailure(kOutputFileError, ExitStatus::OutputFailed);
         start_ = platform::descriptorSize(fd);
         return Failure();
     }

@@ -17,12 +17,34 @@
 #include "platform/text_output.h"
 #include "platform/working_files.h"
 
+namespace {
+
+// A file that is to be replaced, or that a wildcard matched, must be a
+// plain file: the open cannot wait, and what it opened is looked at before
+// anything else happens.
+bool mustBePlainFile(const OutputMode& mode, const SelectedFile& file) {
+    return mode.plainFilesOnly() || file.fromSearch;
+}
+
+// A failure after the input was opened: the streams let go of the input
+// and the result, the input is closed and nothing of the result stays.
+Failure giveUp(OutputMode& mode, OpenedInput& opened, int resultFd, const Failure& failure) {
+    platform::standardInput().attach(0, false);
+    platform::TextOutputStream& out = platform::standardOutput();
+    if (resultFd >= 0 && out.descriptor() == resultFd) {
+        out.discard();
+        out.attach(1);
+    }
+    closeSelected(opened);
+    mode.abandon(resultFd);
+    return failure;
+}
+
+}  // namespace
+
 OpenedInput openSelected(const SelectedFile& file) {
-    // A file that is to be replaced, or that a wildcard matched, must be a
-    // plain file: the open cannot wait, and what it opened is looked at
-    // before anything else happens.
     const OutputMode& mode = outputMode();
-    const bool plainOnly = mode.plainFilesOnly() || file.fromSearch;
+    const bool plainOnly = mustBePlainFile(mode, file);
     OpenedInput opened;
     // A file to be replaced is opened without following a link: one put in
     // its place since the listing fails the open (ELOOP).
@@ -43,24 +65,6 @@ void closeSelected(OpenedInput& opened) {
     opened.fd = -1;
 }
 
-namespace {
-
-// A failure after the input was opened: the streams let go of the input
-// and the result, the input is closed and nothing of the result stays.
-Failure giveUp(OutputMode& mode, OpenedInput& opened, int resultFd, const Failure& failure) {
-    platform::standardInput().attach(0, false);
-    platform::TextOutputStream& out = platform::standardOutput();
-    if (resultFd >= 0 && out.descriptor() == resultFd) {
-        out.discard();
-        out.attach(1);
-    }
-    closeSelected(opened);
-    mode.abandon(resultFd);
-    return failure;
-}
-
-}  // namespace
-
 Failure processFile(const SelectedFile& file, OpenedInput& opened) {
     if (settings.append && settings.replace) printUsage(ExitStatus::CommandLineError);
     const char* path = file.path.c_str();
@@ -69,7 +73,7 @@ Failure processFile(const SelectedFile& file, OpenedInput& opened) {
 
     const int inputFd = opened.fd;
     const platform::FileFacts& input = opened.facts;
-    if (inputFd >= 0 && (mode.plainFilesOnly() || file.fromSearch) && !input.isRegular) {
+    if (inputFd >= 0 && mustBePlainFile(mode, file) && !input.isRegular) {
         closeSelected(opened);
         noticePassedOver(file.path, kSpecialNotice);
         return Failure();
@@ -82,7 +86,9 @@ Failure processFile(const SelectedFile& file, OpenedInput& opened) {
     // -decode: the whole input is decoded before anything is made or
     // written, so an input that is no expression leaves no trace.
     std::string decoded;
-    if (settings.decode && inputFd >= 0 && !decodeSelected(file, opened, decoded)) return Failure();
+    if (settings.decode && inputFd >= 0 && !decodeSelected(file, opened, mode.byteOrderMark(), decoded)) {
+        return Failure();
+    }
 
     if (!settings.silent) logLine("Parsing de %s (%" PRId64 " octets) ... ", path, settings.currentSize);
     // Every failure below ends the run, once it is known.
@@ -126,7 +132,7 @@ Failure processFile(const SelectedFile& file, OpenedInput& opened) {
     if (!written) {
         return giveUp(mode, opened, resultFd,
                       Failure{ExitStatus::OutputFailed,
-                              resultFd < 0 ? kStandardOutputError : "Erreur de creation du fichier de sortie",
+                              resultFd < 0 ? kStandardOutputError : kOutputFileError,
                               writeError});
     }
     // The summary compares the files converted with their results: one

@@ -8,13 +8,13 @@
 
 #include "driver/exit_status.h"
 #include "driver/file_system.h"
+#include "driver/log_line.h"
 #include "platform/exit_cleanup.h"
 #include "platform/file_lock.h"
 #include "platform/names.h"
 
 namespace {
 
-const char kCreateError[] = "Erreur de creation du fichier de sortie";
 // Names are drawn at random; a clash means someone else's file stands
 // there, and another name is drawn.
 constexpr int kNameAttempts = 100;
@@ -59,7 +59,7 @@ Failure beginReplaceRun() {
     std::string why;
     const platform::FileLocation lockName = platform::locateName(platform::FileLocation(), platform::kLockFileName);
     if (replaceLock.acquire(lockName, &why)) return Failure();
-    return textFailure(std::string(kCreateError) + ": " + why, ExitStatus::OutputFailed);
+    return textFailure(std::string(kOutputFileError) + ": " + why, ExitStatus::OutputFailed);
 }
 
 void endReplaceRun() { replaceLock.release(); }
@@ -100,7 +100,7 @@ Failure createResult(const platform::FileLocation& directory, const std::string&
         errno = error;
         if (error != EEXIST) break;
     }
-    return systemFailure(kCreateError, ExitStatus::OutputFailed);
+    return systemFailure(kOutputFileError, ExitStatus::OutputFailed);
 }
 
 void discardResult() {
