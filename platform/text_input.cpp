@@ -7,7 +7,7 @@
 
 namespace platform {
 
-TextInputStream::TextInputStream(int descriptor) : descriptor_(descriptor) {}
+TextInputStream::TextInputStream(int descriptor) : descriptorSource_(descriptor) {}
 
 void TextInputStream::reset() {
     next_ = end_ = ctrlZ_ = runEnd_ = plainEnd_ = 0;
@@ -17,7 +17,12 @@ void TextInputStream::reset() {
 }
 
 void TextInputStream::attach(int descriptor, bool regularFile, std::int64_t size) {
-    descriptor_ = descriptor;
+    descriptorSource_ = DescriptorSource(descriptor);
+    attach(descriptorSource_, regularFile, size);
+}
+
+void TextInputStream::attach(ByteSource& source, bool regularFile, std::int64_t size) {
+    source_ = &source;
     regularFile_ = regularFile;
     checking_ = false;
     textCheck_.start();
@@ -27,7 +32,7 @@ void TextInputStream::attach(int descriptor, bool regularFile, std::int64_t size
     sizeLeft_ = regularFile ? size : -1;
 }
 
-bool TextInputStream::isTerminal() const { return !regularFile_ && platform::isTerminal(descriptor_); }
+bool TextInputStream::isTerminal() const { return !regularFile_ && source_->isTerminal(); }
 
 bool TextInputStream::fill() {
     if (hasError_ || (atEnd_ && rawUsed_ == 0)) return false;
@@ -64,7 +69,7 @@ bool TextInputStream::fillUtf16() {
 }
 
 long TextInputStream::readMore(char* into, std::size_t wanted) {
-    long n = readSome(descriptor_, into, wanted);
+    long n = source_->read(into, wanted);
     if (n < 0) {
         hasError_ = true;
     } else if (n == 0) {
@@ -129,7 +134,7 @@ bool TextInputStream::stillText(std::size_t from) {
     bool text = textCheck_.look(buffer_ + from, end_ - from, firstCtrlZ);
     if (text && textCheck_.awaitsEnd() && !atEnd_) {
         char next;
-        const long n = readSome(descriptor_, &next, 1);
+        const long n = source_->read(&next, 1);
         if (n < 0) {
             hasError_ = true;
         } else if (n == 0) {

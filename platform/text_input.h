@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/byte_channel.h"
 #include "platform/text_check.h"
 
 namespace platform {
@@ -69,7 +70,8 @@ public:
     // Drops buffered bytes and both indicators: the next read starts afresh
     // from whatever the descriptor now refers to.
     void reset();
-    int descriptor() const { return descriptor_; }
+    // The descriptor read, or -1 when the stream reads another source.
+    int descriptor() const { return source_ == &descriptorSource_ ? descriptorSource_.descriptor() : -1; }
     // Reads `descriptor` from now on, starting afresh as after reset().
     // `regularFile` says the caller has seen it is a plain file (from the
     // stat it made anyway), so it is known to be no terminal; `size` is
@@ -77,6 +79,8 @@ public:
     // so far make up its size, the last read short, is at its end: the
     // read that would only say so is left out.
     void attach(int descriptor, bool regularFile, std::int64_t size = -1);
+    // The same for any source of bytes; `source` must outlive its use.
+    void attach(ByteSource& source, bool regularFile, std::int64_t size = -1);
     // Whether the descriptor is a terminal; asks the system only when the
     // descriptor is not known to be a plain file.
     bool isTerminal() const;
@@ -117,7 +121,8 @@ private:
     // number of bytes added.
     std::size_t decodeUtf16(bool last);
 
-    int descriptor_;
+    DescriptorSource descriptorSource_;
+    ByteSource* source_ = &descriptorSource_;
     bool regularFile_ = false;
     // Bytes of a plain file not read yet by its size, or -1: unknown.
     std::int64_t sizeLeft_ = -1;

@@ -11,7 +11,7 @@
 
 namespace platform {
 
-TextOutputStream::TextOutputStream(int descriptor) : descriptor_(descriptor) {}
+TextOutputStream::TextOutputStream(int descriptor) : descriptorSink_(descriptor) {}
 
 TextOutputStream::~TextOutputStream() { flush(); }
 
@@ -28,7 +28,7 @@ void TextOutputStream::writeLines(const char* data, std::size_t length) {
 }
 
 void TextOutputStream::writeThrough(const char* data, std::size_t length) {
-    if (writeAll(descriptor_, data, length)) {
+    if (sink_->write(data, length)) {
         written_ += length;
     } else if (!failed_) {
         failed_ = true;

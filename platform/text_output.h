@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/byte_channel.h"
+
 namespace platform {
 
 // Copies `length` bytes, at least one word and at most two, as one word
@@ -107,9 +109,16 @@ public:
     // `descriptor` from now on. The error state and the byte count stay.
     void attach(int descriptor) {
         drain();
-        descriptor_ = descriptor;
+        descriptorSink_ = DescriptorSink(descriptor);
+        sink_ = &descriptorSink_;
     }
-    int descriptor() const { return descriptor_; }
+    // The same for any sink of bytes; `sink` must outlive its use.
+    void attach(ByteSink& sink) {
+        drain();
+        sink_ = &sink;
+    }
+    // The descriptor written, or -1 when the stream writes another sink.
+    int descriptor() const { return sink_ == &descriptorSink_ ? descriptorSink_.descriptor() : -1; }
     bool failed() const { return failed_; }
     // The error number of the first failed write.
     int errorNumber() const { return errorNumber_; }
@@ -131,7 +140,8 @@ private:
     void writeLines(const char* data, std::size_t length);
     void writeThrough(const char* data, std::size_t length);
 
-    int descriptor_;
+    DescriptorSink descriptorSink_;
+    ByteSink* sink_ = &descriptorSink_;
     std::size_t used_ = 0;
     bool failed_ = false;
     int errorNumber_ = 0;
