@@ -41,7 +41,7 @@ bool copyOverItself(const platform::FileLocation& directory, const platform::Dir
     ok = ok && got >= 0 && platform::copyAttributes(out, made, in, input);
     platform::closeDescriptor(in);
     ok = platform::closeDescriptorChecked(out) && ok;
-    return ok && platform::renameIfSame(temporary, made.identity, file, true);
+    return ok && platform::renameIfSame(temporary, made.identity, file, input.identity);
 }
 
 bool walk(const platform::FileLocation& directory) {

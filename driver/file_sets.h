@@ -1,69 +1,68 @@
-// The file specifications of the command line, merged per directory, and
-// the walk that hands every selected file to processFile.
+// The file specifications of the command line, merged per directory into
+// the file-set table, and the plan of the walk: every file argument in
+// command-line order, each a row of the table or one name given exactly.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "driver/failure.h"
-#include "driver/process_file.h"
-#include "platform/file_location.h"
+#include "driver/options.h"
 
-// A row holds either specifications (`patterns`) or names given exactly
-// (`names`, with `exact` set): a name given exactly is reached as written,
-// a specification's directory the way the tool finds names.
+class FileSystem;
+
+// One row: a directory part and its ";"-joined name patterns.
 struct FileSetEntry {
-    std::string dir;       // directory part as the first argument of the row spelled it
-    std::string patterns;  // ";"-joined name patterns
-    std::vector<std::string> names;  // names given exactly, each one entry of `dir`
-    bool exact = false;
-    bool used = false;
+    std::string dir;       // as the first specification of the row spelled it
+    std::string patterns;  // ";"-joined, in command-line order
 };
 
 constexpr int kFileSetRows = 10;
-extern FileSetEntry fileSetTable[kFileSetRows];
+
+// The specifications with wildcards (and those not found as written),
+// merged per directory: at most ten directories.
+class FileSetTable {
+public:
+    // Enters one specification into the row of its directory part (equal
+    // ignoring ASCII case; the row keeps the first spelling) or a new row.
+    // The row's index, or -1 when it would need an eleventh.
+    int addFileSpec(const std::string& spec);
+    // A row whose directory part is empty gets ".".
+    void completeFileSets();
+    int size() const { return static_cast<int>(rows_.size()); }
+    const FileSetEntry& row(int index) const { return rows_.at(static_cast<std::size_t>(index)); }
+
+private:
+    std::vector<FileSetEntry> rows_;
+};
 
 // Splits a specification at its last name component: the directory part
-// (separators included) and the pattern.
+// (separators included) and the pattern, empty when there is no name
+// component at all.
 void splitFileSpec(const std::string& spec, std::string& dir, std::string& pattern);
 
-// Enters one file argument. One made of separators alone is refused as a
-// specification with no name. One that names an existing entry exactly as
-// written (relative to the working directory) is that entry: a directory
-// selects nothing, anything else becomes a name of an exact row, merged
-// with the other names given exactly in the same spelling of the same
-// directory. Any other argument is a specification (tryAddFileSpec).
-// False, with the message, when it is refused.
-bool tryAddArgument(const char* argument, std::string& message);
-// As tryAddArgument, ending the run with the message and
-// ExitStatus::CommandLineError on refusal.
-void addArgument(const char* argument);
+// What the walk does, in command-line order.
+struct WalkStep {
+    enum class Kind { Row, Name, Directory };
+    Kind kind = Kind::Row;
+    int row = -1;          // Row: its index in the table, walked where it first appeared
+    std::string dir;       // Name: the directory part as written ("." when none)
+    std::string name;      // Name: the last component; Directory: the argument
+};
 
-// Enters one specification. Specifications whose directory parts are equal
-// ignoring ASCII case share a row, which keeps the first spelling given. A specification with no name component, or one
-// whose directory would need an eleventh row, is refused: false, with the
-// message for the user in `message`.
-bool tryAddFileSpec(const char* spec, std::string& message);
-// As tryAddFileSpec, ending the run with the message and
-// ExitStatus::CommandLineError on refusal.
-void addFileSpec(const char* spec);
-void completeFileSets();
-// The walk stops at the first failure that ends the run and hands it back;
-// notices of entries passed over are printed as they come.
-Failure walkFileSets();
-// `dir` is the directory as shown and `location` where the platform finds it.
-Failure walkPatterns(const std::string& dir, const platform::FileLocation& location, const std::string& patterns);
-// With `exactName` the pattern is one name taken exactly as it stands.
-Failure walkPattern(const std::string& dir, const platform::FileLocation& location, const std::string& pattern,
-                    bool exactName = false);
-// The names of an exact row, each walked as one name of that directory.
-Failure walkNames(const std::string& dir, const platform::FileLocation& location,
-                  const std::vector<std::string>& names);
-Failure walkTree(const std::string& dir, const platform::FileLocation& location, const std::string& patterns);
-void clearFileSets();
+struct WalkPlan {
+    FileSetTable fileSets;
+    std::vector<WalkStep> steps;
+    // Standard input, converted once: before the other inputs when it came
+    // first on the command line, else after them.
+    enum class StandardInput { None, First, Last };
+    StandardInput standardInput = StandardInput::None;
+};
 
-// What the walk does with each file it selects: processFile, unless another
-// action was put in its place. useFileAction puts `action` in place (null:
-// processFile again) and returns the one it replaces.
-using FileAction = Failure (*)(const SelectedFile& file, OpenedInput& opened);
-FileAction useFileAction(FileAction action);
+// Decides what each file argument is, looking at the file system: one
+// that names an existing entry exactly as written is that entry (a
+// directory then holds nothing to convert), any other is a specification.
+// Refused before any input is opened: a specification whose directory
+// would need an eleventh row (status 1), and, without -t, a name without
+// wildcards that names nothing (status -1, with the system's reason).
+Failure planWalk(const Options& options, FileSystem& files, WalkPlan& plan);

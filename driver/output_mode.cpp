@@ -1,202 +1,222 @@
 #include "driver/output_mode.h"
 
-#include <cerrno>
-#include <memory>
+#include <set>
+#include <unordered_set>
+#include <utility>
 
-#include "driver/exit_status.h"
-#include "driver/file_system.h"
-#include "driver/log_line.h"
 #include "driver/new_name.h"
-#include "driver/replace_run.h"
-#include "driver/run_settings.h"
 #include "driver/shown_name.h"
-#include "driver/size_delta.h"
-#include "platform/console.h"
-#include "platform/descriptors.h"
-#include "platform/text_output.h"
+#include "platform/names.h"
 
 namespace {
 
-
-// A result that could not be completed: nothing of it may stand in for the
-// user's data.
-Failure failWritten(OutputMode& mode, int resultFd) {
-    Failure failure = systemFailure(kOutputFileError, ExitStatus::OutputFailed);
-    mode.abandon(resultFd);
-    return failure;
+Failure outputFailure(const platform::SystemError& error) {
+    return systemFailure(kOutputFileError, ExitStatus::OutputFailed, error);
 }
 
-class ConsoleMode : public OutputMode {
+class ConsoleMode final : public OutputMode {
 public:
-    Failure open(const SelectedFile&, const platform::FileFacts&, int& fd) override {
-        fd = -1;
+    Failure open(const SelectedFile&, platform::ByteSink*& sink) override {
+        sink = nullptr;
         return Failure();
     }
-    Failure commit(const SelectedFile&, OpenedInput& opened, int, std::int64_t resultSize) override {
-        closeSelected(opened);
-        if (settings.sizeDelta) totals.bytesOut += resultSize;
-        return Failure();
+    Outcome commit(const SelectedFile& file, Input&, std::int64_t resultSize) override {
+        return Outcome::converted(file.size, resultSize);
     }
-    void abandon(int) override {}
+    void abandon() override {}
 };
 
-class AppendMode : public OutputMode {
+class AppendMode final : public OutputMode {
 public:
-    Failure open(const SelectedFile&, const platform::FileFacts&, int& fd) override {
-        fd = platform::openFile(settings.outName.c_str(), settings.outMode);
-        if (fd < 0) return systemFailure(kOutputFileError, ExitStatus::OutputFailed);
-        start_ = platform::descriptorSize(fd);
+    AppendMode(const RunSettings& settings, FileSystem& files) : settings_(settings), files_(files) {}
+
+    Failure open(const SelectedFile&, platform::ByteSink*& sink) override {
+        platform::SystemError error;
+        target_ = files_.openAppendTarget(settings_.appendName, error);
+        if (!target_) return outputFailure(error);
+        sink = &target_->sink();
         return Failure();
     }
-    Failure commit(const SelectedFile&, OpenedInput& opened, int resultFd, std::int64_t resultSize) override {
-        closeSelected(opened);
-        if (!platform::closeDescriptorChecked(resultFd)) return failWritten(*this, -1);
-        if (settings.sizeDelta) totals.bytesOut += resultSize;
-        return Failure();
+    Outcome commit(const SelectedFile& file, Input&, std::int64_t resultSize) override {
+        platform::SystemError error;
+        const bool closed = target_->close(error);
+        target_.reset();
+        if (!closed) return Outcome::failed(outputFailure(error));
+        return Outcome::converted(file.size, resultSize);
     }
-    // The append file is cut back to what it held before this file.
-    void abandon(int resultFd) override {
-        if (resultFd < 0) return;
-        if (start_ >= 0) platform::truncateDescriptor(resultFd, start_);
-        platform::closeDescriptorQuietly(resultFd);
+    // The append file is cut back to what it held before this input.
+    void abandon() override {
+        if (target_) target_->cutBack();
+        target_.reset();
     }
 
 private:
-    long long start_ = -1;
+    const RunSettings& settings_;
+    FileSystem& files_;
+    std::unique_ptr<AppendTarget> target_;
 };
 
-class ReplaceMode : public OutputMode {
-public:
-    Failure begin() override { return beginReplaceRun(); }
-    void end() override { endReplaceRun(); }
+using IdentityKey = std::pair<std::uint64_t, std::uint64_t>;
+IdentityKey keyOf(const platform::FileIdentity& identity) { return {identity.device, identity.inode}; }
+struct IdentityHash {
+    std::size_t operator()(const IdentityKey& key) const {
+        return std::hash<std::uint64_t>()(key.second * 0x9E3779B97F4A7C15ULL ^ key.first);
+    }
+};
 
-    bool accepts(const platform::DirectoryEntry& entry, const std::string& dir, const std::string& path,
+class ReplaceMode final : public OutputMode {
+public:
+    ReplaceMode(const RunSettings& settings, FileSystem& files, Reporter& reporter)
+        : settings_(settings), files_(files), reporter_(reporter) {}
+
+    // Runs in replace mode in one working directory go one after the other:
+    // the run holds the lock from before its first input to its end.
+    Failure begin() override {
+        std::string why;
+        lock_ = files_.takeLock(why);
+        if (lock_) return Failure();
+        return textFailure(std::string(kOutputFileError) + ": " + shownName(why), ExitStatus::OutputFailed);
+    }
+    void end() override { lock_.reset(); }
+
+    Notice judge(const platform::DirectoryEntry& entry, const std::string& dir, const std::string& path,
                  bool wildcard) const override {
         // A link is never replaced, nor followed to what it names: its
         // target is converted when it is selected itself.
-        if (entry.isLink) {
-            noticePassedOver(path, kLinkNotice);
-            return false;
+        if (entry.isLink) return Notice{PassedOver::Link, path, ""};
+        if (entry.isReadOnly) return Notice{PassedOver::ReadOnly, dir + entry.name, ""};
+        Notice notice = OutputMode::judge(entry, dir, path, wildcard);
+        if (notice.why != PassedOver::None) return notice;
+        // Overlapping specifications must not convert a result again: the
+        // run counts its results, not its inputs, so every name of a file
+        // with several links is converted. No notice.
+        if (entry.identity.exists && results_.count(keyOf(entry.identity)) != 0) {
+            return Notice{PassedOver::OwnFile, path, ""};
         }
-        if (entry.isReadOnly) {
-            logLine("!!! Parsing impossible de %s%s (ReadOnly)\n", dir.c_str(), shownName(entry.name).c_str());
-            return false;
-        }
-        if (!OutputMode::accepts(entry, dir, path, wildcard)) return false;
-        // Overlapping specifications must not convert a result again.
-        return !replacedThisRun(entry.identity);
+        return Notice();
     }
-    bool ownsFile(const platform::FileIdentity& identity) const override { return isWorkingFile(identity); }
+    bool ownsFile(const platform::FileIdentity& identity) const override {
+        if (lock_ && identity == lock_->identity()) return true;
+        return replacement_ && identity == replacement_->identity();
+    }
     bool plainFilesOnly() const override { return true; }
     bool followsLinks() const override { return false; }
     bool textOnly() const override { return true; }
+    // A replaced file keeps its UTF-8 mark in front of the expression, so
+    // that editors still read it as UTF-8.
     ByteOrderMark byteOrderMark() const override { return ByteOrderMark::Keep; }
 
-    // Under -e: where the result goes, or false (with the notice given)
-    // when the new name finds a file the run must not replace.
-    bool prepare(const SelectedFile& file, const platform::FileFacts& input) override {
+    // Under -e: where the result goes, or the notice when the new name
+    // finds a file the run must not replace.
+    Notice prepare(const SelectedFile& file, const platform::FileFacts& input) override {
         target_ = file.location;
         newName_.clear();
-        if (!settings.changeExt) return true;
-        const std::string newBase = newExtensionName(file.name, settings.newExt);
+        if (!settings_.changeExt) return Notice();
+        const std::string newBase = newExtensionName(file.name, settings_.newExt);
         bool overInput = true;
-        if (chooseTarget(file.directory, newBase, input.identity, target_, overInput)) {
+        if (chooseTarget(file.directory, newBase, input.identity, overInput)) {
             if (!overInput) newName_ = newBase;
-            return true;
+            return Notice();
         }
-        logLine("!!! Parsing impossible de %s (%s existe)\n", file.path.c_str(),
-                newExtensionName(file.path, settings.newExt).c_str());
-        return false;
+        return Notice{PassedOver::NameTaken, file.path, newExtensionName(file.path, settings_.newExt)};
     }
-    Failure open(const SelectedFile& file, const platform::FileFacts&, int& fd) override {
-        return createResult(file.directory, file.name, fd, made_);
-    }
-    Failure commit(const SelectedFile& file, OpenedInput& opened, int resultFd, std::int64_t resultSize) override {
-        // The result was private while it was written; now it takes what
-        // the input has, as far as the process may: owner, group, extended
-        // attributes, ACL and mode.
-        const platform::FileFacts input = opened.facts;
-        FileSystem& files = fileSystem();
-        if (!files.copyAttributes(resultFd, made_, opened.fd, input)) return failWritten(*this, resultFd);
-        closeSelected(opened);
-        if (!files.closeWritten(resultFd)) return failWritten(*this, -1);
-        if (settings.sizeDelta) totals.bytesOut += resultSize;
-        if (settings.sizeDelta && !settings.silent) {
-            logLine("%s", formatDelta(settings.currentSize, resultSize).c_str());
-        }
-        // The result takes the new name first; the input goes only once
-        // its replacement stands, so a failure at any point loses nothing.
-        if (!placeResult(target_, newName_)) {
-            const std::string shown = settings.changeExt ? newExtensionName(file.path, settings.newExt) : file.path;
-            Failure failure = systemFailure("Erreur de remplacement de " + shown, ExitStatus::OutputFailed);
-            discardResult();
-            return failure;
-        }
-        const bool inputRemoved = newName_.empty() || files.removeIfSame(file.location, input.identity);
-        const int error = errno;
-        if (!settings.silent) logLine("\n");
-        if (inputRemoved) return Failure();
-        // The input stays as it was, so its result must not stand beside
-        // it under the new name.
-        withdrawResult(target_);
-        logLine("!!! Suppression impossible de %s: %s\n", file.path.c_str(), platform::errorText(error));
+    Failure open(const SelectedFile& file, platform::ByteSink*& sink) override {
+        platform::SystemError error;
+        replacement_ = files_.beginReplacement(file.directory, file.name, error);
+        if (!replacement_) return outputFailure(error);
+        sink = &replacement_->sink();
         return Failure();
     }
-    void abandon(int resultFd) override {
-        if (resultFd >= 0) fileSystem().closeWritten(resultFd);
-        discardResult();
+    Outcome commit(const SelectedFile& file, Input& input, std::int64_t resultSize) override {
+        // The result was private while it was written; now it takes what
+        // the input has, as far as the process may.
+        const platform::FileIdentity inputIdentity = input.facts().identity;
+        platform::SystemError error;
+        if (!replacement_->complete(input, error)) {
+            abandon();
+            return Outcome::failed(outputFailure(error));
+        }
+        if (settings_.sizeDelta) reporter_.sizeChange(file.size, resultSize);
+        // The result takes the new name first; the input goes only once
+        // its replacement stands, so a failure at any point loses nothing.
+        const bool overInput = newName_.empty();
+        const platform::FileIdentity resultIdentity = replacement_->identity();
+        if (!replacement_->place(target_, overInput ? inputIdentity : platform::FileIdentity(), error)) {
+            const std::string shown =
+                settings_.changeExt ? newExtensionName(file.path, settings_.newExt) : file.path;
+            abandon();
+            return Outcome::failed(
+                systemFailure("Erreur de remplacement de " + shownName(shown), ExitStatus::OutputFailed, error));
+        }
+        results_.insert(keyOf(resultIdentity));
+        if (!overInput) {
+            resultNames_.emplace(keyOf(files_.identify(file.directory)), platform::foldedCase(newName_));
+        }
+        Outcome outcome = Outcome::converted(file.size, resultSize);
+        if (!overInput && !replacement_->removeInput(file.location, inputIdentity, error)) {
+            // The input stays as it was, so its result was taken back from
+            // the new name, which still counts as taken.
+            results_.erase(keyOf(resultIdentity));
+            outcome.notice = Notice{PassedOver::NotRemoved, file.path, platform::errorText(error.number)};
+        }
+        replacement_.reset();
+        reporter_.endProgressLine();
+        return outcome;
+    }
+    void abandon() override {
+        if (replacement_) replacement_->discard();
+        replacement_.reset();
     }
 
 private:
+    // Under -e, whether the result of an input in `directory` may take the
+    // name `newBase`: `overInput` stays true when the new name finds the
+    // input itself (it differs only in case), else the name is free. Not a
+    // name a result of this run was given (in any case), another file, or
+    // a working file's name.
+    bool chooseTarget(const platform::FileLocation& directory, const std::string& newBase,
+                      const platform::FileIdentity& input, bool& overInput) {
+        const IdentityKey directoryKey = keyOf(files_.identify(directory));
+        if (resultNames_.count({directoryKey, platform::foldedCase(newBase)}) != 0) return false;
+        platform::FileLocation found;
+        if (files_.findName(directory, newBase, found)) {
+            const platform::FileIdentity identity = files_.identify(found);
+            return identity == input && results_.count(keyOf(identity)) == 0;
+        }
+        if (platform::isWorkingFileName(newBase)) return false;
+        target_ = files_.locateName(directory, newBase);
+        overInput = false;
+        return true;
+    }
+
+    const RunSettings& settings_;
+    FileSystem& files_;
+    Reporter& reporter_;
+    std::unique_ptr<RunLock> lock_;
+    std::unique_ptr<Replacement> replacement_;
     platform::FileLocation target_;
     std::string newName_;  // empty: the result goes over the input
-    platform::FileFacts made_;
+    // The results made, looked up for every entry of every listing.
+    std::unordered_set<IdentityKey, IdentityHash> results_;
+    // The names results were given under -e, folded to lower case, with
+    // the identity of their directory.
+    std::set<std::pair<IdentityKey, std::string>> resultNames_;
 };
 
 }  // namespace
 
-const char kLinkNotice[] = "lien symbolique";
-const char kVanishedNotice[] = "fichier disparu";
-const char kSpecialNotice[] = "fichier sp" TXT2VB_E_ACUTE "cial";
-const char kBinaryNotice[] = "fichier binaire";
-
-void noticePassedOver(const std::string& path, const char* why) {
-    logLine("!!! Parsing impossible de %s (%s)\n", path.c_str(), why);
-}
-
-bool OutputMode::accepts(const platform::DirectoryEntry& entry, const std::string&, const std::string& path,
+Notice OutputMode::judge(const platform::DirectoryEntry& entry, const std::string&, const std::string& path,
                          bool wildcard) const {
     // A FIFO, a device or a socket is never opened when a wildcard matched
     // it, nor replaced when it was named.
     if (entry.identity.exists && !entry.isRegular && (wildcard || plainFilesOnly())) {
-        noticePassedOver(path, kSpecialNotice);
-        return false;
+        return Notice{PassedOver::Special, path, ""};
     }
-    return true;
+    return Notice();
 }
 
-namespace {
-
-std::unique_ptr<OutputMode> mode;
-
-}  // namespace
-
-OutputMode& outputMode() {
-    if (!mode) {
-        if (settings.replace) {
-            mode = std::make_unique<ReplaceMode>();
-        } else if (settings.append) {
-            mode = std::make_unique<AppendMode>();
-        } else {
-            mode = std::make_unique<ConsoleMode>();
-        }
-    }
-    return *mode;
-}
-
-// What one run made counts for that run alone. (Not in the mode's
-// destructor: at the process's exit the records may be gone before it.)
-void forgetOutputMode() {
-    mode.reset();
-    forgetResults();
+std::unique_ptr<OutputMode> makeOutputMode(const RunSettings& settings, FileSystem& files, Reporter& reporter) {
+    if (settings.replace) return std::make_unique<ReplaceMode>(settings, files, reporter);
+    if (settings.append) return std::make_unique<AppendMode>(settings, files);
+    return std::make_unique<ConsoleMode>();
 }

@@ -1,146 +1,225 @@
 #include "driver/process_file.h"
 
 #include <cerrno>
-#include <cinttypes>
+#include <new>
 
-#include "driver/decode_file.h"
-#include "driver/file_system.h"
-#include "driver/log_line.h"
-#include "driver/output_mode.h"
-#include "driver/run_settings.h"
-#include "driver/usage.h"
+#include "driver/run.h"
+#include "driver/shown_name.h"
 #include "parser/convert_input.h"
 #include "parser/decode_input.h"
 #include "platform/console.h"
-#include "platform/descriptors.h"
-#include "platform/text_input.h"
-#include "platform/text_output.h"
-#include "platform/working_files.h"
 
 namespace {
 
-// A file that is to be replaced, or that a wildcard matched, must be a
-// plain file: the open cannot wait, and what it opened is looked at before
-// anything else happens.
-bool mustBePlainFile(const OutputMode& mode, const SelectedFile& file) {
-    return mode.plainFilesOnly() || file.fromSearch;
-}
+// What the scan frame and the parser take from the run for one input.
+class InputHooks final : public ConversionHooks {
+public:
+    InputHooks(Run& run, const std::string& path) : run_(run), shownPath_(shownName(path)) {}
+    const char* namedOptionValue(const char* key) override { return run_.namedOptions().namedOptionValue(key); }
+    bool traceWanted() override { return run_.settings().verbose != 0; }
+    const char* currentPath() override { return shownPath_.c_str(); }
+    void diagnostic(const std::string& line) override { run_.reporter().line(line); }
 
-// A failure after the input was opened: the streams let go of the input
-// and the result, the input is closed and nothing of the result stays.
-Failure giveUp(OutputMode& mode, OpenedInput& opened, int resultFd, const Failure& failure) {
-    platform::standardInput().attach(0, false);
-    platform::TextOutputStream& out = platform::standardOutput();
-    if (resultFd >= 0 && out.descriptor() == resultFd) {
-        out.discard();
-        out.attach(1);
+private:
+    Run& run_;
+    std::string shownPath_;
+};
+
+// A file that is to be replaced, or that a wildcard found, must be a plain
+// file: the open cannot wait, and what it opened is looked at first.
+bool mustBePlainFile(Run& run, const SelectedFile& file) { return run.mode().plainFilesOnly() || file.fromSearch; }
+
+// The input's conversion, from the moment its result is opened: the
+// streams let go of the input and the result whatever happens, and a
+// result given up leaves nothing.
+class Conversion {
+public:
+    Conversion(Run& run, const SelectedFile& file, Input& input) : run_(run), file_(file), input_(input) {}
+    ~Conversion() {
+        run_.inputStream().attach(-1, false);
+        if (sink_ != nullptr) {
+            run_.resultStream().discard();
+            run_.resultStream().attach(-1);
+        }
+        if (!done_) run_.mode().abandon();
     }
-    closeSelected(opened);
-    mode.abandon(resultFd);
-    return failure;
-}
+
+    Outcome run() {
+        platform::ByteSink* sink = nullptr;
+        const Failure opening = run_.mode().open(file_, sink);
+        if (opening.failed()) {
+            done_ = true;
+            return Outcome::failed(opening);
+        }
+        sink_ = sink;
+        platform::TextOutputStream& out = sink != nullptr ? run_.resultStream() : run_.console();
+        if (sink != nullptr) out.attach(*sink);
+        platform::TextInputStream& in = run_.inputStream();
+        const platform::FileFacts& facts = input_.facts();
+        in.attach(input_, facts.isRegular, facts.size);
+        // Only text may stand in for an input: the stream judges it as it
+        // reads, in every way of reading, decoding included.
+        if (run_.mode().textOnly()) in.requireText();
+
+        if (run_.settings().decode) {
+            writeDecodedText(out, decoded_);
+        } else {
+            ConversionSetup setup;
+            setup.in = &in;
+            setup.out = &out;
+            setup.form = run_.form();
+            setup.mark = run_.mode().byteOrderMark();
+            InputHooks hooks(run_, file_.path);
+            setup.hooks = &hooks;
+            const int converted = convertInput(setup);
+            if (converted == kParseFailed) {
+                return Outcome::failed(Failure{ExitStatus::ParseFailed, "Erreur de parsing\n", 0});
+            }
+            if (converted == kReadFailed) return readFailure();
+        }
+        // A NUL, or bytes after the 0x1A that ends the text: the input is
+        // no text, the reading stopped there, and it stays as it is.
+        if (run_.mode().textOnly() && !in.isText()) {
+            run_.reporter().endProgressLine();
+            return Outcome::passedOver(PassedOver::Binary, file_.path);
+        }
+        if (!out.flush()) {
+            return Outcome::failed(Failure{ExitStatus::OutputFailed,
+                                           sink != nullptr ? kOutputFileError : kStandardOutputError,
+                                           out.errorNumber()});
+        }
+        const std::int64_t resultSize = static_cast<std::int64_t>(out.bytesWritten());
+        if (sink != nullptr) out.attach(-1);
+        sink_ = nullptr;
+        done_ = true;
+        return run_.mode().commit(file_, input_, resultSize);
+    }
+
+    // -decode: the input is decoded whole before anything is made or
+    // written, so an input that is no expression leaves no trace. False
+    // with the outcome when it is not decoded.
+    bool decodeFirst(Outcome& outcome) {
+        platform::TextInputStream& in = run_.inputStream();
+        const platform::FileFacts& facts = input_.facts();
+        in.attach(input_, facts.isRegular, facts.size);
+        if (run_.mode().textOnly()) in.requireText();
+        DecodeStop stop;
+        const bool decoded = readDecodedInput(in, run_.mode().byteOrderMark(), decoded_, stop);
+        if (in.hasError()) {
+            outcome = readFailure();
+        } else if (run_.mode().textOnly() && !in.isText()) {
+            run_.reporter().progress(file_.path, file_.size);
+            run_.reporter().endProgressLine();
+            outcome = Outcome::passedOver(PassedOver::Binary, file_.path);
+        } else if (!decoded) {
+            outcome = Outcome::passedOver(PassedOver::NotExpression, file_.path,
+                                          "ligne " + std::to_string(stop.line) + ", colonne " +
+                                              std::to_string(stop.column));
+        }
+        done_ = true;
+        return decoded && !in.hasError() && (!run_.mode().textOnly() || in.isText());
+    }
+
+    void goOn() { done_ = false; }
+
+private:
+    // A read error names the input and the system's reason.
+    Outcome readFailure() {
+        return Outcome::failed(
+            Failure{ExitStatus::ScannerFatal, shownName(file_.path), run_.inputStream().errorNumber()});
+    }
+
+    Run& run_;
+    const SelectedFile& file_;
+    Input& input_;
+    platform::ByteSink* sink_ = nullptr;
+    std::string decoded_;
+    bool done_ = false;
+};
 
 }  // namespace
 
-OpenedInput openSelected(const SelectedFile& file) {
-    const OutputMode& mode = outputMode();
-    const bool plainOnly = mustBePlainFile(mode, file);
-    OpenedInput opened;
+Outcome processFile(Run& run, const SelectedFile& file, std::unique_ptr<Input> input,
+                    const platform::SystemError& openError) {
+    if (input) {
+        const platform::FileFacts& facts = input->facts();
+        if (mustBePlainFile(run, file) && !facts.isRegular) return Outcome::passedOver(PassedOver::Special, file.path);
+        const Notice notice = run.mode().prepare(file, facts);
+        if (notice.why != PassedOver::None) return Outcome{Outcome::End::PassedOver, notice, Failure(), 0, 0};
+    }
+    try {
+        std::unique_ptr<Conversion> conversion;
+        if (input) conversion = std::make_unique<Conversion>(run, file, *input);
+        if (input && run.settings().decode) {
+            Outcome outcome;
+            if (!conversion->decodeFirst(outcome)) return outcome;
+            conversion->goOn();
+        }
+        run.reporter().progress(file.path, file.size);
+        // Every failure below ends the run, once it is known.
+        if (!input) return Outcome::failed(Failure{ExitStatus::OpenFailed, shownName(file.path), openError.number});
+        return conversion->run();
+    } catch (const std::bad_alloc&) {
+        return Outcome::failed(textFailure("Pas assez de m" TXT2VB_E_ACUTE "moire", ExitStatus::ScannerFatal));
+    }
+}
+
+Outcome processFound(Run& run, FoundEntry& found) {
+    platform::DirectoryEntry& entry = found.entry;
+    OutputMode& mode = run.mode();
+    // An entry the listing described is judged before it is opened (a FIFO
+    // named on the command line may wait for its writer).
+    if (entry.described) {
+        if (run.isOwnFile(entry.identity)) return Outcome::passedOver(PassedOver::OwnFile, found.path);
+        const Notice notice = mode.judge(entry, found.dir, found.path, found.wildcard);
+        if (notice.why != PassedOver::None) return Outcome{Outcome::End::PassedOver, notice, Failure(), 0, 0};
+    }
+    SelectedFile file;
+    file.path = found.path;
+    file.directory = found.directory;
+    file.name = entry.name;
+    file.location = entry.location;
+    file.fromSearch = found.wildcard;
     // A file to be replaced is opened without following a link: one put in
     // its place since the listing fails the open (ELOOP).
-    FileSystem& files = fileSystem();
-    opened.fd = files.openInput(file.location, plainOnly, mode.followsLinks());
-    if (opened.fd >= 0 && !files.describeDescriptor(opened.fd, opened.facts)) {
-        opened.error = errno;
-        files.closeDescriptor(opened.fd);
-        opened.fd = -1;
-    } else if (opened.fd < 0) {
-        opened.error = errno;
+    platform::SystemError openError;
+    std::unique_ptr<Input> input =
+        run.files().openInput(file.location, mustBePlainFile(run, file), mode.followsLinks(), openError);
+    if (!input) {
+        if (!mode.followsLinks() && openError.number == ELOOP) return Outcome::passedOver(PassedOver::Link, file.path);
+        // A wildcard found it, and it is gone since, or a link to nothing.
+        if (found.wildcard && openError.number == ENOENT) return Outcome::passedOver(PassedOver::Vanished, file.path);
     }
-    return opened;
+    if (!entry.described) {
+        // A plain file as the listing tells: the opened file says the rest,
+        // or, when it could not be opened, a look at its name does.
+        platform::SystemError error;
+        if (input) {
+            platform::completeEntry(entry, input->facts());
+        } else if (!run.files().describe(entry, error)) {
+            if (error.number == ENOENT) return Outcome::passedOver(PassedOver::Vanished, file.path);
+            return Outcome::passedOver(PassedOver::Unreadable, found.searchPath, platform::errorText(error.number));
+        }
+        if (run.isOwnFile(entry.identity)) return Outcome::passedOver(PassedOver::OwnFile, found.path);
+        const Notice notice = mode.judge(entry, found.dir, found.path, found.wildcard);
+        if (notice.why != PassedOver::None) return Outcome{Outcome::End::PassedOver, notice, Failure(), 0, 0};
+    }
+    file.size = entry.size;
+    return processFile(run, file, std::move(input), openError);
 }
 
-void closeSelected(OpenedInput& opened) {
-    if (opened.fd >= 0) fileSystem().closeDescriptor(opened.fd);
-    opened.fd = -1;
-}
-
-Failure processFile(const SelectedFile& file, OpenedInput& opened) {
-    if (settings.append && settings.replace) printUsage(ExitStatus::CommandLineError);
-    const char* path = file.path.c_str();
-    settings.currentPath = path;
-    OutputMode& mode = outputMode();
-
-    const int inputFd = opened.fd;
-    const platform::FileFacts& input = opened.facts;
-    if (inputFd >= 0 && mustBePlainFile(mode, file) && !input.isRegular) {
-        closeSelected(opened);
-        noticePassedOver(file.path, kSpecialNotice);
-        return Failure();
+Outcome processStandardInput(Run& run) {
+    SelectedFile file;
+    file.path = "-";
+    platform::SystemError openError;
+    std::unique_ptr<Input> input = run.files().openStandardInput(openError);
+    if (input) {
+        const platform::FileFacts& facts = input->facts();
+        // Reading a file while writing to it would never end; a terminal
+        // may be both ends.
+        if (facts.isRegular && run.isOwnFile(facts.identity)) return Outcome::passedOver(PassedOver::OwnOutput, "-");
+        // A pipe or a terminal has no size to tell.
+        file.size = facts.isRegular ? facts.size : 0;
     }
-    if (inputFd >= 0 && !mode.prepare(file, input)) {
-        closeSelected(opened);
-        return Failure();
-    }
-
-    // -decode: the whole input is decoded before anything is made or
-    // written, so an input that is no expression leaves no trace.
-    std::string decoded;
-    if (settings.decode && inputFd >= 0 && !decodeSelected(file, opened, mode.byteOrderMark(), decoded)) {
-        return Failure();
-    }
-
-    if (!settings.silent) logLine("Parsing de %s (%" PRId64 " octets) ... ", path, settings.currentSize);
-    // Every failure below ends the run, once it is known.
-    if (inputFd < 0) return Failure{ExitStatus::OpenFailed, file.path, opened.error};
-    int resultFd = -1;
-    const Failure opening = mode.open(file, input, resultFd);
-    if (opening.failed()) return giveUp(mode, opened, -1, opening);
-    // The text streams read the input and write the result themselves; the
-    // process's standard descriptors stay as they are.
-    platform::TextInputStream& in = platform::standardInput();
-    platform::TextOutputStream& out = platform::standardOutput();
-    in.attach(inputFd, input.isRegular, input.size);
-    // Only text is replaced: the stream judges the input as it reads it.
-    if (mode.textOnly()) in.requireText();
-    if (resultFd >= 0) out.attach(resultFd);
-    // A leading UTF-8 byte-order mark is not text. A replaced file keeps it
-    // in front of the expression, so that editors still read it as UTF-8;
-    // the console and the append file get the expression alone.
-    if (settings.decode) {
-        writeDecodedText(decoded);
-    } else if (convertInput(mode.byteOrderMark()) != 0) {
-        return giveUp(mode, opened, resultFd, systemFailure("Erreur de parsing\n", ExitStatus::ParseFailed));
-    }
-    const bool isText = in.isText();
-    in.attach(0, false);
-    // A NUL byte, or bytes after the 0x1A that ends the text: the input is
-    // no text, the conversion stopped there, and it stays as it is.
-    if (mode.textOnly() && !isText) {
-        giveUp(mode, opened, resultFd, Failure());
-        if (!settings.silent) logLine("\n");
-        noticePassedOver(file.path, kBinaryNotice);
-        return Failure();
-    }
-    const bool written = out.flush();
-    const int writeError = out.errorNumber();
-    const std::int64_t resultSize = static_cast<std::int64_t>(out.bytesWritten());
-    if (resultFd >= 0) out.attach(1);
-
-    // After the conversion and before the commit, the result may still be
-    // given up: nothing of it then stays.
-    if (!written) {
-        return giveUp(mode, opened, resultFd,
-                      Failure{ExitStatus::OutputFailed,
-                              resultFd < 0 ? kStandardOutputError : kOutputFileError,
-                              writeError});
-    }
-    // The summary compares the files converted with their results: one
-    // passed over (binary, or its new name taken) counts in neither.
-    ++totals.filesProcessed;
-    totals.bytesIn += settings.currentSize;
-    const Failure committing = mode.commit(file, opened, resultFd, resultSize);
-    // A commit that failed before it let go of the input.
-    closeSelected(opened);
-    return committing;
+    return processFile(run, file, std::move(input), openError);
 }

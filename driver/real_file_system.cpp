@@ -1,76 +1,139 @@
-// The file system of the machine: every call goes to the platform.
-#include "driver/file_system.h"
+#include "driver/real_file_system.h"
 
-#include "platform/descriptors.h"
+#include "platform/append_file.h"
+#include "platform/file_lock.h"
 #include "platform/file_ops.h"
+#include "platform/input_file.h"
+#include "platform/replacement.h"
 
 namespace {
 
-class RealFileSystem : public FileSystem {
+class RealInput final : public Input {
 public:
-    platform::ExactPath examineExactPath(const std::string& path) override { return platform::examineExactPath(path); }
-    platform::FileLocation locatePath(const std::string& path) override { return platform::locatePath(path); }
-    platform::FileLocation locateName(const platform::FileLocation& directory, const std::string& name) override {
-        return platform::locateName(directory, name);
-    }
-    bool findName(const platform::FileLocation& directory, const std::string& name,
-                  platform::FileLocation& found) override {
-        return platform::findName(directory, name, found);
-    }
-    platform::FileLocation locateExactDirectory(const std::string& directory) override {
-        return platform::locateExactDirectory(directory);
-    }
-    bool openDirectory(platform::FileLocation& location, bool followLinks) override {
-        return platform::openDirectory(location, followLinks);
-    }
-    bool findFiles(const platform::FileLocation& directory, const std::string& pattern,
-                   std::vector<platform::DirectoryEntry>& entries, bool directoriesOnly) override {
-        return platform::findFiles(directory, pattern, entries, directoriesOnly);
-    }
-    bool findExactName(const platform::FileLocation& directory, const std::string& name,
-                       std::vector<platform::DirectoryEntry>& entries) override {
-        return platform::findExactName(directory, name, entries);
-    }
-    bool describeEntry(platform::DirectoryEntry& entry) override { return platform::describeEntry(entry); }
-    int openInput(const platform::FileLocation& location, bool plainFilesOnly, bool followLinks) override {
-        return platform::openInput(location, plainFilesOnly, followLinks);
-    }
-    bool describeDescriptor(int descriptor, platform::FileFacts& facts) override {
-        return platform::describeDescriptor(descriptor, facts);
-    }
-    void closeDescriptor(int descriptor) override { platform::closeDescriptor(descriptor); }
-    platform::FileIdentity fileIdentity(const platform::FileLocation& location) override {
-        return platform::fileIdentity(location);
-    }
-    platform::FileIdentity descriptorIdentity(int descriptor) override {
-        return platform::descriptorIdentity(descriptor);
-    }
-    int createPrivateFile(const platform::FileLocation& location, platform::FileFacts& made) override {
-        return platform::createPrivateFile(location, made);
-    }
-    bool copyAttributes(int descriptor, const platform::FileFacts& made, int inputDescriptor,
-                        const platform::FileFacts& input) override {
-        return platform::copyAttributes(descriptor, made, inputDescriptor, input);
-    }
-    bool closeWritten(int descriptor) override { return platform::closeDescriptorChecked(descriptor); }
-    bool removeIfSame(const platform::FileLocation& location, const platform::FileIdentity& identity) override {
-        return platform::removeIfSame(location, identity);
-    }
-    bool renameIfSame(const platform::FileLocation& source, const platform::FileIdentity& identity,
-                      const platform::FileLocation& target, bool replaceExisting) override {
-        return platform::renameIfSame(source, identity, target, replaceExisting);
-    }
+    long read(char* into, std::size_t capacity) override { return file.read(into, capacity); }
+    bool isTerminal() const override { return file.isTerminal(); }
+    const platform::FileFacts& facts() const override { return file.facts(); }
+    platform::InputFile file;
 };
 
-RealFileSystem realFileSystem;
-FileSystem* current = &realFileSystem;
+class RealAppendTarget final : public AppendTarget {
+public:
+    platform::ByteSink& sink() override { return file.sink(); }
+    bool close(platform::SystemError& error) override { return file.close(error); }
+    void cutBack() override { file.cutBack(); }
+    platform::AppendFile file;
+};
+
+class RealReplacement final : public Replacement {
+public:
+    platform::ByteSink& sink() override { return replacement.sink(); }
+    platform::FileIdentity identity() const override { return replacement.identity(); }
+    bool complete(Input& input, platform::SystemError& error) override {
+        return replacement.complete(static_cast<RealInput&>(input).file, error);
+    }
+    bool place(const platform::FileLocation& target, const platform::FileIdentity& input,
+               platform::SystemError& error) override {
+        return replacement.place(target, input, error);
+    }
+    bool removeInput(const platform::FileLocation& location, const platform::FileIdentity& input,
+                     platform::SystemError& error) override {
+        return replacement.removeInput(location, input, error);
+    }
+    void discard() override { replacement.discard(); }
+    platform::Replacement replacement;
+};
+
+class RealLock final : public RunLock {
+public:
+    platform::FileIdentity identity() const override { return lock.identity(); }
+    platform::ExclusiveFileLock lock;
+};
 
 }  // namespace
 
-FileSystem& fileSystem() { return *current; }
+platform::ExactPath RealFileSystem::examineArgument(const std::string& path) {
+    return platform::examineExactPath(path);
+}
 
-FileSystem* useFileSystem(FileSystem* replacement) {
-    FileSystem* previous = current;
-    current = replacement != nullptr ? replacement : &realFileSystem;
-    return previous;
+platform::FileLocation RealFileSystem::openDirectory(const std::string& path, bool exactly) {
+    platform::FileLocation location = exactly ? platform::locateExactDirectory(path) : platform::locatePath(path);
+    platform::openDirectory(location, true);
+    return location;
+}
+
+bool RealFileSystem::openSubdirectory(platform::FileLocation& location, platform::SystemError& error) {
+    if (platform::openDirectory(location, false)) return true;
+    error = platform::SystemError::last("opendir(" + location.native + ")");
+    return false;
+}
+
+bool RealFileSystem::list(const platform::FileLocation& directory, const std::string& pattern, Listing listing,
+                          std::vector<platform::DirectoryEntry>& entries, platform::SystemError& error) {
+    const bool listed = listing == Listing::ExactName
+                            ? platform::findExactName(directory, pattern, entries)
+                            : platform::findFiles(directory, pattern, entries, listing == Listing::Directories);
+    if (!listed) error = platform::SystemError::last("readdir(" + directory.native + ")");
+    return listed;
+}
+
+bool RealFileSystem::describe(platform::DirectoryEntry& entry, platform::SystemError& error) {
+    if (platform::describeEntry(entry)) return true;
+    error = platform::SystemError::last("stat(" + entry.location.native + ")");
+    return false;
+}
+
+bool RealFileSystem::findName(const platform::FileLocation& directory, const std::string& name,
+                              platform::FileLocation& found) {
+    return platform::findName(directory, name, found);
+}
+
+platform::FileLocation RealFileSystem::locateName(const platform::FileLocation& directory, const std::string& name) {
+    return platform::locateName(directory, name);
+}
+
+platform::FileIdentity RealFileSystem::identify(const platform::FileLocation& location) {
+    return platform::fileIdentity(location);
+}
+
+platform::FileIdentity RealFileSystem::identifyPath(const std::string& path) {
+    return platform::fileIdentity(platform::locatePath(path));
+}
+
+platform::FileIdentity RealFileSystem::identifyStandard(int descriptor) {
+    return platform::descriptorIdentity(descriptor);
+}
+
+std::unique_ptr<Input> RealFileSystem::openInput(const platform::FileLocation& location, bool plainFilesOnly,
+                                                 bool followLinks, platform::SystemError& error) {
+    auto input = std::make_unique<RealInput>();
+    if (!input->file.open(location, plainFilesOnly, followLinks, error)) return nullptr;
+    return input;
+}
+
+std::unique_ptr<Input> RealFileSystem::openStandardInput(platform::SystemError& error) {
+    auto input = std::make_unique<RealInput>();
+    if (!input->file.openStandardInput(error)) return nullptr;
+    return input;
+}
+
+std::unique_ptr<AppendTarget> RealFileSystem::openAppendTarget(const std::string& path,
+                                                               platform::SystemError& error) {
+    auto target = std::make_unique<RealAppendTarget>();
+    if (!target->file.open(path, error)) return nullptr;
+    return target;
+}
+
+std::unique_ptr<RunLock> RealFileSystem::takeLock(std::string& why) {
+    auto lock = std::make_unique<RealLock>();
+    const platform::FileLocation name = platform::locateName(platform::FileLocation(), platform::kLockFileName);
+    if (!lock->lock.acquire(name, &why)) return nullptr;
+    return lock;
+}
+
+std::unique_ptr<Replacement> RealFileSystem::beginReplacement(const platform::FileLocation& directory,
+                                                              const std::string& inputName,
+                                                              platform::SystemError& error) {
+    auto replacement = std::make_unique<RealReplacement>();
+    if (!replacement->replacement.begin(directory, inputName, error)) return nullptr;
+    return replacement;
 }

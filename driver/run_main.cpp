@@ -1,95 +1,83 @@
 #include "driver/run_main.h"
 
 #include <cerrno>
+#include <new>
 
-#include "driver/command_line.h"
-#include "driver/decode_file.h"
-#include "driver/failure.h"
-#include "driver/file_sets.h"
-#include "driver/log_line.h"
-#include "driver/named_options.h"
-#include "driver/output_mode.h"
-#include "driver/output_options.h"
-#include "driver/run_settings.h"
-#include "driver/size_delta.h"
-#include "driver/standard_input.h"
+#include "driver/options.h"
+#include "driver/real_file_system.h"
+#include "driver/reporter.h"
+#include "driver/run.h"
 #include "driver/usage.h"
 #include "platform/console.h"
-#include "platform/descriptors.h"
 #include "platform/process.h"
 #include "platform/text_output.h"
 
 namespace {
 
-void printSummary() {
-    if (settings.sizeDelta) {
-        logLine("%d fichiers pars" TXT2VB_E_ACUTE "s %s\n", totals.filesProcessed,
-                formatDelta(totals.bytesIn, totals.bytesOut).c_str());
-    } else {
-        logLine("%d fichiers pars" TXT2VB_E_ACUTE "s\n", totals.filesProcessed);
+// A run whose only input is standard input is a filter: an editor that
+// captures standard error too would get the progress line in its buffer.
+bool isFilter(const Options& options) {
+    for (const std::string& file : options.files) {
+        if (!isStandardInputArgument(file)) return false;
     }
+    return !options.files.empty();
+}
+
+// Converts what the options select; the failure that ended the run, or the
+// summary and the run's status.
+int convertSelected(const Options& options, FileSystem& files, Reporter& reporter,
+                    platform::TextOutputStream& console, bool consoleClosed) {
+    // The console mode writes to standard output: one the tool was started
+    // without (the null device stands in for it) would swallow every result.
+    if (!options.settings.replace && !options.settings.append && consoleClosed) {
+        reporter.failure(Failure{ExitStatus::OutputFailed, kStandardOutputError, EBADF});
+        return static_cast<int>(ExitStatus::OutputFailed);
+    }
+    Run run(options, files, reporter, console);
+    const Failure failure = run.execute();
+    if (failure.failed()) {
+        reporter.failure(failure);
+        return static_cast<int>(failure.status);
+    }
+    const RunTotals& totals = run.totals();
+    reporter.summary(totals.filesProcessed, options.settings.sizeDelta != 0, totals.bytesIn, totals.bytesOut);
+    return static_cast<int>(run.endStatus());
 }
 
 }  // namespace
 
-void releaseAll() {
-    settings.progPath.clear();
-    settings.newExt.clear();
-    clearNamedOptions();
-    clearFileSets();
+int runTool(int argc, const char* const* argv, FileSystem& files, platform::ByteSink& messages,
+            platform::TextOutputStream& console, bool consoleClosed) {
+    int status;
+    try {
+        const OptionsRead read = readOptions(argc, argv);
+        const Options& options = read.options;
+        if (read.refusal.failed()) {
+            if (read.withUsage) console.writeText(usageText(options.progPath).c_str());
+            Reporter(messages, false).failure(read.refusal);
+            status = static_cast<int>(read.refusal.status);
+        } else if (options.request == Options::Request::Usage) {
+            console.writeText(usageText(options.progPath).c_str());
+            status = static_cast<int>(ExitStatus::Normal);
+        } else if (options.request == Options::Request::Version) {
+            console.writeText(versionText().c_str());
+            status = static_cast<int>(ExitStatus::Normal);
+        } else {
+            Reporter reporter(messages, options.settings.silent != 0 || isFilter(options));
+            status = convertSelected(options, files, reporter, console, consoleClosed);
+        }
+    } catch (const std::bad_alloc&) {
+        // What the run held was let go on the way here; the exit removes
+        // the working files left.
+        Reporter(messages, false).failure(textFailure("Pas assez de m" TXT2VB_E_ACUTE "moire", ExitStatus::ScannerFatal));
+        status = static_cast<int>(ExitStatus::ScannerFatal);
+    }
+    console.flush();
+    return status;
 }
 
 int runMain(int argc, char** argv) {
-    settings.progPath = argc > 0 && argv[0] != nullptr ? argv[0] : "";
-    clearFileSets();
-    settings.inMode = platform::OpenMode::Read;
-    settings.outMode = platform::OpenMode::Overwrite;
-    totals.bytesOut = 0;
-    totals.bytesIn = 0;
-    if (argc < 2) printUsage(ExitStatus::Normal);
-
-    oIn = platform::duplicateDescriptor(0);
-    if (oIn < 0) failWithSystemError("1 - _dup2(0, oIn)", ExitStatus::OpenFailed);
-    oOut = platform::duplicateDescriptor(1);
-    if (oOut < 0) failWithSystemError("2 - _dup2(1, oOut)", ExitStatus::OpenFailed);
-
-    ArgumentReader reader;
-    bool fileArgumentSeen = false;
-    for (int i = 1; i < argc; ++i) {
-        if (isStandardInputArgument(argv[i])) {
-            selectStandardInput(fileArgumentSeen);
-            continue;
-        }
-        const bool fileArgument = reader.optionsEnded || !platform::isOptionPrefix(argv[i][0]);
-        readArgument(argv[i], reader);
-        if (fileArgument) fileArgumentSeen = true;
-    }
-    refuseStandardInputUnderReplace();
-    // The console mode writes to standard output: one the tool was started
-    // without (the null device stands in for it) would swallow every
-    // result.
-    if (!settings.replace && !settings.append && platform::startedWithoutStandardOutput()) {
-        errno = EBADF;
-        failWithSystemError(kStandardOutputError, ExitStatus::OutputFailed);
-    }
-
-    applyOutputOptions();
-    if (settings.silent) settings.verbose = 0;
-    settings.decode = decodeRequested() ? 1 : 0;
-    totals.filesProcessed = 0;
-    completeFileSets();
-    OutputMode& mode = outputMode();
-    // A failure that ends the run comes back here from wherever it met the
-    // run, and is printed once, with its status.
-    Failure failure = mode.begin();
-    if (!failure.failed()) failure = convertStandardInput(false);
-    if (!failure.failed()) failure = walkFileSets();
-    if (!failure.failed()) failure = convertStandardInput(true);
-    if (failure.failed()) endRun(failure);
-
-    if (!settings.silent) printSummary();
-    mode.end();
-    releaseAll();
-    platform::standardOutput().flush();
-    return static_cast<int>(runEndStatus());
+    RealFileSystem files;
+    StandardError standardError;
+    return runTool(argc, argv, files, standardError, platform::standardOutput(), platform::startedClosed(1));
 }

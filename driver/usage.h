@@ -1,12 +1,13 @@
-// The usage text and the version line.
+// The usage text and the version line, as the tool prints them on standard
+// output.
 #pragma once
 
-#include "driver/exit_status.h"
+#include <string>
 
-// Prints the usage text on standard output and ends the process with status.
-[[noreturn]] void printUsage(ExitStatus status = ExitStatus::Normal);
-// The two lines that describe the scanning framework's named options.
-void printNamedOptionUsage();
-// Prints "txt2vb" and the version on standard output and ends the process
-// with status 0.
-[[noreturn]] void printVersion();
+// The usage text, its first line naming the program as `progPath`.
+std::string usageText(const std::string& progPath);
+// Adds the lines of the scanning framework's named options and of the
+// output forms to the usage text `usage`.
+void printNamedOptionUsage(std::string& usage);
+// "txt2vb" and the version.
+std::string versionText();

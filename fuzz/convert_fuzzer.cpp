@@ -28,9 +28,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/command_line.h"
-#include "driver/named_options.h"
-#include "driver/output_options.h"
+#include "driver/options.h"
+#include "support/hooks.h"
 #include "fuzz_support.h"
 #include "parser/scan_frame.h"
 #include "support/convert.h"
@@ -80,7 +79,9 @@ std::string markedText(const std::string& input, bool& keepsMark, bool keep, boo
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    clearNamedOptions();
+    // The named options as a run hands them to the conversion.
+    TestHooks hooks;
+    std::vector<std::string> formArguments = {"txt2vb"};
 
     std::string prefix;
     std::size_t pos = 0;
@@ -99,13 +100,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             value = value.c_str();
             int number;
             if (tag == 0xFE && readDecimal(value.c_str(), &number) && number > kMaxHistoryLines) return 0;
-            std::string argument = "-" + key + value;
-            classifyOption(argument.c_str());
+            hooks.options.addNamedOption(key + value);
             pos += 2 + length;
         } else if (tag == 0xFA && !formGiven) {
             formGiven = true;
             formControl = control;
-            for (const std::string& option : formOptions(control)) classifyOption(option.c_str());
+            for (const std::string& option : formOptions(control)) formArguments.push_back(option);
             pos += 2;
         } else if (tag == 0xFB && prefix.empty()) {
             prefix = filler(control);
@@ -118,9 +118,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string input = prefix + std::string(reinterpret_cast<const char*>(data + pos), size - pos);
 
     if (formGiven) {
-        OutputForm form;
-        const std::string refused = readOutputForm(form);
-        if (!refused.empty()) fuzz::failWithInput("options refused: " + refused, data, size);
+        std::vector<const char*> argv;
+        for (const std::string& argument : formArguments) argv.push_back(argument.c_str());
+        argv.push_back("x");
+        const OptionsRead read = readOptions(static_cast<int>(argv.size()), argv.data());
+        if (read.refusal.failed()) fuzz::failWithInput("options refused: " + read.refusal.text, data, size);
+        const OutputForm& form = read.options.form;
         const bool keep = (formControl & 0x80) != 0;
         const ByteOrderMark mark = keep ? ByteOrderMark::Keep : (formControl & 0x40) ? ByteOrderMark::Drop
                                                                                     : ByteOrderMark::Ignore;
@@ -128,11 +131,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (mark != ByteOrderMark::Ignore) input = std::string(reinterpret_cast<const char*>(data + pos), size - pos);
         std::string output;
         try {
-            output = convertInForm(input, form, mark);
+            output = convertInForm(input, form, mark, &hooks);
         } catch (const std::runtime_error& error) {
             fuzz::failWithInput(error.what(), data, size);
         }
-        clearNamedOptions();
         bool keepsMark = false;
         const std::string text = mark == ByteOrderMark::Ignore ? textModeDecode(input)
                                                                : markedText(input, keepsMark, keep, form.chrw);
@@ -147,11 +149,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string output;
     try {
-        output = convertStream(input);
+        output = convertStream(input, &hooks);
     } catch (const std::runtime_error& error) {
         fuzz::failWithInput(error.what(), data, size);
     }
-    clearNamedOptions();
 
     fuzz::checkConversion("standard input", output, textModeDecode(input), data, size);
     return 0;

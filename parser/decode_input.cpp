@@ -4,7 +4,6 @@
 
 #include "platform/text_input.h"
 #include "platform/text_output.h"
-#include "scanner/fatal.h"
 
 namespace {
 
@@ -25,8 +24,7 @@ void appendAsRead(std::string& to, const char* run, std::size_t length) {
 
 }  // namespace
 
-bool readDecodedInput(ByteOrderMark mark, std::string& text, DecodeStop& stop) {
-    platform::TextInputStream& in = platform::standardInput();
+bool readDecodedInput(platform::TextInputStream& in, ByteOrderMark mark, std::string& text, DecodeStop& stop) {
     in.reset();
     // A UTF-16 expression is read as the stream decodes it; only a UTF-8
     // mark is kept in front of the text.
@@ -46,7 +44,7 @@ bool readDecodedInput(ByteOrderMark mark, std::string& text, DecodeStop& stop) {
         if (c == platform::TextInputStream::kEnd) break;
         expression += static_cast<char>(c);
     }
-    if (in.hasError()) yy_fatal("input in scanner failed");
+    if (in.hasError()) return false;
     if (!decodeExpression(expression, text, stop)) {
         text.clear();
         return false;
@@ -55,8 +53,7 @@ bool readDecodedInput(ByteOrderMark mark, std::string& text, DecodeStop& stop) {
     return true;
 }
 
-void writeDecodedText(const std::string& text) {
-    platform::TextOutputStream& out = platform::standardOutput();
+void writeDecodedText(platform::TextOutputStream& out, const std::string& text) {
     out.flush();
     out.clearError();
     out.resetByteCount();

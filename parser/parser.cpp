@@ -1,9 +1,10 @@
 #include "parser/parser.h"
 
 #include <cinttypes>
+#include <string>
 
 #include "parser/parser_tables.h"
-#include "parser/run_hooks.h"
+#include "parser/conversion_hooks.h"
 #include "scanner/engine.h"
 #include "scanner/line_state.h"
 #include "scanner/scan_buffer.h"
@@ -125,8 +126,11 @@ int yy_parse_input() {
 }
 
 void yy_syntax_error(const char* message) {
-    const char* currentPath = runHooks.currentPath();
+    ConversionHooks& hooks = activeHooks();
+    const char* currentPath = hooks.currentPath();
     const char* path = currentPath != nullptr ? currentPath : "";
     const char* token = match_start != nullptr ? match_start : "";
-    runHooks.logLine("Syntax error ligne %" PRId64 " in file %s -> <%s>: %s\n", noLng, path, token, message);
+    std::string line = "Syntax error ligne " + std::to_string(noLng) + " in file " + path + " -> <" + token +
+                       ">: " + message + "\n";
+    hooks.diagnostic(line);
 }

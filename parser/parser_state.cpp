@@ -1,8 +1,6 @@
 #include "parser/parser_state.h"
 
-#include "parser/scan_frame.h"
 #include "scanner/engine.h"
-#include "scanner/wrap_hook.h"
 
 int yy_lookahead = -1;
 int yy_recovering = 0;
@@ -14,8 +12,7 @@ int startStateStack[kStartStateSlots];
 int stateDepth = 0;
 int stateTrace = 0;
 
-// The scanner consults the scan frame at the end of its input.
-int (*yy_wrap_hook)() = wrapHook;
+ConversionHooks* yy_hooks = nullptr;
 
 void resetParserState() {
     yy_lookahead = -1;
@@ -26,4 +23,5 @@ void resetParserState() {
     for (int& entry : startStateStack) entry = INITIAL;
     stateDepth = 0;
     stateTrace = 0;
+    yy_hooks = nullptr;
 }

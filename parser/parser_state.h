@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+class ConversionHooks;
+
 constexpr int INITIAL = 0;
 constexpr int kStartStateSlots = 50;
 
@@ -21,6 +23,10 @@ extern int (*yy_token_source)();
 extern int startStateStack[kStartStateSlots];
 extern int stateDepth;  // entries in use above the base entry, 0 to 49
 extern int stateTrace;  // write a trace line on every BEGIN and RETURN
+
+// The hooks of the conversion under way, set by convertInput; null outside
+// one.
+extern ConversionHooks* yy_hooks;
 
 // Puts every variable above back as at program start: no lookahead, the
 // stack at INITIAL without trace, the scanner as the token source.

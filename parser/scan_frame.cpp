@@ -3,15 +3,13 @@
 #include <cctype>
 #include <climits>
 
-#include "parser/run_hooks.h"
+#include "parser/conversion_hooks.h"
 #include "parser/start_states.h"
-#include "platform/process.h"
 #include "platform/console.h"
 #include "scanner/fatal.h"
 #include "scanner/line_history.h"
 #include "scanner/line_state.h"
 #include "scanner/rules.h"
-#include "scanner/wrap_hook.h"
 
 bool readDecimal(const char* text, int* value) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
@@ -34,17 +32,13 @@ void beginFileScan() {
     noLng = 1;
     int value;
     // A history needs at least one slot: a smaller value is ignored.
-    if (readDecimal(runHooks.namedOptionValue("nbl:"), &value) && value >= 1) nbl = value;
+    if (readDecimal(activeHooks().namedOptionValue("nbl:"), &value) && value >= 1) nbl = value;
     nbf = nbl / 2;
-    if (readDecimal(runHooks.namedOptionValue("nbf:"), &value) && value > 0 && value < nbl) nbf = value;
+    if (readDecimal(activeHooks().namedOptionValue("nbf:"), &value) && value > 0 && value < nbl) nbf = value;
     clearCurLine();
-    if (!resetLineHistory()) {
-        static const char message[] = "Pas assez de m" TXT2VB_E_ACUTE "moire pour l'historique des lignes (-nbl)\n";
-        platform::writeStandardError(message, sizeof message - 1);
-        platform::exitProcess(kScannerFatalStatus);
-    }
+    if (!resetLineHistory()) yy_fatal("Pas assez de m" TXT2VB_E_ACUTE "moire pour l'historique des lignes (-nbl)");
     setState(INITIAL);
-    stateTrace = runHooks.traceWanted();
+    stateTrace = activeHooks().traceWanted() ? 1 : 0;
     inString = 0;
     textSeen = 0;
     writePrologue();

@@ -5,6 +5,7 @@
 #include "platform/text_output.h"
 #include "scanner/engine.h"
 #include "scanner/line_state.h"
+#include "scanner/scanner_state.h"
 
 namespace {
 // 2 x s + 1 in wider arithmetic, so that no state number overflows; the
@@ -24,7 +25,7 @@ void beginState(int state) {
     if (stateDepth >= kStartStateSlots - 1) return;
     startStateStack[++stateDepth] = state;
     if (stateTrace) {
-        platform::standardOutput().printf("\nBEGIN (%d) %s noLng:%" PRId64 " =>", stateDepth, stateName(state),
+        scan_out->printf("\nBEGIN (%d) %s noLng:%" PRId64 " =>", stateDepth, stateName(state),
                                           noLng);
     }
     start_code = startCodeOf(state);
@@ -35,7 +36,7 @@ void returnState() {
     int state = startStateStack[--stateDepth];
     start_code = startCodeOf(state);
     if (stateTrace) {
-        platform::standardOutput().printf("<= RETURN (%d) %s noLng:%" PRId64 "\n", stateDepth, stateName(state),
+        scan_out->printf("<= RETURN (%d) %s noLng:%" PRId64 "\n", stateDepth, stateName(state),
                                           noLng);
     }
 }

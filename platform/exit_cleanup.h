@@ -38,6 +38,12 @@ int removeLockAtExit(const FileLocation& name);
 // The lock file of `slot` is open on `descriptor` as `identity`.
 void identifyLockAtExit(int slot, const FileIdentity& identity, int descriptor);
 
+// The file open on `descriptor` (the append file) is cut back to `size`
+// bytes however the process ends, until cutBackAtExit is called again with
+// a descriptor of -1: what a run appended and did not finish never stays.
+// One such file at a time.
+void cutBackAtExit(int descriptor, long long size);
+
 // The file of `slot` is no longer the process's to remove (it took an
 // input's place, or is already gone).
 void keepAtExit(int slot);

@@ -7,9 +7,10 @@ namespace platform {
 // error the tool can report, not kill the process.
 void initProcess();
 
-// True when initProcess found descriptor 1 closed and gave it the null
-// device: nothing written to standard output reaches anyone.
-bool startedWithoutStandardOutput();
+// True when initProcess found the standard descriptor `descriptor` (0, 1
+// or 2) closed and gave it the null device: nothing written to it reaches
+// anyone, nothing read from it was given.
+bool startedClosed(int descriptor);
 
 // Flushes standard output and ends the process with `status`.
 [[noreturn]] void exitProcess(int status);

@@ -8,9 +8,10 @@ namespace platform {
 // Judges a file from its bytes, given in order and in pieces of any size.
 // A file is not text when it holds a NUL byte, or any byte after its first
 // 0x1A (the text-mode end of its text): converting it would lose those
-// bytes. A file that begins with a UTF-16 byte-order mark (FF FE or FE FF)
-// is judged by neither rule, since its NUL and 0x1A bytes are halves of
-// its characters. The empty file is text.
+// bytes. The bytes of a file that begins with a UTF-16 byte-order mark (FF
+// FE or FE FF) are judged by neither rule, since its NUL and 0x1A bytes
+// are halves of its characters: the text input stream judges the
+// characters it decodes from them instead. The empty file is text.
 class TextCheck {
 public:
     // Starts judging a new file.

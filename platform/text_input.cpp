@@ -1,5 +1,6 @@
 #include "platform/text_input.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "platform/descriptors.h"
@@ -12,6 +13,7 @@ TextInputStream::TextInputStream(int descriptor) : descriptorSource_(descriptor)
 void TextInputStream::reset() {
     next_ = end_ = ctrlZ_ = runEnd_ = plainEnd_ = 0;
     atEnd_ = hasError_ = false;
+    errorNumber_ = 0;
     utf16_ = Utf16::Off;
     rawUsed_ = 0;
 }
@@ -62,16 +64,40 @@ bool TextInputStream::fillUtf16() {
         n = readMore(reinterpret_cast<char*>(raw_.get()) + rawUsed_, limit - rawUsed_);
         if (n > 0) rawUsed_ += static_cast<std::size_t>(n);
     }
-    const std::size_t added = hasError_ ? 0 : decodeUtf16(atEnd_);
+    const std::size_t start = end_;
+    std::size_t added = hasError_ ? 0 : decodeUtf16(atEnd_);
     findEnds();
+    if (checking_ && added > 0 && !stillDecodedText(start)) return false;
     // Bytes read that decode to nothing yet (half a character) are progress.
     return added > 0 || n > 0;
+}
+
+bool TextInputStream::stillDecodedText(std::size_t from) {
+    // A character decoded from UTF-16 is a NUL or a 0x1A byte exactly when
+    // it is U+0000 or U+001A: the text rule holds for the characters.
+    bool text = textCheck_.look(buffer_ + from, end_ - from);
+    if (text && textCheck_.awaitsEnd()) {
+        // Anything still to decode, or read, follows the 0x1A.
+        if (rawUsed_ == 0 && !atEnd_) {
+            const long n = readMore(reinterpret_cast<char*>(raw_.get()), 1);
+            if (n > 0) rawUsed_ = static_cast<std::size_t>(n);
+        }
+        text = rawUsed_ == 0 && !hasError_;
+        if (!text && !hasError_) textCheck_.look("x", 1);
+    }
+    if (text || hasError_) return true;
+    end_ = from;
+    rawUsed_ = 0;
+    atEnd_ = true;
+    findEnds();
+    return false;
 }
 
 long TextInputStream::readMore(char* into, std::size_t wanted) {
     long n = source_->read(into, wanted);
     if (n < 0) {
         hasError_ = true;
+        errorNumber_ = errno;
     } else if (n == 0) {
         atEnd_ = true;
     } else if (sizeLeft_ >= 0) {
@@ -137,6 +163,7 @@ bool TextInputStream::stillText(std::size_t from) {
         const long n = source_->read(&next, 1);
         if (n < 0) {
             hasError_ = true;
+            errorNumber_ = errno;
         } else if (n == 0) {
             atEnd_ = true;
         } else {
@@ -178,6 +205,11 @@ ByteOrderMarkKind TextInputStream::skipByteOrderMark() {
     next_ = end_ = 0;
     decodeUtf16(atEnd_);
     findEnds();
+    // From here the characters are judged, not the bytes that hold them.
+    if (checking_) {
+        textCheck_.start();
+        stillDecodedText(0);
+    }
     return little ? ByteOrderMarkKind::Utf16LittleEndian : ByteOrderMarkKind::Utf16BigEndian;
 }
 

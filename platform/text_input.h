@@ -67,6 +67,8 @@ public:
 
     bool atEnd() const { return atEnd_; }
     bool hasError() const { return hasError_; }
+    // The error number of the read that failed.
+    int errorNumber() const { return errorNumber_; }
     // Drops buffered bytes and both indicators: the next read starts afresh
     // from whatever the descriptor now refers to.
     void reset();
@@ -86,7 +88,9 @@ public:
     bool isTerminal() const;
 
     // From now until the next attach(), every block read is judged as
-    // TextCheck judges a file (called before the first read). Once the
+    // TextCheck judges a file (called before the first read); after a
+    // UTF-16 mark, the characters decoded are judged instead, so U+0000 and
+    // U+001A count as a NUL and a 0x1A byte. Once the
     // input is known not to be text, that block is dropped and the input
     // ends there: nothing after it is read or delivered. A 0x1A that ends
     // a block is followed by one more read, unless the file's size already
@@ -110,6 +114,9 @@ private:
     // they are not text, drops them and ends the input.
     bool stillText(std::size_t from);
     bool fillUtf16();
+    // Judges the characters decoded from UTF-16 from `from` to the end of
+    // the buffer; when they are not text, drops them and ends the input.
+    bool stillDecodedText(std::size_t from);
     // Reads up to `wanted` bytes into `into`, keeping the end, error and
     // size state; the read's result.
     long readMore(char* into, std::size_t wanted);
@@ -138,6 +145,7 @@ private:
     std::size_t plainEnd_ = 0;
     bool atEnd_ = false;
     bool hasError_ = false;
+    int errorNumber_ = 0;
     bool checking_ = false;
     TextCheck textCheck_;
     enum class Utf16 { Off, LittleEndian, BigEndian };

@@ -64,10 +64,12 @@ bool copyAttributes(int descriptor, const FileFacts& made, int inputDescriptor, 
 bool removeIfSame(const FileLocation& name, const FileIdentity& identity);
 
 // Renames `source` to `target` only while `source` still names the file
-// `identity` names: replacing `target` when `replaceExisting`, else only
-// while nothing stands there (EEXIST otherwise). False (errno set) when
-// nothing was renamed (ENOENT when `source` no longer holds the file).
+// `identity` names, and never over another name: with `targetIdentity`
+// given (exists), only while `target` still holds that file, which the
+// rename then replaces; without it, only while nothing stands at `target`
+// (EEXIST otherwise). False (errno set) when nothing was renamed (ENOENT
+// when a name no longer holds its file).
 bool renameIfSame(const FileLocation& source, const FileIdentity& identity, const FileLocation& target,
-                  bool replaceExisting);
+                  const FileIdentity& targetIdentity);
 
 }  // namespace platform

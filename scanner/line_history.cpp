@@ -110,7 +110,7 @@ std::int64_t frontLine() {
 
 void dumpHistory() {
     if (pendingLines != 0) recordPendingLines();
-    platform::TextOutputStream& out = platform::standardOutput();
+    platform::TextOutputStream& out = *scan_out;
     auto print = [&out](const HistoryEntry& entry) {
         out.printf("%04" PRId64 ": %s\n", entry.line, entry.text);
     };

@@ -27,3 +27,6 @@ bool lineEndConstantNamed(const std::string& name, LineEndConstant& constant);
 // A Visual Basic identifier: an ASCII letter, then ASCII letters, digits
 // or underscores, 255 characters at most.
 bool isVbIdentifier(const std::string& name);
+// A name VB reserves, or one the output uses itself (the line-end
+// constants, vbNullChar, Chr, ChrW), in any case: no variable may have it.
+bool isReservedVbName(const std::string& name);

@@ -32,6 +32,9 @@ std::int64_t makeRoom(ScanBuffer* b, int keep) {
     return room > kReadCap ? kReadCap : room;
 }
 
+// A read error ends the input as its end does; the stream keeps the error
+// for whoever runs the conversion to report, with the input's name.
+
 // A terminal: a line at a time, with its line feed.
 int readLine(char* into, std::int64_t room) {
     int n = 0;
@@ -41,17 +44,13 @@ int readLine(char* into, std::int64_t room) {
         into[n++] = '\n';
         ++noLng;
     }
-    if (c == ScanStream::kEnd && scan_in->hasError()) yy_fatal("input in scanner failed");
     return n;
 }
 
 // Any other stream: exactly one byte, keeping the line's text and number.
 int readOneByte(char* into) {
     int c = scan_in->getByte();
-    if (c == ScanStream::kEnd) {
-        if (scan_in->hasError()) yy_fatal("input in scanner failed");
-        return 0;
-    }
+    if (c == ScanStream::kEnd) return 0;
     *into = static_cast<char>(c);
     noteByteRead(c);
     return 1;

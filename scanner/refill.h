@@ -9,5 +9,6 @@ constexpr int kReadCap = 8192;
 
 // Reads into the current buffer: one byte from a file, a line from a
 // terminal, nothing from a memory buffer; keeps the unfinished match at the
-// front of the storage.
+// front of the storage. A read error ends the input; the stream tells it
+// (hasError()).
 int yy_refill();

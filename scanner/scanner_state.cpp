@@ -2,6 +2,13 @@
 
 #include "scanner/line_history.h"
 #include "scanner/scan_buffer.h"
+#include "scanner/wrap_hook.h"
+
+namespace {
+
+int noFurtherInput() { return 1; }
+
+}  // namespace
 
 int first_call = 1;
 int start_code = 0;
@@ -16,11 +23,11 @@ char held_char = 0;
 int scan_count = 0;
 ScanStream* scan_in = nullptr;
 int switched_at_end = 0;
+int (*yy_wrap_hook)() = noFurtherInput;
 
 platform::TextOutputStream* scan_out = &platform::standardOutputStream;
 int inString = 0;
 int textSeen = 0;
-OutputForm outputForm;
 int formWriterOn = 0;
 FormWriter formWriter;
 
@@ -51,6 +58,7 @@ void resetScannerState() {
     scan_count = 0;
     scan_in = nullptr;
     switched_at_end = 0;
+    yy_wrap_hook = noFurtherInput;
 
     first_call = 1;
     start_code = 0;
@@ -78,4 +86,18 @@ void resetScannerState() {
     nbl = kDefaultHistoryLines;
     nbf = kDefaultHistoryLines / 2;
 
+}
+
+void yy_set_wrap_hook(int (*hook)()) { yy_wrap_hook = hook != nullptr ? hook : noFurtherInput; }
+
+void yy_use_streams(ScanStream* in, platform::TextOutputStream* out) {
+    scan_out = out;
+    // A memory buffer in use keeps its bytes; a stream buffer reads `in`
+    // from its next refill (a buffer is renewed at every end of input).
+    if (current_buffer == nullptr) {
+        scan_in = in;
+    } else if (current_buffer->input_stream != nullptr) {
+        yy_bind_buffer(current_buffer, in);
+        yy_load_state();
+    }
 }

@@ -48,9 +48,6 @@ extern platform::TextOutputStream* scan_out;
 extern int inString;
 // 1 once a text byte of the current file has been written.
 extern int textSeen;
-// The form of the output, set once per run from the options (the default
-// form when none is given).
-extern OutputForm outputForm;
 // Non-zero while the current file is written by formWriter instead of the
 // plain rules: a form other than the default one, or a UTF-16 file.
 extern int formWriterOn;
@@ -86,5 +83,10 @@ extern std::uint64_t block_path_bytes;
 
 // Puts every variable above back as at program start (the buffer freed,
 // the history's storage freed), except the run's settings and counters:
-// outputForm, block_path_enabled and block_path_bytes stay as they are.
+// block_path_enabled and block_path_bytes stay as they are.
 void resetScannerState();
+
+// Where the next conversion reads and writes: a stream buffer in use is
+// bound to `in` (a memory buffer in use is kept), and every piece of
+// output, traces and dumps included, goes to `out`.
+void yy_use_streams(ScanStream* in, platform::TextOutputStream* out);

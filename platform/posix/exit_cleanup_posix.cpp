@@ -34,6 +34,9 @@ struct Slot {
 };
 Slot slots[kSlots];
 bool installed = false;
+// The file to cut back, and its size; -1: none.
+volatile sig_atomic_t cutBackDescriptor = -1;
+off_t cutBackSize = 0;
 
 // What an exclusive creation with `permissions` leaves (the umask only
 // takes bits away): nothing else can be taken for the file the process
@@ -57,6 +60,9 @@ bool lockIsFree(const Slot& slot, int& probe) {
 
 // Only calls that are safe in a signal handler.
 void removeRegistered() {
+    const int append = cutBackDescriptor;
+    cutBackDescriptor = -1;
+    if (append >= 0) ::ftruncate(append, cutBackSize);
     for (Slot& slot : slots) {
         const sig_atomic_t state = slot.used;
         if (state == kFree) continue;
@@ -146,6 +152,15 @@ void identifyLockAtExit(int slot, const FileIdentity& identity, int descriptor) 
     if (slot < 0 || slot >= kSlots || slots[slot].used != kBeingCreated) return;
     slots[slot].lockDescriptor = descriptor;
     identifyAtExit(slot, identity);
+}
+
+void cutBackAtExit(int descriptor, long long size) {
+    if (!installed) install();
+    cutBackDescriptor = -1;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    cutBackSize = static_cast<off_t>(size);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    cutBackDescriptor = descriptor;
 }
 
 void keepAtExit(int slot) {

@@ -7,9 +7,9 @@
 
 namespace platform {
 
-static bool withoutStandardOutput = false;
+static bool startedWithout[3] = {false, false, false};
 
-bool startedWithoutStandardOutput() { return withoutStandardOutput; }
+bool startedClosed(int descriptor) { return descriptor >= 0 && descriptor <= 2 && startedWithout[descriptor]; }
 
 void initProcess() {
     // A standard descriptor the tool was started without is given the null
@@ -17,7 +17,7 @@ void initProcess() {
     // written to "standard output" must never land in an input.
     for (int descriptor = 0; descriptor <= 2; ++descriptor) {
         if (::fcntl(descriptor, F_GETFD) >= 0 || errno != EBADF) continue;
-        if (descriptor == 1) withoutStandardOutput = true;
+        startedWithout[descriptor] = true;
         int opened = ::open("/dev/null", descriptor == 0 ? O_RDONLY : O_WRONLY);
         // Without a null device the gap cannot be filled safely: end at once.
         if (opened < 0) ::_exit(255);

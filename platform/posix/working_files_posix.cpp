@@ -83,8 +83,10 @@ bool removeIfSame(const FileLocation& name, const FileIdentity& identity) {
 }
 
 bool renameIfSame(const FileLocation& source, const FileIdentity& identity, const FileLocation& target,
-                  bool replaceExisting) {
-    return holdsFile(source, identity) && moveFile(source, target, replaceExisting);
+                  const FileIdentity& targetIdentity) {
+    if (!holdsFile(source, identity)) return false;
+    if (targetIdentity.exists && !holdsFile(target, targetIdentity)) return false;
+    return moveFile(source, target, targetIdentity.exists);
 }
 
 }  // namespace platform

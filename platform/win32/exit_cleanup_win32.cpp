@@ -1,6 +1,7 @@
 #include "platform/exit_cleanup.h"
 
 #include <cstdlib>
+#include <io.h>
 #include <string>
 
 #include "platform/win32/wide_paths.h"
@@ -18,6 +19,9 @@ struct Slot {
 };
 Slot slots[kSlots];
 bool installed = false;
+// The append file to cut back, and its size; -1: none.
+volatile LONG cutBackDescriptor = -1;
+long long cutBackSize = 0;
 
 // 1: the file has the slot's identity; 2: the file is being created, and
 // is taken for the process's own while it is an empty plain file with one
@@ -39,6 +43,13 @@ bool isSlotFile(const BY_HANDLE_FILE_INFORMATION& info, LONG state, const FileId
 }
 
 void removeRegistered() {
+    const LONG append = ::InterlockedExchange(&cutBackDescriptor, -1);
+    if (append >= 0) {
+        HANDLE file = reinterpret_cast<HANDLE>(::_get_osfhandle(append));
+        LARGE_INTEGER size;
+        size.QuadPart = cutBackSize;
+        if (file != INVALID_HANDLE_VALUE && ::SetFilePointerEx(file, size, nullptr, FILE_BEGIN)) ::SetEndOfFile(file);
+    }
     for (Slot& slot : slots) {
         const LONG state = ::InterlockedExchange(&slot.used, 0);
         if (state == 0) continue;
@@ -62,12 +73,15 @@ BOOL WINAPI onConsoleEvent(DWORD) {
 
 }  // namespace
 
+static void install() {
+    if (installed) return;
+    installed = true;
+    std::atexit(removeRegistered);
+    ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+}
+
 static int registerSlot(const FileLocation& name, const FileIdentity& identity, LONG state) {
-    if (!installed) {
-        installed = true;
-        std::atexit(removeRegistered);
-        ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
-    }
+    install();
     for (int i = 0; i < kSlots; ++i) {
         Slot& slot = slots[i];
         if (slot.used) continue;
@@ -101,6 +115,13 @@ void identifyLockAtExit(int slot, const FileIdentity& identity, int) {
     if (slot < 0 || slot >= kSlots || slots[slot].used != kLockPending) return;
     slots[slot].identity = identity;
     ::InterlockedCompareExchange(&slots[slot].used, kIdentified, kLockPending);
+}
+
+void cutBackAtExit(int descriptor, long long size) {
+    install();
+    ::InterlockedExchange(&cutBackDescriptor, -1);
+    cutBackSize = size;
+    ::InterlockedExchange(&cutBackDescriptor, descriptor);
 }
 
 void keepAtExit(int slot) {

@@ -9,9 +9,9 @@
 
 namespace platform {
 
-static bool withoutStandardOutput = false;
+static bool startedWithout[3] = {false, false, false};
 
-bool startedWithoutStandardOutput() { return withoutStandardOutput; }
+bool startedClosed(int descriptor) { return descriptor >= 0 && descriptor <= 2 && startedWithout[descriptor]; }
 
 // Lets a runtime call given a descriptor that is not open fail with EBADF
 // and -1, as the tool expects, instead of ending the process.
@@ -24,7 +24,7 @@ void initProcess() {
     for (int descriptor = 0; descriptor <= 2; ++descriptor) {
         intptr_t handle = ::_get_osfhandle(descriptor);
         if (handle != -1 && handle != -2) continue;
-        if (descriptor == 1) withoutStandardOutput = true;
+        startedWithout[descriptor] = true;
         int opened = ::_open("NUL", descriptor == 0 ? _O_RDONLY : _O_WRONLY);
         if (opened < 0) std::_Exit(255);
         if (opened != descriptor) {

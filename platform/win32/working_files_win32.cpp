@@ -130,11 +130,12 @@ bool removeIfSame(const FileLocation& name, const FileIdentity& identity) {
 }
 
 bool renameIfSame(const FileLocation& source, const FileIdentity& identity, const FileLocation& target,
-                  bool replaceExisting) {
+                  const FileIdentity& targetIdentity) {
     // The result is made with FILE_SHARE_DELETE alone and stays so until it
     // is closed; a name that no longer holds it fails the comparison.
     if (!stillHolds(win32::systemPath(source.native), identity)) return false;
-    return moveFile(source, target, replaceExisting);
+    if (targetIdentity.exists && !stillHolds(win32::systemPath(target.native), targetIdentity)) return false;
+    return moveFile(source, target, targetIdentity.exists);
 }
 
 }  // namespace platform

@@ -9,7 +9,7 @@ import tempfile
 import unittest
 
 import harness
-from harness import err, run, status
+from harness import E_ACUTE, err, run, status
 from run_e2e import convert, progress, summary
 
 POSIX = not harness.WINDOWS
@@ -44,8 +44,10 @@ class ExactArguments(unittest.TestCase):
         self.assertEqual((r.stdout, r.stderr, r.status), (convert(b"upper") + convert(b"B"), b"", 0))
 
     def test_a_directory_given_exactly_is_not_converted(self):
+        # It is named in a notice, and the run goes on.
         r = run(["sub", "-t", "-d"], files={"sub/sub": b"x", "sub/a.txt": b"a"})
-        self.assertEqual((r.stdout, r.stderr, r.status), (b"", err(summary(0)), 0))
+        notice = b"!!! Parsing impossible de sub (r" + E_ACUTE + b"pertoire)\n"
+        self.assertEqual((r.stdout, r.stderr, r.status), (b"", err(notice + summary(0)), 0))
 
     def test_a_name_given_exactly_is_not_sought_below(self):
         r = run(["-s", "-t", "a.txt"], files={"a.txt": b"top", "lib/a.txt": b"below"})
@@ -55,10 +57,10 @@ class ExactArguments(unittest.TestCase):
 class DoubleDash(unittest.TestCase):
     def test_double_dash_ends_the_options(self):
         # A file named -r in a * expansion: after "--" it is a file.
-        files = {"-r": b"dash", "a.txt": b"a"}
+        files = {"-r": b"dash", "a.txt": b"a", "--": b"dd"}
         cases = [
             (["-s", "--", "-r", "a.txt"], convert(b"dash") + convert(b"a"), files),
-            (["-s", "--", "--", "-x"], b"", files),
+            (["-s", "--", "--", "-r"], convert(b"dd") + convert(b"dash"), files),
             # Before "--" it is the option: the run replaces.
             (["-s", "-r", "a.txt"], b"", dict(files, **{"a.txt": convert(b"a")})),
         ]

@@ -4,7 +4,7 @@ import os
 import unittest
 
 import harness
-from harness import crlf, err, run
+from harness import E_ACUTE, crlf, err, run
 from run_e2e import SAMPLE, convert, progress, summary, usage
 
 MARK = b"\xef\xbb\xbf"
@@ -30,14 +30,30 @@ class LongOptions(unittest.TestCase):
                 self.assertEqual((r.stdout, r.stderr, r.status), (expected, b"", 0))
                 self.assertEqual(r.files, files)
 
-    def test_other_words_stay_named_options(self):
-        words = ["--HELP", "--Version", "--helpme", "--version=2", "-help", "-version", "---help"]
-        for word in words:
-            with self.subTest(word=word):
-                r = run([word, "*.txt"], files={"a.txt": SAMPLE})
-                self.assertEqual(r.stdout, convert(SAMPLE))
-                self.assertEqual(r.stderr, err(progress(b".\\a.txt", len(SAMPLE)) + summary(1)))
-                self.assertEqual(r.status, 0)
+    def test_mistakes_are_refused_before_anything_is_opened(self):
+        # Each mistake: status 1, one line naming it, nothing touched (in
+        # replace mode a misspelled -decode would encode every file again).
+        unknown = b"Option inconnue : \"%s\" (voir -?)\n"
+        cases = [
+            (["--HELP"], unknown % b"--HELP"),
+            (["-help"], unknown % b"-help"),
+            (["-h"], unknown % b"-h"),
+            (["--version=2"], unknown % b"--version=2"),
+            (["-r", "-decod"], unknown % b"-decod"),
+            (["-vab"], unknown % b"-vab"),
+            (["-rt"], unknown % b"-rt"),
+            (["-nl=vbLf"], unknown % b"-nl=vbLf"),
+            (["-var=sql"], unknown % b"-var=sql"),
+            (["-r", "-e:"], b"Option -e : extension vide (ex: -e:asp)\n"),
+            (["-r", "-e", "vbs"], b"Option -e : extension vide (ex: -e:asp)\n"),
+            (["-a"], b"Option -a : nom de fichier vide (ex: -a:sortie.txt)\n"),
+            (["-var:Rem"], b"Option -var : \"Rem\" est un nom r" + E_ACUTE + b"serv" + E_ACUTE + b" de VB ou de la sortie\n"),
+        ]
+        for args, line in cases:
+            with self.subTest(args=args):
+                r = run(["-s"] + args + ["*.txt"], files={"a.txt": SAMPLE})
+                self.assertEqual((r.stdout, r.stderr, r.status), (b"", err(line), 1))
+                self.assertEqual(r.files, {"a.txt": SAMPLE})
 
 
 class ByteOrderMark(unittest.TestCase):

@@ -77,8 +77,9 @@ class SystemCallsPerFile(unittest.TestCase):
             # up the size the look gave), one write, list the input's
             # extended attributes, remove the access ACL a default ACL may
             # have given the result, set its mode, two closes, and look at
-            # the result's name before the rename.
-            (["-r", "-t", "-s", "*.txt"], replaced, 13),
+            # the result's name and the input's before the rename (the one
+            # must still hold the result, the other the input).
+            (["-r", "-t", "-s", "*.txt"], replaced, 14),
             # A file to the console: open, look, one read, close, write.
             (["-t", "-s", "*.txt"], printed, 5),
         ]

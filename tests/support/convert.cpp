@@ -4,20 +4,21 @@
 
 #include "parser/convert_input.h"
 #include "scanner/scan_buffer.h"
-#include "scanner/scanner_state.h"
 #include "support/capture.h"
 #include "support/text_model.h"
 #include "support/vb_expression.h"
 
-std::string convertStream(const std::string& input) {
+std::string convertStream(const std::string& input, ConversionHooks* hooks) {
     resetScanState();
-    return convertNextStream(input);
+    return convertNextStream(input, hooks);
 }
 
-std::string convertNextStream(const std::string& input) {
+std::string convertNextStream(const std::string& input, ConversionHooks* hooks) {
     std::string output;
     int parsed = -1;
-    withStdin(input, [&] { output = captureStdout([&] { parsed = convertInput(); }); });
+    ConversionSetup setup;
+    setup.hooks = hooks;
+    withStdin(input, [&] { output = captureStdout([&] { parsed = convertInput(setup); }); });
     if (parsed != 0) throw std::runtime_error("the parser reported failure");
     return output;
 }
@@ -33,14 +34,16 @@ std::string convertMemory(const std::string& input) {
     return output;
 }
 
-std::string convertInForm(const std::string& input, const OutputForm& form, ByteOrderMark mark) {
+std::string convertInForm(const std::string& input, const OutputForm& form, ByteOrderMark mark,
+                          ConversionHooks* hooks) {
     resetScanState();
-    const OutputForm before = outputForm;
-    outputForm = form;
+    ConversionSetup setup;
+    setup.hooks = hooks;
+    setup.form = form;
+    setup.mark = mark;
     std::string output;
     int parsed = -1;
-    withStdin(input, [&] { output = captureStdout([&] { parsed = convertInput(mark); }); });
-    outputForm = before;
+    withStdin(input, [&] { output = captureStdout([&] { parsed = convertInput(setup); }); });
     if (parsed != 0) throw std::runtime_error("the parser reported failure");
     return output;
 }

@@ -7,13 +7,13 @@
 #include "scanner/output_form.h"
 
 // Converts `input` read from standard input through convertInput, from the
-// scanner state of a fresh program. Throws std::runtime_error when the
-// parser reports failure.
-std::string convertStream(const std::string& input);
+// scanner state of a fresh program, with `hooks` (none: the defaults).
+// Throws std::runtime_error when the parser reports failure.
+std::string convertStream(const std::string& input, ConversionHooks* hooks = nullptr);
 
 // The same with the scanner state as the last conversion left it: the next
 // file of a run.
-std::string convertNextStream(const std::string& input);
+std::string convertNextStream(const std::string& input, ConversionHooks* hooks = nullptr);
 
 // Converts `input` held in a memory buffer made by yy_scan_bytes through
 // convertInput, from the scanner state of a fresh program; the buffer is
@@ -23,10 +23,9 @@ std::string convertMemory(const std::string& input);
 
 // Converts `input` read from standard input in `form`, from the scanner
 // state of a fresh program; `mark` as the tool's console mode (Drop) or
-// replace mode (Keep) takes a byte-order mark. The form in force before is
-// put back afterwards.
+// replace mode (Keep) takes a byte-order mark.
 std::string convertInForm(const std::string& input, const OutputForm& form,
-                          ByteOrderMark mark = ByteOrderMark::Drop);
+                          ByteOrderMark mark = ByteOrderMark::Drop, ConversionHooks* hooks = nullptr);
 
 // What is wrong with `output` as the conversion of the scanned `text` in
 // `form`, or "" when nothing is: it must parse, its value must be `text`

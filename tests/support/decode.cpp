@@ -8,8 +8,8 @@ bool decodeStream(const std::string& expression, std::string& text, DecodeStop& 
     withStdin(expression, [&] {
         text = captureStdout([&] {
             std::string bytes;
-            decoded = readDecodedInput(mark, bytes, stop);
-            if (decoded) writeDecodedText(bytes);
+            decoded = readDecodedInput(platform::standardInput(), mark, bytes, stop);
+            if (decoded) writeDecodedText(platform::standardOutput(), bytes);
         });
     });
     return decoded;

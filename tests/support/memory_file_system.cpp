@@ -2,19 +2,162 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
-#include "platform/descriptors.h"
 #include "platform/names.h"
-#include "support/scratch_files.h"
 
 namespace {
 
-// "a\\b/./c" becomes "a/b/c"; "." and "" become "".
-std::string normalised(const std::string& path) {
+std::string joined(const std::string& directory, const std::string& name) {
+    return directory.empty() ? name : directory + "/" + name;
+}
+
+class MemoryInput final : public Input {
+public:
+    MemoryInput(MemoryFileSystem& files, std::string bytes, platform::FileFacts facts, bool failsToRead)
+        : files_(files), bytes_(std::move(bytes)), facts_(facts), failsToRead_(failsToRead) {
+        ++files_.openInputs;
+    }
+    ~MemoryInput() override { --files_.openInputs; }
+    long read(char* into, std::size_t capacity) override {
+        const std::size_t count = std::min(capacity, bytes_.size() - next_);
+        // A read that fails comes once the bytes are delivered.
+        if (count == 0 && failsToRead_) {
+            errno = EIO;
+            return -1;
+        }
+        std::memcpy(into, bytes_.data() + next_, count);
+        next_ += count;
+        return static_cast<long>(count);
+    }
+    const platform::FileFacts& facts() const override { return facts_; }
+
+private:
+    MemoryFileSystem& files_;
+    std::string bytes_;
+    platform::FileFacts facts_;
+    bool failsToRead_;
+    std::size_t next_ = 0;
+};
+
+// Writes into a node's contents as they come; "write PATH" fails them.
+class NodeSink final : public platform::ByteSink {
+public:
+    NodeSink(MemoryFileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
+    bool write(const char* data, std::size_t length) override {
+        MemoryFileSystem::Node* node = files_.node(path_);
+        if (node == nullptr || !files_.asked("write " + path_)) return false;
+        node->contents.append(data, length);
+        return true;
+    }
+
+private:
+    MemoryFileSystem& files_;
+    std::string path_;
+};
+
+class MemoryAppend final : public AppendTarget {
+public:
+    MemoryAppend(MemoryFileSystem& files, std::string path, std::size_t start)
+        : files_(files), path_(std::move(path)), start_(start), sink_(files, path_) {}
+    platform::ByteSink& sink() override { return sink_; }
+    bool close(platform::SystemError& error) override {
+        if (files_.asked("closed " + path_)) return true;
+        error = platform::SystemError::last("close");
+        return false;
+    }
+    void cutBack() override {
+        files_.calls.push_back("cut back " + path_);
+        if (MemoryFileSystem::Node* node = files_.node(path_)) node->contents.resize(start_);
+    }
+
+private:
+    MemoryFileSystem& files_;
+    std::string path_;
+    std::size_t start_;
+    NodeSink sink_;
+};
+
+class MemoryReplacement final : public Replacement {
+public:
+    MemoryReplacement(MemoryFileSystem& files, std::string path, platform::FileIdentity identity)
+        : files_(files), path_(path), identity_(identity), sink_(files, path) {}
+    ~MemoryReplacement() override { discard(); }
+    platform::ByteSink& sink() override { return sink_; }
+    platform::FileIdentity identity() const override { return placed_ ? platform::FileIdentity() : identity_; }
+    bool complete(Input&, platform::SystemError& error) override {
+        if (files_.asked("attributes " + path_) && files_.asked("closed " + path_)) return true;
+        error = platform::SystemError::last("complete");
+        return false;
+    }
+    bool place(const platform::FileLocation& target, const platform::FileIdentity& input,
+               platform::SystemError& error) override {
+        if (!files_.asked("rename " + path_ + " " + target.native)) {
+            error = platform::SystemError::last("rename");
+            return false;
+        }
+        // Only while the working name holds the result, and never over
+        // another file than the input.
+        MemoryFileSystem::Node* at = files_.node(target.native);
+        MemoryFileSystem::Node* made = files_.node(path_);
+        const bool targetAsExpected = input.exists ? at != nullptr && at->identity == input : at == nullptr;
+        if (made == nullptr || made->identity != identity_ || !targetAsExpected) {
+            error = platform::SystemError{input.exists || made == nullptr ? ENOENT : EEXIST, "rename"};
+            return false;
+        }
+        MemoryFileSystem::Node moved = *made;
+        files_.remove(path_);
+        files_.add(target.native, MemoryFileSystem::Kind::File) = moved;
+        placed_ = true;
+        placedAt_ = target.native;
+        return true;
+    }
+    bool removeInput(const platform::FileLocation& location, const platform::FileIdentity& input,
+                     platform::SystemError& error) override {
+        MemoryFileSystem::Node* at = files_.node(location.native);
+        if (files_.asked("remove " + location.native) && at != nullptr && at->identity == input) {
+            files_.remove(location.native);
+            return true;
+        }
+        error = platform::SystemError{errno == 0 ? ENOENT : errno, "remove"};
+        MemoryFileSystem::Node* result = files_.node(placedAt_);
+        if (result != nullptr && result->identity == identity_) files_.remove(placedAt_);
+        return false;
+    }
+    void discard() override {
+        if (placed_) return;
+        MemoryFileSystem::Node* made = files_.node(path_);
+        if (made != nullptr && made->identity == identity_) {
+            files_.calls.push_back("remove " + path_);
+            files_.remove(path_);
+        }
+    }
+
+private:
+    MemoryFileSystem& files_;
+    std::string path_;
+    platform::FileIdentity identity_;
+    NodeSink sink_;
+    bool placed_ = false;
+    std::string placedAt_;
+};
+
+class MemoryLock final : public RunLock {
+public:
+    explicit MemoryLock(platform::FileIdentity identity) : identity_(identity) {}
+    platform::FileIdentity identity() const override { return identity_; }
+
+private:
+    platform::FileIdentity identity_;
+};
+
+}  // namespace
+
+std::string normalisedPath(const std::string& path, bool backslashSeparates) {
     std::string result;
     std::size_t start = 0;
     while (start <= path.size()) {
-        std::size_t end = path.find_first_of("\\/", start);
+        std::size_t end = path.find_first_of(backslashSeparates ? "\\/" : "/", start);
         if (end == std::string::npos) end = path.size();
         const std::string part = path.substr(start, end - start);
         if (!part.empty() && part != ".") result += (result.empty() ? "" : "/") + part;
@@ -23,21 +166,13 @@ std::string normalised(const std::string& path) {
     return result;
 }
 
-std::string joined(const std::string& directory, const std::string& name) {
-    return directory.empty() ? name : directory + "/" + name;
-}
-
-}  // namespace
-
 MemoryFileSystem::MemoryFileSystem() { add("", Kind::Directory); }
 
 MemoryFileSystem::Node& MemoryFileSystem::add(const std::string& path, Kind kind) {
-    Node& made = nodes_[normalised(path)];
+    Node& made = nodes_[normalisedPath(path)];
     made = Node();
     made.kind = kind;
-    made.identity.exists = true;
-    made.identity.device = 0x7e57;  // no real device has this number
-    made.identity.inode = nextInode_++;
+    made.identity = platform::FileIdentity{true, 0x7e57, nextInode_++};
     return made;
 }
 
@@ -50,346 +185,268 @@ void MemoryFileSystem::addFile(const std::string& path, const std::string& conte
 }
 
 void MemoryFileSystem::addLink(const std::string& path, const std::string& target) {
-    add(path, Kind::Link).target = normalised(target);
+    add(path, Kind::Link).target = normalisedPath(target);
 }
 
 void MemoryFileSystem::addSpecial(const std::string& path) { add(path, Kind::Special); }
 
 void MemoryFileSystem::addVanishing(const std::string& path) { add(path, Kind::File).vanishes = true; }
 
-MemoryFileSystem::Node* MemoryFileSystem::node(const std::string& path) {
-    auto found = nodes_.find(normalised(path));
-    return found == nodes_.end() ? nullptr : &found->second;
-}
-
 void MemoryFileSystem::setDescriptorFile(int descriptor, const std::string& path) {
-    descriptorFiles_[descriptor] = normalised(path);
+    descriptorFiles_[descriptor] = normalisedPath(path);
 }
 
-std::string MemoryFileSystem::reachedPath(const std::string& path) {
-    std::string current = normalised(path);
-    for (int hops = 0; hops < 8; ++hops) {
-        Node* at = node(current);
-        if (at == nullptr || at->kind != Kind::Link) return current;
-        current = at->target;
-    }
-    return std::string("\x01");  // a loop of links reaches nothing
+MemoryFileSystem::Node* MemoryFileSystem::node(const std::string& path) {
+    auto at = nodes_.find(normalisedPath(path));
+    return at == nodes_.end() ? nullptr : &at->second;
 }
 
 MemoryFileSystem::Node* MemoryFileSystem::reached(const std::string& path) {
-    Node* at = node(reachedPath(path));
-    return at != nullptr && !at->vanishes ? at : nullptr;
+    Node* at = node(path);
+    for (int hops = 0; at != nullptr && at->kind == Kind::Link && hops < 8; ++hops) at = node(at->target);
+    return at != nullptr && at->kind != Kind::Link && !at->vanishes ? at : nullptr;
 }
 
-// As on POSIX, a component no name matches exactly finds one equal to it
-// ignoring ASCII case.
-platform::FileLocation MemoryFileSystem::locatePath(const std::string& path) {
-    std::string found;
-    const std::string whole = normalised(path);
+std::string MemoryFileSystem::pathOf(const platform::FileIdentity& identity) const {
+    for (const auto& [path, node] : nodes_) {
+        if (node.identity == identity) return path;
+    }
+    return "";
+}
+
+std::string MemoryFileSystem::found(const std::string& path) {
+    const std::string whole = normalisedPath(path, true);
+    std::string at;
     std::size_t start = 0;
     while (start < whole.size()) {
         std::size_t end = whole.find('/', start);
         if (end == std::string::npos) end = whole.size();
-        std::string part = whole.substr(start, end - start);
-        if (node(joined(found, part)) == nullptr) {
-            const std::string prefix = found.empty() ? found : found + "/";
-            for (const auto& item : nodes_) {
-                const std::string& other = item.first;
-                const std::string wanted = prefix + part;
-                if (other.compare(0, prefix.size(), prefix) == 0 && platform::equalIgnoringCase(other, wanted.c_str()))
-                    part = other.substr(prefix.size());
-            }
+        const std::string name = whole.substr(start, end - start);
+        std::string next = joined(at, name);
+        // A component not found as written is looked for ignoring case.
+        for (auto entry = nodes_.begin(); node(next) == nullptr && entry != nodes_.end(); ++entry) {
+            const std::string& candidate = entry->first;
+            const std::size_t slash = candidate.rfind('/');
+            const std::string parent = slash == std::string::npos ? "" : candidate.substr(0, slash);
+            const std::string base = candidate.substr(slash == std::string::npos ? 0 : slash + 1);
+            if (!candidate.empty() && parent == at && platform::equalIgnoringCase(base, name.c_str())) next = candidate;
         }
-        found = joined(found, part);
+        at = next;
         start = end + 1;
     }
-    return platform::FileLocation(found);
-}
-
-platform::FileLocation MemoryFileSystem::locateExactDirectory(const std::string& directory) {
-    return platform::FileLocation(normalised(directory));
-}
-
-bool MemoryFileSystem::openDirectory(platform::FileLocation& location, bool followLinks) {
-    calls.push_back("opendir " + location.native);
-    Node* at = node(location.native);
-    if (at != nullptr && at->kind == Kind::Link && !followLinks) {
-        errno = ELOOP;
-        return false;
-    }
-    at = reached(location.native);
-    if (at == nullptr) {
-        errno = ENOENT;
-        return false;
-    }
-    if (at->kind != Kind::Directory) {
-        errno = ENOTDIR;
-        return false;
-    }
-    return true;
-}
-
-void MemoryFileSystem::fillFacts(platform::DirectoryEntry& entry, const Node& file) {
-    entry.isReadOnly = file.readOnly;
-    entry.size = static_cast<std::int64_t>(file.contents.size());
-    entry.identity = file.identity;
-    entry.isRegular = file.kind == Kind::File;
-    entry.described = true;
-}
-
-platform::DirectoryEntry MemoryFileSystem::entryFor(const std::string& directory, const std::string& name) {
-    platform::DirectoryEntry entry;
-    const std::string path = joined(directory, name);
-    entry.name = name;
-    entry.location = platform::FileLocation(path);
-    entry.isLink = node(path)->kind == Kind::Link;
-    const Node* target = node(reachedPath(path));
-    if (target != nullptr) {
-        entry.isDirectory = target->kind == Kind::Directory;
-        entry.isRegular = target->kind == Kind::File;
-        if (describesEntries && !target->vanishes) fillFacts(entry, *target);
-    }
-    return entry;
-}
-
-bool MemoryFileSystem::findFiles(const platform::FileLocation& directory, const std::string& pattern,
-                                 std::vector<platform::DirectoryEntry>& entries, bool) {
-    const std::string dir = reachedPath(directory.native);
-    calls.push_back("list " + dir + " " + pattern);
-    entries.clear();
-    std::vector<std::string> names;
-    for (const auto& item : nodes_) {
-        const std::string& path = item.first;
-        if (path.empty()) continue;
-        const std::size_t slash = path.rfind('/');
-        const std::string parent = slash == std::string::npos ? "" : path.substr(0, slash);
-        const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-        if (parent == dir && platform::wildcardMatch(pattern.c_str(), name.c_str())) names.push_back(name);
-    }
-    std::sort(names.begin(), names.end(), platform::nameLess);
-    for (const std::string& name : names) entries.push_back(entryFor(dir, name));
-    return true;
-}
-
-bool MemoryFileSystem::findExactName(const platform::FileLocation& directory, const std::string& name,
-                                     std::vector<platform::DirectoryEntry>& entries) {
-    const std::string dir = reachedPath(directory.native);
-    calls.push_back("exact " + dir + " " + name);
-    entries.clear();
-    if (node(joined(dir, name)) == nullptr) return true;
-    const bool whole = describesEntries;
-    describesEntries = true;
-    entries.push_back(entryFor(dir, name));
-    describesEntries = whole;
-    return true;
-}
-
-bool MemoryFileSystem::describeEntry(platform::DirectoryEntry& entry) {
-    calls.push_back("describe " + entry.location.native);
-    const Node* file = reached(entry.location.native);
-    if (file == nullptr) {
-        errno = ENOENT;
-        return false;
-    }
-    fillFacts(entry, *file);
-    return true;
-}
-
-int MemoryFileSystem::openInput(const platform::FileLocation& location, bool, bool followLinks) {
-    calls.push_back("open " + location.native);
-    const Node* at = node(location.native);
-    if (at != nullptr && at->kind == Kind::Link && !followLinks) {
-        errno = ELOOP;
-        return -1;
-    }
-    at = reached(location.native);
-    if (at == nullptr) {
-        errno = ENOENT;
-        return -1;
-    }
-    if (at->kind == Kind::Directory) {
-        errno = EISDIR;
-        return -1;
-    }
-    const int descriptor = temporaryFileWith(at->contents);
-    if (descriptor >= 0) open_[descriptor] = reachedPath(location.native);
-    return descriptor;
-}
-
-bool MemoryFileSystem::describeDescriptor(int descriptor, platform::FileFacts& facts) {
-    auto found = open_.find(descriptor);
-    const Node* file = found == open_.end() ? nullptr : node(found->second);
-    if (file == nullptr) {
-        errno = EBADF;
-        return false;
-    }
-    facts = platform::FileFacts();
-    facts.identity = file->identity;
-    facts.isRegular = file->kind == Kind::File;
-    facts.size = static_cast<std::int64_t>(file->contents.size());
-    facts.mode = file->readOnly ? 0444u : 0644u;
-    return true;
-}
-
-void MemoryFileSystem::closeDescriptor(int descriptor) {
-    auto found = open_.find(descriptor);
-    if (found == open_.end()) return;
-    calls.push_back("close " + found->second);
-    open_.erase(found);
-    platform::closeDescriptor(descriptor);
-}
-
-platform::FileIdentity MemoryFileSystem::fileIdentity(const platform::FileLocation& location) {
-    const Node* file = reached(location.native);
-    return file == nullptr ? platform::FileIdentity() : file->identity;
-}
-
-platform::FileIdentity MemoryFileSystem::descriptorIdentity(int descriptor) {
-    auto found = descriptorFiles_.find(descriptor);
-    if (found == descriptorFiles_.end()) return platform::FileIdentity();
-    const Node* file = node(found->second);
-    return file == nullptr ? platform::FileIdentity() : file->identity;
+    return at;
 }
 
 bool MemoryFileSystem::asked(const std::string& line) {
     calls.push_back(line);
     const std::string word = line.substr(0, line.find(' '));
-    if (std::find(failing.begin(), failing.end(), word) == failing.end() &&
-        std::find(failing.begin(), failing.end(), line) == failing.end())
-        return true;
-    errno = word == "closed" ? ENOSPC : EACCES;
-    return false;
-}
-
-std::string MemoryFileSystem::pathOf(const platform::FileIdentity& identity) const {
-    for (const auto& item : nodes_)
-        if (item.second.identity == identity) return item.first;
-    return std::string("\x01");
+    for (const std::string& failure : failing) {
+        if (failure == line || failure == word) {
+            errno = word == "closed" || word == "write" ? ENOSPC : EACCES;
+            return false;
+        }
+    }
+    errno = 0;
+    return true;
 }
 
 std::map<std::string, std::string> MemoryFileSystem::files() const {
     std::map<std::string, std::string> all;
-    for (const auto& item : nodes_)
-        if (item.second.kind == Kind::File && !item.second.vanishes) all[item.first] = item.second.contents;
+    for (const auto& [path, node] : nodes_) {
+        if (node.kind == Kind::File && !node.vanishes) all[path] = node.contents;
+    }
     return all;
 }
 
-// As on POSIX: only '/' divides an argument given exactly.
-platform::ExactPath MemoryFileSystem::examineExactPath(const std::string& path) {
+platform::ExactPath MemoryFileSystem::examineArgument(const std::string& path) {
     platform::ExactPath exact;
-    if (path.empty() || node(path) == nullptr || path.find('\\') != std::string::npos) return exact;
+    Node* at = node(path);
+    if (at == nullptr || at->vanishes) return exact;
     exact.exists = true;
-    const Node* target = reached(path);
+    Node* target = reached(path);
     exact.isDirectory = target != nullptr && target->kind == Kind::Directory;
-    const std::size_t slash = path.find_last_of('/');
-    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
-    exact.directory = path.substr(0, start);
-    exact.name = path.substr(start);
+    const std::size_t slash = path.rfind('/');
+    exact.directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    exact.name = path.substr(slash == std::string::npos ? 0 : slash + 1);
     return exact;
 }
 
-platform::FileLocation MemoryFileSystem::locateName(const platform::FileLocation& directory, const std::string& name) {
-    return platform::FileLocation(joined(reachedPath(directory.native), name));
+platform::FileLocation MemoryFileSystem::openDirectory(const std::string& path, bool exactly) {
+    return platform::FileLocation(exactly ? normalisedPath(path) : found(path));
 }
 
-// As the real one, it reads a directory's names once, at the first name
-// asked for.
+bool MemoryFileSystem::openSubdirectory(platform::FileLocation& location, platform::SystemError& error) {
+    Node* at = node(location.native);
+    if (at != nullptr && at->kind == Kind::Directory) return true;
+    error = platform::SystemError{at == nullptr ? ENOENT : at->kind == Kind::Link ? ELOOP : ENOTDIR, "opendir"};
+    return false;
+}
+
+void MemoryFileSystem::fillFacts(platform::DirectoryEntry& entry, const Node& file) const {
+    entry.isDirectory = file.kind == Kind::Directory;
+    entry.isRegular = file.kind == Kind::File;
+    entry.isReadOnly = file.readOnly;
+    entry.size = static_cast<std::int64_t>(file.contents.size());
+    entry.identity = file.identity;
+    entry.described = true;
+}
+
+bool MemoryFileSystem::list(const platform::FileLocation& directory, const std::string& pattern, Listing listing,
+                            std::vector<platform::DirectoryEntry>& entries, platform::SystemError& error) {
+    entries.clear();
+    if (!asked("list " + directory.native + " " + pattern)) {
+        error = platform::SystemError::last("readdir");
+        return false;
+    }
+    const std::string prefix = directory.native.empty() ? "" : directory.native + "/";
+    for (const auto& [path, file] : nodes_) {
+        if (path.empty() || path.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::string name = path.substr(prefix.size());
+        if (name.find('/') != std::string::npos) continue;
+        const bool matches = listing == Listing::ExactName ? name == pattern
+                                                           : platform::wildcardMatch(pattern.c_str(), name.c_str());
+        if (!matches) continue;
+        platform::DirectoryEntry entry;
+        entry.name = name;
+        entry.location = platform::FileLocation(path);
+        entry.isLink = file.kind == Kind::Link;
+        const Node* target = reached(path);
+        entry.isDirectory = target != nullptr && target->kind == Kind::Directory;
+        entry.isRegular = target != nullptr ? target->kind == Kind::File : !entry.isLink;
+        if ((describesEntries || listing == Listing::ExactName) && target != nullptr) {
+            const bool isLink = entry.isLink;
+            fillFacts(entry, *target);
+            entry.isLink = isLink;
+        }
+        if (listing == Listing::Directories && !entry.isDirectory) continue;
+        entries.push_back(entry);
+    }
+    std::sort(entries.begin(), entries.end(), [](const platform::DirectoryEntry& a, const platform::DirectoryEntry& b) {
+        return platform::nameLess(a.name, b.name);
+    });
+    return true;
+}
+
+bool MemoryFileSystem::describe(platform::DirectoryEntry& entry, platform::SystemError& error) {
+    calls.push_back("describe " + entry.location.native);
+    Node* target = reached(entry.location.native);
+    if (target == nullptr) {
+        error = platform::SystemError{ENOENT, "stat"};
+        return false;
+    }
+    fillFacts(entry, *target);
+    entry.isLink = node(entry.location.native)->kind == Kind::Link;
+    return true;
+}
+
 bool MemoryFileSystem::findName(const platform::FileLocation& directory, const std::string& name,
                                 platform::FileLocation& found) {
-    const std::string dir = reachedPath(directory.native);
-    auto listed = namesRead_.find(dir);
-    if (listed == namesRead_.end()) {
-        const std::string prefix = dir.empty() ? dir : dir + "/";
+    // A directory's names are read once a run, as the machine's lookup does.
+    auto read = namesRead_.find(directory.native);
+    if (read == namesRead_.end()) {
+        std::vector<platform::DirectoryEntry> entries;
+        platform::SystemError error;
+        list(directory, "*", Listing::Matching, entries, error);
+        calls.pop_back();
         std::vector<std::string> names;
-        for (const auto& item : nodes_) {
-            const std::string& path = item.first;
-            if (!path.empty() && path.compare(0, prefix.size(), prefix) == 0 &&
-                path.find('/', prefix.size()) == std::string::npos)
-                names.push_back(path.substr(prefix.size()));
-        }
-        listed = namesRead_.emplace(dir, names).first;
+        for (const platform::DirectoryEntry& entry : entries) names.push_back(entry.name);
+        read = namesRead_.emplace(directory.native, names).first;
     }
-    const std::vector<std::string>& names = listed->second;
-    auto match = std::find(names.begin(), names.end(), name);
-    if (match == names.end()) {
-        match = std::find_if(names.begin(), names.end(),
-                             [&](const std::string& n) { return platform::equalIgnoringCase(n, name.c_str()); });
-    }
-    if (match == names.end()) return false;
-    found = platform::FileLocation(joined(dir, *match));
+    const std::vector<std::string>& names = read->second;
+    auto exact = std::find(names.begin(), names.end(), name);
+    auto any = exact != names.end() ? exact : std::find_if(names.begin(), names.end(), [&](const std::string& n) {
+        return platform::equalIgnoringCase(n, name.c_str());
+    });
+    if (any == names.end()) return false;
+    found = platform::FileLocation(joined(directory.native, *any));
     return true;
 }
 
-int MemoryFileSystem::createPrivateFile(const platform::FileLocation& location, platform::FileFacts& made) {
-    const std::string path = normalised(location.native);
-    if (!asked("create " + path)) return -1;
-    if (node(path) != nullptr) {
-        errno = EEXIST;
-        return -1;
-    }
-    const int descriptor = temporaryFileWith(std::string());
-    if (descriptor < 0) return -1;
-    const Node& file = add(path, Kind::File);
-    written_[descriptor] = file.identity;
-    made = platform::FileFacts();
-    made.identity = file.identity;
-    made.isRegular = true;
-    made.mode = 0600;
-    return descriptor;
+platform::FileLocation MemoryFileSystem::locateName(const platform::FileLocation& directory,
+                                                    const std::string& name) {
+    return platform::FileLocation(joined(directory.native, name));
 }
 
-bool MemoryFileSystem::copyAttributes(int descriptor, const platform::FileFacts&, int, const platform::FileFacts&) {
-    auto found = written_.find(descriptor);
-    return asked("attributes " + (found == written_.end() ? std::string("?") : pathOf(found->second)));
+platform::FileIdentity MemoryFileSystem::identify(const platform::FileLocation& location) {
+    Node* at = reached(location.native);
+    return at != nullptr ? at->identity : platform::FileIdentity();
 }
 
-bool MemoryFileSystem::closeWritten(int descriptor) {
-    auto found = written_.find(descriptor);
-    if (found == written_.end()) {
-        errno = EBADF;
-        return false;
-    }
-    const std::string path = pathOf(found->second);
-    std::string contents;
-    char block[4096];
-    long n = 0;
-    seekTo(descriptor, 0);
-    while ((n = platform::readSome(descriptor, block, sizeof block)) > 0) contents.append(block, std::size_t(n));
-    written_.erase(found);
-    platform::closeDescriptor(descriptor);
-    if (!asked("closed " + path)) return false;
-    if (Node* file = node(path)) file->contents = contents;
-    return true;
+platform::FileIdentity MemoryFileSystem::identifyPath(const std::string& path) {
+    return identify(platform::FileLocation(found(path)));
 }
 
-bool MemoryFileSystem::removeIfSame(const platform::FileLocation& location, const platform::FileIdentity& identity) {
-    const std::string path = normalised(location.native);
-    if (!asked("remove " + path)) return false;
-    const Node* at = node(path);
-    if (at == nullptr || !(at->identity == identity)) {
-        errno = ENOENT;
-        return false;
-    }
-    nodes_.erase(path);
-    return true;
+platform::FileIdentity MemoryFileSystem::identifyStandard(int descriptor) {
+    auto at = descriptorFiles_.find(descriptor);
+    return at == descriptorFiles_.end() ? platform::FileIdentity() : identify(platform::FileLocation(at->second));
 }
 
-bool MemoryFileSystem::renameIfSame(const platform::FileLocation& source, const platform::FileIdentity& identity,
-                                    const platform::FileLocation& target, bool replaceExisting) {
-    const std::string from = normalised(source.native);
-    const std::string to = normalised(target.native);
-    if (!asked("rename " + from + " " + to)) return false;
-    const Node* at = node(from);
-    if (at == nullptr || !(at->identity == identity)) {
-        errno = ENOENT;
-        return false;
+std::unique_ptr<Input> MemoryFileSystem::openInput(const platform::FileLocation& location, bool, bool followLinks,
+                                                   platform::SystemError& error) {
+    Node* at = node(location.native);
+    Node* target = reached(location.native);
+    if (!asked("open " + location.native) || at == nullptr || target == nullptr ||
+        (!followLinks && at->kind == Kind::Link)) {
+        const int number = errno != 0 ? errno : at != nullptr && at->kind == Kind::Link && !followLinks ? ELOOP : ENOENT;
+        error = platform::SystemError{number, "open"};
+        return nullptr;
     }
-    if (!replaceExisting && node(to) != nullptr) {
-        errno = EEXIST;
-        return false;
+    platform::FileFacts facts;
+    facts.identity = target->identity;
+    facts.isRegular = target->kind == Kind::File;
+    facts.size = static_cast<std::int64_t>(target->contents.size());
+    facts.mode = target->readOnly ? 0444 : 0644;
+    return std::make_unique<MemoryInput>(*this, target->contents, facts, target->kind == Kind::Directory);
+}
+
+std::unique_ptr<Input> MemoryFileSystem::openStandardInput(platform::SystemError& error) {
+    if (standardInputClosed) {
+        error = platform::SystemError{EBADF, "read(0)"};
+        return nullptr;
     }
-    const Node moved = *at;
-    nodes_.erase(from);
-    nodes_[to] = moved;
-    return true;
+    const bool fails = !asked("open -");
+    platform::FileFacts facts;
+    auto file = descriptorFiles_.find(0);
+    if (file != descriptorFiles_.end()) {
+        Node* target = reached(file->second);
+        facts.identity = target->identity;
+        facts.isRegular = true;
+        facts.size = static_cast<std::int64_t>(target->contents.size());
+        return std::make_unique<MemoryInput>(*this, target->contents, facts, fails);
+    }
+    return std::make_unique<MemoryInput>(*this, standardInput, facts, fails);
+}
+
+std::unique_ptr<AppendTarget> MemoryFileSystem::openAppendTarget(const std::string& path,
+                                                                 platform::SystemError& error) {
+    const std::string at = found(path);
+    if (!asked("append " + at)) {
+        error = platform::SystemError::last("open");
+        return nullptr;
+    }
+    if (node(at) == nullptr) addFile(at);
+    std::string& contents = node(at)->contents;
+    // An existing file's one final 0x1A goes, as a text-mode append does.
+    if (!contents.empty() && contents.back() == '\x1A') contents.pop_back();
+    return std::make_unique<MemoryAppend>(*this, at, contents.size());
+}
+
+std::unique_ptr<RunLock> MemoryFileSystem::takeLock(std::string& why) {
+    if (!asked("lock")) {
+        why = std::string(platform::kLockFileName) + ": " + std::strerror(errno);
+        return nullptr;
+    }
+    return std::make_unique<MemoryLock>(platform::FileIdentity{true, 0x7e57, 0});
+}
+
+std::unique_ptr<Replacement> MemoryFileSystem::beginReplacement(const platform::FileLocation& directory,
+                                                                const std::string& inputName,
+                                                                platform::SystemError& error) {
+    const std::string path = joined(directory.native, platform::resultNameFor(inputName));
+    if (!asked("create " + path)) {
+        error = platform::SystemError::last("create");
+        return nullptr;
+    }
+    Node& made = add(path, Kind::File);
+    return std::make_unique<MemoryReplacement>(*this, path, made.identity);
 }

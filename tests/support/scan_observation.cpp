@@ -2,8 +2,7 @@
 
 #include <string>
 
-#include "driver/command_line.h"
-#include "driver/named_options.h"
+#include "support/hooks.h"
 #include "parser/convert_input.h"
 #include "scanner/block_path.h"
 #include "scanner/line_history.h"
@@ -60,7 +59,7 @@ std::string valueDifference(const char* what, const T& blocks, const T& perByte)
 
 // Marks the set-up's lines once the frame has made the history, and takes
 // the line state before the frame ends the file and releases it.
-class Observer : public ConversionObserver {
+class Observer : public TestHooks {
 public:
     Observer(const HistorySetup& setup, ScanObservation& seen) : setup_(setup), seen_(seen) {}
     void fileBegun() override {
@@ -84,21 +83,21 @@ ScanObservation observeConversion(const std::string& raw, const HistorySetup& se
     // Without -nbl: the history has its default size, whatever an earlier
     // file of the sequence had.
     nbl = kDefaultHistoryLines;
-    clearNamedOptions();
-    if (setup.nbl != 0) classifyOption(("-nbl:" + std::to_string(setup.nbl)).c_str());
-    if (setup.nbf != 0) classifyOption(("-nbf:" + std::to_string(setup.nbf)).c_str());
     const bool wasEnabled = block_path_enabled;
     block_path_enabled = blockPath;
     const std::uint64_t takenBefore = block_path_bytes;
     Observer observer(setup, seen);
+    if (setup.nbl != 0) observer.options.addNamedOption("nbl:" + std::to_string(setup.nbl));
+    if (setup.nbf != 0) observer.options.addNamedOption("nbf:" + std::to_string(setup.nbf));
+    ConversionSetup conversion;
+    conversion.hooks = &observer;
     bool parsed = true;
     withStdin(raw, [&] {
-        seen.output = captureStdout([&] { parsed = convertInput(ByteOrderMark::Ignore, &observer) == 0; });
+        seen.output = captureStdout([&] { parsed = convertInput(conversion) == 0; });
     });
     if (!parsed) seen.output.insert(0, "(the parser reported failure) ");
     seen.blockBytes = block_path_bytes - takenBefore;
     block_path_enabled = wasEnabled;
-    clearNamedOptions();
     return seen;
 }
 

@@ -7,7 +7,6 @@
 #include <string>
 #include <unistd.h>
 
-#include "driver/named_options.h"
 #include "parser/parser.h"
 #include "parser/start_states.h"
 #include "platform/text_input.h"
@@ -18,6 +17,7 @@
 #include "scanner/rules.h"
 #include "scanner/scan_buffer.h"
 #include "support/capture.h"
+#include "support/hooks.h"
 #include "support/convert.h"
 #include "support/text_model.h"
 
@@ -25,10 +25,7 @@ namespace {
 
 class ConvertInputTest : public testing::Test {
 protected:
-    void SetUp() override {
-        clearNamedOptions();
-        resetScanState();
-    }
+    void SetUp() override { resetScanState(); }
     void TearDown() override { resetScanState(); }
 };
 
@@ -81,9 +78,8 @@ TEST_F(ConvertInputTest, ParseFailureLeavesTheFrameOpen) {
 // state of a fresh program, and the next conversion is that of a fresh
 // program.
 TEST_F(ConvertInputTest, ResetGivesTheStateAtProgramStart) {
-    addNamedOption("nbl:40");
-    EXPECT_EQ(convertStream("ab\ncd"), expectedOutput("ab\ncd"));
-    clearNamedOptions();
+    TestHooks hooks({"nbl:40"});
+    EXPECT_EQ(convertStream("ab\ncd", &hooks), expectedOutput("ab\ncd"));
     // A memory buffer left current, a deeper start state with its trace,
     // a half-read line. The stream buffer it replaces is the caller's.
     ScanBuffer* streamBuffer = current_buffer;

@@ -136,7 +136,7 @@ struct Form {
 // recorded, so every line of the text comes back ended by CR LF; with it,
 // each line end comes back as its constant's bytes.
 std::vector<Form> everyForm() {
-    std::vector<Form> forms = {{"default", convertStream, crlf}};
+    std::vector<Form> forms = {{"default", [](const std::string& text) { return convertStream(text); }, crlf}};
     for (LineEndConstant lineEnd : {LineEndConstant::None, LineEndConstant::CrLf, LineEndConstant::Lf,
                                     LineEndConstant::Cr, LineEndConstant::NewLine}) {
         for (const char* variable : {"", "Page_1"}) {

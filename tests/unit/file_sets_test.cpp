@@ -1,4 +1,5 @@
-// Splitting and merging file specifications, and the names under -e.
+// Splitting and merging file specifications, the plan of a walk, and the
+// names under -e.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,18 +9,15 @@
 #include "driver/file_sets.h"
 #include "driver/new_name.h"
 #include "driver/shown_name.h"
-#include "support/scratch_files.h"
+#include "support/memory_file_system.h"
 
 namespace {
 
 using Rows = std::vector<std::pair<std::string, std::string>>;
 
-Rows tableRows() {
+Rows tableRows(const FileSetTable& table) {
     Rows rows;
-    for (const FileSetEntry& row : fileSetTable) {
-        if (!row.used) break;
-        rows.emplace_back(row.dir, row.patterns);
-    }
+    for (int i = 0; i < table.size(); ++i) rows.emplace_back(table.row(i).dir, table.row(i).patterns);
     return rows;
 }
 
@@ -67,120 +65,81 @@ TEST(FileSpecs, MergedPerDirectoryIgnoringCaseInTheFirstSpelling) {
         {{"\xC9/*.a", "\xE9/*.b", "a/*.c", "a\\*.d"}, {{"\xC9/", "*.a"}, {"\xE9/", "*.b"}, {"a/", "*.c"}, {"a\\", "*.d"}}},
     };
     for (const Case& c : cases) {
-        clearFileSets();
-        for (const char* spec : c.specs) addFileSpec(spec);
-        completeFileSets();
-        EXPECT_EQ(tableRows(), c.rows) << c.specs.front();
+        FileSetTable table;
+        for (const char* spec : c.specs) EXPECT_GE(table.addFileSpec(spec), 0) << spec;
+        table.completeFileSets();
+        EXPECT_EQ(tableRows(table), c.rows) << c.specs.front();
     }
-    clearFileSets();
+    FileSetTable ten;
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(ten.addFileSpec("d" + std::to_string(i) + "\\*.txt"), i);
+    EXPECT_EQ(ten.addFileSpec("d10\\*.txt"), -1) << "no eleventh directory";
+    EXPECT_EQ(ten.addFileSpec("D3\\*.htm"), 3) << "a known directory still merges";
 }
 
-TEST(FileSpecs, TenDirectoriesFitAndAnEleventhEndsTheRun) {
-    clearFileSets();
-    for (int i = 0; i < 10; ++i) addFileSpec(("d" + std::to_string(i) + "\\*.txt").c_str());
-    EXPECT_EQ(tableRows().size(), 10u);
-    EXPECT_EXIT(addFileSpec("d10\\*.txt"), testing::ExitedWithCode(1), "Trop de r.*pertoires \\(10 au plus\\)");
-    addFileSpec("d3\\*.htm");  // a known directory still merges
-    EXPECT_EQ(tableRows()[3].second, "*.txt;*.htm");
-    clearFileSets();
-}
-
-TEST(FileSpecs, SpecificationWithoutANameEndsTheRun) {
-    clearFileSets();
-    for (const char* spec : {"", "\\", ":", "\\/:"}) {
-        EXPECT_EXIT(addFileSpec(spec), testing::ExitedWithCode(1), "cification de fichier sans nom") << spec;
-    }
-}
-
-// The rows as the walk reads them: a row of names given exactly lists its
-// names after "=", a row of specifications its patterns.
-Rows allRows() {
-    Rows rows;
-    for (const FileSetEntry& row : fileSetTable) {
-        if (!row.used) break;
-        if (row.exact) {
-            std::string names = "=";
-            for (const std::string& name : row.names) names += (names.size() > 1 ? "|" : "") + name;
-            rows.emplace_back(row.dir, names);
-        } else {
-            rows.emplace_back(row.dir, row.patterns);
-        }
-    }
-    return rows;
-}
-
-#if !defined(_WIN32)
-// An argument that names an existing entry exactly is that entry: not split
-// at ';', its '\' and ':' no separators, no wildcard, no case ignored.
-TEST(FileArguments, AnExistingEntryIsTakenAsGiven) {
-    ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
+// The plan of a walk: what each argument is, in command-line order, or the
+// refusal that ends the run before any input is opened. An argument that
+// names an existing entry exactly is that entry: not split at ';', its '\'
+// and ':' no separators, no wildcard, no case ignored, and no row taken.
+TEST(FileArguments, PlannedInOrderAsTheyAre) {
+    MemoryFileSystem files;
     for (const char* name : {"a;b.txt", "a", "b.txt", "c:\\tmp\\victim\\*;.txt", "x.txt", "-r", "*.txt"}) {
-        ASSERT_TRUE(writeFile(dir / name, "text"));
+        files.addFile(name);
     }
-    ASSERT_TRUE(makeDirectory(dir / "sub"));
-    ASSERT_TRUE(makeDirectory(dir / "c:"));
-    ASSERT_TRUE(writeFile(dir / "sub/x.txt", "x"));
-    ASSERT_TRUE(writeFile(dir / "sub/y;z", "y"));
-    InDirectory inside(dir.path());
-    ASSERT_TRUE(inside.ok());
-
+    files.addDirectory("sub");
+    files.addFile("sub/x.txt");
+    files.addFile("sub/y;z");
+    for (int i = 0; i < 11; ++i) files.addDirectory("d" + std::to_string(i));
     struct Case {
-        std::vector<const char*> args;
-        Rows rows;
+        std::vector<std::string> args;
+        bool recursive;
+        std::string plan;
     };
     const std::vector<Case> cases = {
-        {{"a;b.txt"}, {{".", "=a;b.txt"}}},
-        {{"c:\\tmp\\victim\\*;.txt"}, {{".", "=c:\\tmp\\victim\\*;.txt"}}},
-        {{"*.txt", "-r"}, {{".", "=*.txt|-r"}}},
-        {{"x.txt", "*.htm", "a"}, {{".", "=x.txt|a"}, {".", "*.htm"}}},
-        {{"sub/x.txt", "sub/y;z", "sub/*.htm"}, {{"sub/", "=x.txt|y;z"}, {"sub/", "*.htm"}}},
-        // Another spelling of the directory is another row.
-        {{"sub/x.txt", "sub//x.txt", "./sub/x.txt"}, {{"sub/", "=x.txt"}, {"sub//", "=x.txt"}, {"./sub/", "=x.txt"}}},
-        // A directory given exactly selects nothing.
-        {{"sub", "sub/", "c:", ".", "x.txt"}, {{".", "=x.txt"}}},
-        // What does not exist as written is a specification.
-        {{"X.TXT", "SUB/x.txt", "sub\\x.txt", "c:x.txt", "a;c"},
-         {{".", "X.TXT;a;c"}, {"SUB/", "x.txt"}, {"sub\\", "x.txt"}, {"c:", "x.txt"}}},
+        {{"a;b.txt", "c:\\tmp\\victim\\*;.txt", "*.txt", "-r"}, false,
+         "name .|a;b.txt, name .|c:\\tmp\\victim\\*;.txt, name .|*.txt, name .|-r"},
+        {{"x.txt", "*.htm", "a", "sub/*.htm", "*.c"}, false, "name .|x.txt, row .=*.htm;*.c, name .|a, row sub/=*.htm"},
+        {{"sub/x.txt", "sub//x.txt", "./sub/y;z"}, false, "name sub/|x.txt, name sub//|x.txt, name ./sub/|y;z"},
+        {{"sub", "sub/", ".", "x.txt"}, false, "dir |sub, dir |sub/, dir |., name .|x.txt"},
+        // Not there as written: a specification, found the tool's way.
+        {{"X.TXT", "SUB/x.txt", "sub\\X.txt", "b*"}, false, "row .=X.TXT;b*, row SUB/=x.txt, row sub\\=X.txt"},
+        {{"-", "x.txt", "-"}, false, "stdin first, name .|x.txt"},
+        {{"x.txt", "-"}, false, "name .|x.txt, stdin last"},
+        // A name without wildcards that names nothing ends the run, unless
+        // -t looks for it in the whole tree.
+        {{"x.txt", "nosuch.txt"}, false, "status -1: nosuch.txt (2)"},
+        {{"nowhere/x.txt"}, false, "status -1: nowhere/x.txt (2)"},
+        {{"nosuch.txt", "nosuch*"}, true, "row .=nosuch.txt;nosuch*"},
+        // Ten directories of specifications at most; names take no row.
+        {{"d0/*", "d1/*", "d2/*", "d3/*", "d4/*", "d5/*", "d6/*", "d7/*", "d8/*", "d9/*", "sub/x.txt", "D3/*.c",
+          "d10/*"},
+         false, "status 1: Trop de r\xC3\xA9pertoires (10 au plus) : \"d10/*\""},
     };
     for (const Case& c : cases) {
-        clearFileSets();
-        for (const char* arg : c.args) {
-            std::string message;
-            EXPECT_TRUE(tryAddArgument(arg, message)) << arg << message;
+        Options options;
+        options.files = c.args;
+        options.settings.recursive = c.recursive;
+        WalkPlan plan;
+        const Failure failure = planWalk(options, files, plan);
+        std::string planned;
+        if (failure.failed()) {
+            planned = "status " + std::to_string(static_cast<int>(failure.status)) + ": " + failure.text +
+                      (failure.showsSystemError ? " (" + std::to_string(failure.error) + ")" : "");
+        } else {
+            if (plan.standardInput == WalkPlan::StandardInput::First) planned = "stdin first";
+            for (const WalkStep& step : plan.steps) {
+                if (!planned.empty()) planned += ", ";
+                if (step.kind == WalkStep::Kind::Row) {
+                    const FileSetEntry& row = plan.fileSets.row(step.row);
+                    planned += "row " + row.dir + "=" + row.patterns;
+                } else {
+                    planned += (step.kind == WalkStep::Kind::Name ? "name " : "dir ") + step.dir + "|" + step.name;
+                }
+            }
+            if (plan.standardInput == WalkPlan::StandardInput::Last) planned += ", stdin last";
         }
-        completeFileSets();
-        EXPECT_EQ(allRows(), c.rows) << c.args.front();
+        EXPECT_EQ(planned, c.plan) << c.args.front();
     }
-    // Separators alone name no file, whatever exists.
-    for (const char* arg : {"/", "//", "\\", "/:"}) {
-        std::string message;
-        EXPECT_FALSE(tryAddArgument(arg, message)) << arg;
-        EXPECT_NE(message.find("sans nom"), std::string::npos) << message;
-    }
-    clearFileSets();
 }
-
-TEST(FileArguments, TenDirectoriesCountNamesGivenExactly) {
-    ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
-    for (int i = 0; i < 11; ++i) {
-        ASSERT_TRUE(makeDirectory(dir / ("d" + std::to_string(i))));
-        ASSERT_TRUE(writeFile(dir / ("d" + std::to_string(i) + "/x"), ""));
-    }
-    InDirectory inside(dir.path());
-    ASSERT_TRUE(inside.ok());
-    clearFileSets();
-    std::string message;
-    for (int i = 0; i < 9; ++i) ASSERT_TRUE(tryAddArgument(("d" + std::to_string(i) + "/x").c_str(), message));
-    ASSERT_TRUE(tryAddArgument("*.none", message));
-    EXPECT_TRUE(tryAddArgument("d3/x", message)) << "a known directory still takes names";
-    EXPECT_FALSE(tryAddArgument("d10/x", message));
-    EXPECT_NE(message.find("Trop de r"), std::string::npos) << message;
-    EXPECT_NE(message.find("\"d10/x\""), std::string::npos) << message;
-    clearFileSets();
-}
-#endif
 
 TEST(ShownNames, ControlBytesAreEscaped) {
     const std::vector<std::pair<std::string, std::string>> cases = {

@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "driver/named_options.h"
-#include "driver/output_options.h"
 #include "scanner/output_form.h"
 #include "scanner/scanner_state.h"
 #include "support/convert.h"
@@ -265,57 +263,6 @@ TEST(OutputForm, AsciiOutputKeepsNoMark) {
     // Inputs that are not standard input are not looked at for a mark.
     EXPECT_EQ(convertInForm(std::string("\xFF\xFE" "a\0", 4), kPlain, ByteOrderMark::Ignore),
               expectedOutput(std::string("\xFF\xFE" "a\0", 4)));
-}
-
-struct OptionCase {
-    std::vector<const char*> options;
-    std::string message;  // "" when accepted
-    LineEndConstant lineEnd = LineEndConstant::None;
-    std::string variable = "";
-    bool vba = false;
-    bool chrw = false;
-};
-
-TEST(OutputOptions, ReadOnceWithBadValuesRefused) {
-    using L = LineEndConstant;
-    const std::vector<OptionCase> cases = {
-        {{}, "", L::None, "", false, false},
-        {{"nbl:20", "xy"}, "", L::None, "", false, false},
-        {{"nl"}, "", L::CrLf, "", false, false},
-        {{"NL:VBLF"}, "", L::Lf, "", false, false},
-        {{"nl:vbcr"}, "", L::Cr, "", false, false},
-        {{"nl:vbNewLine", "nl:vbLf"}, "", L::NewLine, "", false, false},
-        {{"nlx", "nl2:x"}, "", L::None, "", false, false},
-        {{"var:MyText"}, "", L::None, "MyText", false, false},
-        {{"VAR:x_1", "var:y"}, "", L::None, "x_1", false, false},
-        {{"vba", "CHRW"}, "", L::None, "", true, true},
-        {{"nl:"}, "Option -nl : constante inconnue \"\" (vbCrLf, vbLf, vbCr ou vbNewLine)\n"},
-        {{"nl:crlf"}, "Option -nl : constante inconnue \"crlf\" (vbCrLf, vbLf, vbCr ou vbNewLine)\n"},
-        {{"nl", "nl:vbTab"}, "Option -nl : constante inconnue \"vbTab\" (vbCrLf, vbLf, vbCr ou vbNewLine)\n"},
-        {{"var"}, "Option -var : \"\" n'est pas un nom de variable (une lettre, puis lettres, chiffres ou _, 255 au plus)\n"},
-        {{"var:1a"}, "Option -var : \"1a\" n'est pas un nom de variable (une lettre, puis lettres, chiffres ou _, 255 au plus)\n"},
-        {{"var:_a"}, "Option -var : \"_a\" n'est pas un nom de variable (une lettre, puis lettres, chiffres ou _, 255 au plus)\n"},
-        {{"var:a b"}, "Option -var : \"a b\" n'est pas un nom de variable (une lettre, puis lettres, chiffres ou _, 255 au plus)\n"},
-        {{"var:ok", "var:x-y"}, "Option -var : \"x-y\" n'est pas un nom de variable (une lettre, puis lettres, chiffres ou _, 255 au plus)\n"},
-        {{"vba:1"}, "Option -vba : aucune valeur attendue (-vba:1)\n"},
-        {{"chrw:"}, "Option -chrw : aucune valeur attendue (-chrw:)\n"},
-    };
-    for (const OptionCase& c : cases) {
-        clearNamedOptions();
-        std::string shown;
-        for (const char* option : c.options) {
-            addNamedOption(option);
-            shown += std::string(" -") + option;
-        }
-        OutputForm form;
-        EXPECT_EQ(readOutputForm(form), c.message) << shown;
-        if (!c.message.empty()) continue;
-        EXPECT_EQ(form.lineEnd, c.lineEnd) << shown;
-        EXPECT_EQ(form.variable, c.variable) << shown;
-        EXPECT_EQ(form.vba, c.vba) << shown;
-        EXPECT_EQ(form.chrw, c.chrw) << shown;
-    }
-    clearNamedOptions();
 }
 
 TEST(OutputOptions, IdentifiersAndConstants) {

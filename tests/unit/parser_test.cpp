@@ -10,8 +10,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "driver/named_options.h"
-#include "driver/run_settings.h"
+#include "parser/conversion_hooks.h"
 #include "parser/convert_input.h"
 #include "parser/parser.h"
 #include "parser/scan_frame.h"
@@ -33,6 +32,14 @@ int scriptedSource() {
     return token;
 }
 
+// The path of the input, as a run hands it to the parser; diagnostics go
+// to standard error.
+struct PathHooks : ConversionHooks {
+    const char* currentPath() override { return path; }
+    const char* path = nullptr;
+};
+PathHooks hooks;
+
 // The scanner itself, counted.
 int countedScanner() {
     ++calls;
@@ -45,12 +52,10 @@ protected:
         resetScanState();
         calls = 0;
         scripted.clear();
-        clearNamedOptions();
+        hooks.path = nullptr;
+        yy_hooks = &hooks;
     }
-    void TearDown() override {
-        settings.currentPath = nullptr;
-        resetScanState();
-    }
+    void TearDown() override { resetScanState(); }
 };
 
 // The tables, over every token up to beyond the error token: the end of
@@ -121,7 +126,7 @@ TEST_F(ParserTest, FirstTokenDecidesTheResult) {
         scripted = c.tokens;
         calls = 0;
         yy_token_source = scriptedSource;
-        settings.currentPath = "dir/file.txt";
+        hooks.path = "dir/file.txt";
         noLng = 7;
         match_start = tokenText;
         int result = -1;
@@ -158,7 +163,7 @@ TEST_F(ParserTest, SyntaxErrorLineFields) {
         scripted = {5};
         calls = 0;
         yy_token_source = scriptedSource;
-        settings.currentPath = c.path;
+        hooks.path = c.path;
         noLng = c.line;
         match_start = c.token;
         int result = -1;

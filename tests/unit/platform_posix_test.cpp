@@ -403,7 +403,7 @@ TEST_F(PlatformPosixFiles, OpenDirectoryOutlivesItsPath) {
     fd = platform::createPrivateFile(madeAt, made);
     ASSERT_GE(fd, 0);
     platform::closeDescriptor(fd);
-    EXPECT_TRUE(platform::renameIfSame(madeAt, made.identity, platform::locateName(d, "x.txt"), true));
+    EXPECT_TRUE(platform::renameIfSame(madeAt, made.identity, platform::locateName(d, "x.txt"), platform::fileIdentity(found)));
     EXPECT_EQ(namesIn(dir / "d.old"), std::vector<std::string>{"x.txt"});
     EXPECT_EQ(namesIn(dir / "victim"), std::vector<std::string>{"x.txt"});
     EXPECT_EQ(readFile(dir / "victim/x.txt"), "private");

@@ -10,8 +10,6 @@
 #include <sys/resource.h>
 #include <vector>
 
-#include "driver/named_options.h"
-#include "driver/run_settings.h"
 #include "parser/convert_input.h"
 #include "parser/scan_frame.h"
 #include "parser/start_states.h"
@@ -21,6 +19,7 @@
 #include "scanner/line_state.h"
 #include "scanner/rules.h"
 #include "support/capture.h"
+#include "support/hooks.h"
 #include "support/convert.h"
 
 namespace {
@@ -47,9 +46,11 @@ void limitAddressSpace() {
     setrlimit(RLIMIT_AS, &limit);
 }
 
+// The named options and the trace switch a run hands the frame.
+TestHooks hooks;
+
 void setOptions(const std::vector<const char*>& options) {
-    clearNamedOptions();
-    for (const char* option : options) addNamedOption(option);
+    hooks.options = NamedOptionList(std::vector<std::string>(options.begin(), options.end()));
 }
 
 class ScanFrameTest : public testing::Test {
@@ -57,9 +58,10 @@ protected:
     void SetUp() override { clean(); }
     void TearDown() override { clean(); }
     static void clean() {
-        clearNamedOptions();
-        settings.verbose = 0;
         resetScanState();
+        hooks.options = NamedOptionList();
+        hooks.trace = false;
+        yy_hooks = &hooks;
     }
 };
 
@@ -192,7 +194,7 @@ TEST_F(ScanFrameTest, BeginResetsThePerFileState) {
         startStateStack[1] = 3;
         startStateStack[2] = 4;
         start_code = 9;
-        settings.verbose = verbose;
+        hooks.trace = verbose;
         stateTrace = !verbose;
         inString = 0;
         textSeen = 1;
@@ -267,7 +269,7 @@ TEST_F(ScanFrameTest, TwoFilesGetTheSameSizesAndFreshState) {
     captureStdout(endFileScan);
 
     // The sizes stay when the options are gone.
-    clearNamedOptions();
+    setOptions({});
     captureStdout(beginFileScan);
     EXPECT_EQ(nbl, 6);
     EXPECT_EQ(nbf, 3);

@@ -1,4 +1,4 @@
-// Which files the walk hands on, in which order, and the notices of those it
+// Which files a run converts, in which order, and the notices of those it
 // passes over, against a file system held in memory.
 #include <gtest/gtest.h>
 
@@ -6,39 +6,38 @@
 #include <string>
 #include <vector>
 
-#include "driver/file_sets.h"
-#include "driver/run_settings.h"
 #include "platform/console.h"
 #include "support/memory_file_system.h"
-#include "support/memory_walk.h"
+#include "support/memory_run.h"
 
 namespace {
 
 using Names = std::vector<std::string>;
 
-enum class Mode { Console, Append, Replace };
+// The paths of the progress lines, in order, and every other line.
+struct Seen {
+    Names converted;
+    std::string notices;
+};
 
-// The files the walk handed on, as shown.
-Names handedOn;
-
-Failure recordFile(const SelectedFile& file, OpenedInput& opened) {
-    handedOn.push_back(file.path);
-    closeSelected(opened);
-    return Failure();
-}
-
-// Walks the specifications (`exact`: arguments given as on the command
-// line, naming entries exactly) in `files` under the mode's settings; what
-// the walk printed.
-std::string walk(MemoryFileSystem& files, Mode mode, const Names& specs, bool recursive = false,
-                 bool exact = false, FileAction action = recordFile) {
-    settings = RunSettings();
-    settings.replace = mode == Mode::Replace;
-    settings.append = mode == Mode::Append;
-    settings.appendName = "out.txt";
-    settings.recursive = recursive;
-    handedOn.clear();
-    return walkInMemory(files, specs, !exact, action).printed;
+Seen seen(const MemoryRun& run) {
+    Seen what;
+    std::size_t at = 0;
+    const std::string& text = run.messages;
+    while (at < text.size()) {
+        const std::size_t progress = text.find("Parsing de ", at);
+        const std::size_t line = text.find('\n', at);
+        if (progress == at) {
+            const std::size_t end = text.find(" (", progress);
+            what.converted.push_back(text.substr(progress + 11, end - progress - 11));
+            at = text.find(" ... ", end) + 5;
+            continue;
+        }
+        const std::size_t stop = line == std::string::npos ? text.size() : line + 1;
+        if (text.compare(at, 4, "!!! ") == 0) what.notices += text.substr(at, stop - at);
+        at = stop;
+    }
+    return what;
 }
 
 // Both kinds of listing: one that tells the kind of each entry alone, and
@@ -47,24 +46,25 @@ const bool kListings[] = {false, true};
 
 TEST(Walk, SelectsByPatternInListingOrderAndNotThroughLinkedDirectories) {
     struct Case {
-        Names specs;
-        bool recursive;
-        Names handedOn;
+        Names args;
+        Names converted;
     };
     const std::vector<Case> cases = {
-        {{"*.txt"}, false, {".\\A.txt", ".\\ab.txt", ".\\b.txt", ".\\c.TXT", ".\\ln.txt"}},
-        {{"*.htm", "*.txt"}, false, {".\\a.htm", ".\\A.txt", ".\\ab.txt", ".\\b.txt", ".\\c.TXT", ".\\ln.txt"}},
-        {{"?.txt"}, false, {".\\A.txt", ".\\b.txt", ".\\c.TXT"}},
-        {{"*.*"}, false, {".\\a.htm", ".\\A.txt", ".\\ab.txt", ".\\b.txt", ".\\c.TXT", ".\\ln.txt", ".\\x"}},
-        {{"x"}, false, {".\\x"}},
-        {{"sub\\*.txt"}, false, {"sub\\s.txt"}},
+        {{"*.txt"}, {".\\A.txt", ".\\ab.txt", ".\\b.txt", ".\\c.TXT", ".\\ln.txt"}},
+        {{"*.htm", "*.txt"}, {".\\a.htm", ".\\A.txt", ".\\ab.txt", ".\\b.txt", ".\\c.TXT", ".\\ln.txt"}},
+        {{"?.txt"}, {".\\A.txt", ".\\b.txt", ".\\c.TXT"}},
+        {{"*.*"}, {".\\a.htm", ".\\A.txt", ".\\ab.txt", ".\\b.txt", ".\\c.TXT", ".\\ln.txt", ".\\x"}},
+        {{"sub\\*.txt"}, {"sub\\s.txt"}},
         // A directory is found ignoring case, and shown as it was given.
-        {{"SUB\\deep\\?.*"}, false, {"SUB\\deep\\d.txt"}},
-        {{"nowhere\\*.txt"}, false, {}},
-        {{"*.txt"}, true, {".\\A.txt", ".\\ab.txt", ".\\b.txt", ".\\c.TXT", ".\\ln.txt", ".\\sub\\s.txt",
+        {{"SUB\\deep\\?.*"}, {"SUB\\deep\\d.txt"}},
+        {{"nowhere\\*.txt"}, {}},
+        {{"-t", "*.txt"}, {".\\A.txt", ".\\ab.txt", ".\\b.txt", ".\\c.TXT", ".\\ln.txt", ".\\sub\\s.txt",
                            ".\\sub\\deep\\d.txt"}},
         // Below a directory given with its final separator, another is added.
-        {{"sub\\*.txt"}, true, {"sub\\s.txt", "sub\\\\deep\\d.txt"}},
+        {{"-t", "sub\\*.txt"}, {"sub\\s.txt", "sub\\\\deep\\d.txt"}},
+        // Names given exactly come in their order, between the rows.
+        {{"x", "*.htm", "b.txt", "sub/s.txt", "a*.txt"},
+         {".\\x", ".\\a.htm", ".\\A.txt", ".\\ab.txt", ".\\b.txt", "sub/\\s.txt"}},
     };
     for (bool described : kListings) {
         for (const Case& c : cases) {
@@ -77,42 +77,42 @@ TEST(Walk, SelectsByPatternInListingOrderAndNotThroughLinkedDirectories) {
             files.addFile("sub/deep/d.txt");
             files.addLink("linkdir", "sub");
             files.addLink("ln.txt", "b.txt");
-            const std::string printed = walk(files, Mode::Console, c.specs, c.recursive);
-            const std::string name = c.specs[0] + (c.recursive ? " -t" : "") + (described ? " described" : "");
-            EXPECT_EQ(handedOn, c.handedOn) << name;
-            EXPECT_EQ(printed, "") << name;
-            EXPECT_EQ(files.openInputs(), 0u) << name;
+            const MemoryRun run = runInMemory(files, c.args);
+            const std::string name = c.args.back() + (described ? " described" : "");
+            EXPECT_EQ(seen(run).converted, c.converted) << name;
+            EXPECT_EQ(seen(run).notices, "") << name;
+            EXPECT_EQ(run.status, 0) << name;
+            EXPECT_EQ(files.openInputs, 0) << name;
         }
     }
 }
 
 TEST(Walk, PassesOverWhatNoModeConvertsWithItsNotice) {
     struct Case {
-        Mode mode;
-        Names specs;
-        bool exact;
-        Names handedOn;
-        std::string printed;
+        Names args;
+        Names converted;
+        std::string notices;
     };
     const std::string vanished = "!!! Parsing impossible de .\\gone.txt (fichier disparu)\n";
     const std::string special = "!!! Parsing impossible de .\\fifo.txt (fichier sp" TXT2VB_E_ACUTE "cial)\n";
+    const std::string dangling = "!!! Parsing impossible de .\\dangling.txt (fichier disparu)\n";
     const std::vector<Case> cases = {
-        {Mode::Console, {"*.*"}, false, {".\\a.txt", ".\\ln.txt", ".\\ro.txt"},
-         "!!! Parsing impossible de .\\dangling.txt (fichier disparu)\n" + special + vanished},
-        {Mode::Append, {"*.*"}, false, {".\\a.txt", ".\\ln.txt", ".\\ro.txt"},
-         "!!! Parsing impossible de .\\dangling.txt (fichier disparu)\n" + special + vanished},
-        {Mode::Replace, {"*.*"}, false, {".\\a.txt"},
+        {{"*.*"}, {".\\a.txt", ".\\ln.txt", ".\\ro.txt"}, dangling + special + vanished},
+        {{"-a:out", "*.txt"}, {".\\a.txt", ".\\ln.txt", ".\\ro.txt"}, dangling + special + vanished},
+        {{"-r", "*.*"}, {".\\a.txt"},
          "!!! Parsing impossible de .\\dangling.txt (lien symbolique)\n" + special + vanished +
              "!!! Parsing impossible de .\\ln.txt (lien symbolique)\n"
              "!!! Parsing impossible de .ro.txt (ReadOnly)\n"},
         // Named, a special file is read in the console modes, never replaced.
-        {Mode::Console, {"fifo.txt", "ln.txt"}, true, {".\\fifo.txt", ".\\ln.txt"}, ""},
-        {Mode::Replace, {"fifo.txt", "ln.txt", "ro.txt"}, true, {},
+        {{"fifo.txt", "ln.txt"}, {".\\fifo.txt", ".\\ln.txt"}, ""},
+        {{"-r", "fifo.txt", "ln.txt", "ro.txt"}, {},
          special + "!!! Parsing impossible de .\\ln.txt (lien symbolique)\n"
                    "!!! Parsing impossible de .ro.txt (ReadOnly)\n"},
         // The tool's working files are never inputs, and need no notice.
-        {Mode::Console, {".*", "_~*"}, false, {}, ""},
-        {Mode::Replace, {".x.txt2vb-ABC123", "_~null932"}, true, {}, ""},
+        {{".*", "_~*"}, {}, ""},
+        {{"-r", ".x.txt2vb-ABC123", "_~null932"}, {}, ""},
+        // A directory named exactly holds nothing to convert.
+        {{"sub", "a.txt"}, {".\\a.txt"}, "!!! Parsing impossible de sub (r" TXT2VB_E_ACUTE "pertoire)\n"},
     };
     for (bool described : kListings) {
         for (const Case& c : cases) {
@@ -126,16 +126,19 @@ TEST(Walk, PassesOverWhatNoModeConvertsWithItsNotice) {
             files.addFile("ro.txt", "v", true);
             files.addFile(".x.txt2vb-ABC123");
             files.addFile("_~null932");
-            const std::string printed = walk(files, c.mode, c.specs, false, c.exact);
-            const std::string name = std::to_string(static_cast<int>(c.mode)) + " " + c.specs[0] +
-                                     (described ? " described" : "");
-            EXPECT_EQ(handedOn, c.handedOn) << name;
-            EXPECT_EQ(printed, c.printed) << name;
-            EXPECT_EQ(files.openInputs(), 0u) << name;
+            files.addDirectory("sub");
+            const MemoryRun run = runInMemory(files, c.args);
+            const std::string name = c.args.front() + " " + c.args.back() + (described ? " described" : "");
+            EXPECT_EQ(seen(run).converted, c.converted) << name;
+            EXPECT_EQ(seen(run).notices, c.notices) << name;
+            EXPECT_EQ(run.status, 0) << name;
+            EXPECT_EQ(files.openInputs, 0) << name;
         }
     }
 }
 
+// What the run writes is never one of its inputs: the append file, and
+// the files standard output and standard error go to.
 TEST(Walk, NeverReadsWhatTheRunWrites) {
     for (bool described : kListings) {
         MemoryFileSystem files;
@@ -143,11 +146,11 @@ TEST(Walk, NeverReadsWhatTheRunWrites) {
         files.addFile("a.txt");
         files.addFile("out.txt");  // the append file
         files.addFile("err.txt");
+        files.addFile("log.txt");
         files.setDescriptorFile(2, "err.txt");
-        EXPECT_EQ(walk(files, Mode::Append, {"*.txt"}), "");
-        EXPECT_EQ(handedOn, Names({".\\a.txt"})) << described;
-        walk(files, Mode::Console, {"*.txt"});
-        EXPECT_EQ(handedOn, Names({".\\a.txt", ".\\out.txt"})) << described;
+        files.setDescriptorFile(1, "log.txt");
+        EXPECT_EQ(seen(runInMemory(files, {"-a:out.txt", "*.txt"})).converted, Names({".\\a.txt"})) << described;
+        EXPECT_EQ(seen(runInMemory(files, {"*.txt"})).converted, Names({".\\a.txt", ".\\out.txt"})) << described;
     }
 }
 
@@ -157,17 +160,16 @@ TEST(Walk, ReplacesEachFileAtMostOnce) {
     const std::vector<Names> cases = {{"*.txt", "a*"}, {"a*", "*.TXT", "?.txt"}, {"b.txt", "*.txt"}};
     const std::map<std::string, std::string> once = {{"a.txt", "\t= \"v\"\r\n"}, {"b.txt", "\t= \"w\"\r\n"}};
     for (bool described : kListings) {
-        for (const Names& specs : cases) {
+        for (Names args : cases) {
             MemoryFileSystem files;
             files.describesEntries = described;
             files.addFile("a.txt", "v");
             files.addFile("b.txt", "w");
-            settings = RunSettings();
-            settings.replace = settings.silent = 1;
-            const WalkOutcome outcome = walkInMemory(files, specs);
-            EXPECT_EQ(outcome.printed, "") << specs[0];
-            EXPECT_EQ(files.files(), once) << specs[0] << (described ? " described" : "");
-            EXPECT_EQ(files.openInputs(), 0u);
+            args.insert(args.begin(), {"-r", "-s"});
+            const MemoryRun run = runInMemory(files, args);
+            EXPECT_EQ(run.messages, "") << args[2];
+            EXPECT_EQ(files.files(), once) << args[2] << (described ? " described" : "");
+            EXPECT_EQ(files.openInputs, 0);
         }
     }
 }

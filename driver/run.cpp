@@ -1,0 +1,73 @@
+#include "driver/run.h"
+
+#include "driver/process_file.h"
+
+Run::Run(const Options& options, FileSystem& files, Reporter& reporter, platform::TextOutputStream& console)
+    : options_(options),
+      files_(files),
+      reporter_(reporter),
+      console_(console),
+      mode_(makeOutputMode(options.settings, files, reporter)),
+      namedOptions_(options.namedOptions),
+      input_(std::make_unique<platform::TextInputStream>(-1)),
+      result_(std::make_unique<platform::TextOutputStream>(-1)) {}
+
+Run::~Run() { mode_->end(); }
+
+Failure Run::execute() {
+    // A replace run waits for its lock before it opens any input.
+    failure_ = mode_->begin();
+    if (failure_.failed()) return failure_;
+    failure_ = planWalk(options_, files_, plan_);
+    if (failure_.failed()) return failure_;
+    listing();
+    if (plan_.standardInput == WalkPlan::StandardInput::First && !fold(processStandardInput(*this))) return failure_;
+    Walk walk(files_, *this, options_.settings.recursive != 0, options_.settings.traceDirs != 0);
+    if (!walk.walkFileSets(plan_)) return failure_;
+    if (plan_.standardInput == WalkPlan::StandardInput::Last) {
+        listing();
+        if (!fold(processStandardInput(*this))) return failure_;
+    }
+    mode_->end();
+    return failure_;
+}
+
+bool Run::isOwnFile(const platform::FileIdentity& identity) const {
+    if (mode_->ownsFile(identity)) return true;
+    for (const platform::FileIdentity& output : outputs_) {
+        if (output == identity) return true;
+    }
+    return false;
+}
+
+void Run::listing() {
+    outputs_.clear();
+    // Standard error too: a run must not convert its own messages.
+    for (int descriptor : {1, 2}) outputs_.push_back(files_.identifyStandard(descriptor));
+    if (options_.settings.append) outputs_.push_back(files_.identifyPath(options_.settings.appendName));
+}
+
+void Run::directory(const std::string& dir, const std::string& patterns) { reporter_.directory(dir, patterns); }
+
+void Run::notice(const Notice& notice) { reporter_.notice(notice); }
+
+bool Run::found(FoundEntry& found) { return fold(processFound(*this, found)); }
+
+bool Run::fold(const Outcome& outcome) {
+    switch (outcome.end) {
+        case Outcome::End::Converted:
+            ++totals_.filesProcessed;
+            totals_.bytesIn += outcome.bytesIn;
+            totals_.bytesOut += outcome.bytesOut;
+            reporter_.notice(outcome.notice);
+            return true;
+        case Outcome::End::PassedOver:
+            if (outcome.notice.why == PassedOver::NotExpression) notExpression_ = true;
+            reporter_.notice(outcome.notice);
+            return true;
+        case Outcome::End::Failed:
+            failure_ = outcome.failure;
+            return false;
+    }
+    return false;
+}

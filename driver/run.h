@@ -1,0 +1,75 @@
+// One run of the tool: it owns what the run holds from start to end (the
+// output mode with its lock and records, the named options, the walk's
+// plan, the streams and the totals), takes the file system and the
+// reporter it is given, and is handed down the walk and into each input.
+#pragma once
+
+#include <memory>
+
+#include "driver/failure.h"
+#include "driver/file_sets.h"
+#include "driver/file_system.h"
+#include "driver/named_options.h"
+#include "driver/options.h"
+#include "driver/output_mode.h"
+#include "driver/reporter.h"
+#include "driver/run_settings.h"
+#include "driver/walk.h"
+#include "platform/text_input.h"
+#include "platform/text_output.h"
+
+class Run final : public WalkVisitor {
+public:
+    // `console` takes what the console mode writes (standard output).
+    Run(const Options& options, FileSystem& files, Reporter& reporter, platform::TextOutputStream& console);
+    ~Run() override;
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+
+    // Converts every input the options select, in order, and folds each
+    // outcome into the totals and the status. The failure that ended the
+    // run, or none.
+    Failure execute();
+    // The status of a run no failure ended: ParseFailed once an input was
+    // no expression, else Normal.
+    ExitStatus endStatus() const { return notExpression_ ? ExitStatus::ParseFailed : ExitStatus::Normal; }
+    const RunTotals& totals() const { return totals_; }
+
+    // What the steps of one input use.
+    const RunSettings& settings() const { return options_.settings; }
+    const OutputForm& form() const { return options_.form; }
+    FileSystem& files() { return files_; }
+    Reporter& reporter() { return reporter_; }
+    OutputMode& mode() { return *mode_; }
+    NamedOptionList& namedOptions() { return namedOptions_; }
+    platform::TextInputStream& inputStream() { return *input_; }
+    platform::TextOutputStream& resultStream() { return *result_; }
+    platform::TextOutputStream& console() { return console_; }
+    // True for a file the run writes (its results and lock, the append
+    // file, standard output and standard error): never an input.
+    bool isOwnFile(const platform::FileIdentity& identity) const;
+
+private:
+    void listing() override;
+    void directory(const std::string& dir, const std::string& patterns) override;
+    void notice(const Notice& notice) override;
+    bool found(FoundEntry& found) override;
+    // Folds one input's outcome in; false when it ends the run.
+    bool fold(const Outcome& outcome);
+
+    const Options& options_;
+    FileSystem& files_;
+    Reporter& reporter_;
+    platform::TextOutputStream& console_;
+    std::unique_ptr<OutputMode> mode_;
+    NamedOptionList namedOptions_;
+    WalkPlan plan_;
+    std::unique_ptr<platform::TextInputStream> input_;
+    std::unique_ptr<platform::TextOutputStream> result_;
+    // The outputs' identities, taken when a listing is walked: a file the
+    // run creates later is in no listing taken before.
+    std::vector<platform::FileIdentity> outputs_;
+    RunTotals totals_;
+    Failure failure_;
+    bool notExpression_ = false;
+};
