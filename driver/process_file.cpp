@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <new>
 
-#include "driver/run.h"
 #include "driver/shown_name.h"
 #include "parser/convert_input.h"
 #include "parser/decode_input.h"
@@ -14,61 +13,61 @@ namespace {
 // What the scan frame and the parser take from the run for one input.
 class InputHooks final : public ConversionHooks {
 public:
-    InputHooks(Run& run, const std::string& path) : run_(run), shownPath_(shownName(path)) {}
-    const char* namedOptionValue(const char* key) override { return run_.namedOptions().namedOptionValue(key); }
-    bool traceWanted() override { return run_.settings().verbose != 0; }
+    InputHooks(InputContext& run, const std::string& path) : run_(run), shownPath_(shownName(path)) {}
+    const char* namedOptionValue(const char* key) override { return run_.namedOptions.namedOptionValue(key); }
+    bool traceWanted() override { return run_.settings.verbose != 0; }
     const char* currentPath() override { return shownPath_.c_str(); }
-    void diagnostic(const std::string& line) override { run_.reporter().line(line); }
+    void diagnostic(const std::string& line) override { run_.reporter.line(line); }
 
 private:
-    Run& run_;
+    InputContext& run_;
     std::string shownPath_;
 };
 
 // A file that is to be replaced, or that a wildcard found, must be a plain
 // file: the open cannot wait, and what it opened is looked at first.
-bool mustBePlainFile(Run& run, const SelectedFile& file) { return run.mode().plainFilesOnly() || file.fromSearch; }
+bool mustBePlainFile(InputContext& run, const SelectedFile& file) { return run.mode.plainFilesOnly() || file.fromSearch; }
 
 // The input's conversion, from the moment its result is opened: the
 // streams let go of the input and the result whatever happens, and a
 // result given up leaves nothing.
 class Conversion {
 public:
-    Conversion(Run& run, const SelectedFile& file, Input& input) : run_(run), file_(file), input_(input) {}
+    Conversion(InputContext& run, const SelectedFile& file, Input& input) : run_(run), file_(file), input_(input) {}
     ~Conversion() {
-        run_.inputStream().attach(-1, false);
+        run_.in.attach(-1, false);
         if (sink_ != nullptr) {
-            run_.resultStream().discard();
-            run_.resultStream().attach(-1);
+            run_.result.discard();
+            run_.result.attach(-1);
         }
-        if (!done_) run_.mode().abandon();
+        if (!done_) run_.mode.abandon();
     }
 
     Outcome run() {
         platform::ByteSink* sink = nullptr;
-        const Failure opening = run_.mode().open(file_, sink);
+        const Failure opening = run_.mode.open(file_, sink);
         if (opening.failed()) {
             done_ = true;
             return Outcome::failed(opening);
         }
         sink_ = sink;
-        platform::TextOutputStream& out = sink != nullptr ? run_.resultStream() : run_.console();
+        platform::TextOutputStream& out = sink != nullptr ? run_.result : run_.console;
         if (sink != nullptr) out.attach(*sink);
-        platform::TextInputStream& in = run_.inputStream();
+        platform::TextInputStream& in = run_.in;
         const platform::FileFacts& facts = input_.facts();
         in.attach(input_, facts.isRegular, facts.size);
         // Only text may stand in for an input: the stream judges it as it
         // reads, in every way of reading, decoding included.
-        if (run_.mode().textOnly()) in.requireText();
+        if (run_.mode.textOnly()) in.requireText();
 
-        if (run_.settings().decode) {
+        if (run_.settings.decode) {
             writeDecodedText(out, decoded_);
         } else {
             ConversionSetup setup;
             setup.in = &in;
             setup.out = &out;
-            setup.form = run_.form();
-            setup.mark = run_.mode().byteOrderMark();
+            setup.form = run_.form;
+            setup.mark = run_.mode.byteOrderMark();
             InputHooks hooks(run_, file_.path);
             setup.hooks = &hooks;
             const int converted = convertInput(setup);
@@ -79,8 +78,8 @@ public:
         }
         // A NUL, or bytes after the 0x1A that ends the text: the input is
         // no text, the reading stopped there, and it stays as it is.
-        if (run_.mode().textOnly() && !in.isText()) {
-            run_.reporter().endProgressLine();
+        if (run_.mode.textOnly() && !in.isText()) {
+            run_.reporter.endProgressLine();
             return Outcome::passedOver(PassedOver::Binary, file_.path);
         }
         if (!out.flush()) {
@@ -92,24 +91,24 @@ public:
         if (sink != nullptr) out.attach(-1);
         sink_ = nullptr;
         done_ = true;
-        return run_.mode().commit(file_, input_, resultSize);
+        return run_.mode.commit(file_, input_, resultSize);
     }
 
     // -decode: the input is decoded whole before anything is made or
     // written, so an input that is no expression leaves no trace. False
     // with the outcome when it is not decoded.
     bool decodeFirst(Outcome& outcome) {
-        platform::TextInputStream& in = run_.inputStream();
+        platform::TextInputStream& in = run_.in;
         const platform::FileFacts& facts = input_.facts();
         in.attach(input_, facts.isRegular, facts.size);
-        if (run_.mode().textOnly()) in.requireText();
+        if (run_.mode.textOnly()) in.requireText();
         DecodeStop stop;
-        const bool decoded = readDecodedInput(in, run_.mode().byteOrderMark(), decoded_, stop);
+        const bool decoded = readDecodedInput(in, run_.mode.byteOrderMark(), decoded_, stop);
         if (in.hasError()) {
             outcome = readFailure();
-        } else if (run_.mode().textOnly() && !in.isText()) {
-            run_.reporter().progress(file_.path, file_.size);
-            run_.reporter().endProgressLine();
+        } else if (run_.mode.textOnly() && !in.isText()) {
+            run_.reporter.progress(file_.path, file_.size);
+            run_.reporter.endProgressLine();
             outcome = Outcome::passedOver(PassedOver::Binary, file_.path);
         } else if (!decoded) {
             outcome = Outcome::passedOver(PassedOver::NotExpression, file_.path,
@@ -117,7 +116,7 @@ public:
                                               std::to_string(stop.column));
         }
         done_ = true;
-        return decoded && !in.hasError() && (!run_.mode().textOnly() || in.isText());
+        return decoded && !in.hasError() && (!run_.mode.textOnly() || in.isText());
     }
 
     void goOn() { done_ = false; }
@@ -126,10 +125,10 @@ private:
     // A read error names the input and the system's reason.
     Outcome readFailure() {
         return Outcome::failed(
-            Failure{ExitStatus::ScannerFatal, shownName(file_.path), run_.inputStream().errorNumber()});
+            Failure{ExitStatus::ScannerFatal, shownName(file_.path), run_.in.errorNumber()});
     }
 
-    Run& run_;
+    InputContext& run_;
     const SelectedFile& file_;
     Input& input_;
     platform::ByteSink* sink_ = nullptr;
@@ -139,23 +138,38 @@ private:
 
 }  // namespace
 
-Outcome processFile(Run& run, const SelectedFile& file, std::unique_ptr<Input> input,
+void OwnFiles::identify(FileSystem& files, const RunSettings& settings) {
+    outputs_.clear();
+    // Standard error too: a run must not convert its own messages.
+    for (int descriptor : {1, 2}) outputs_.push_back(files.identifyStandard(descriptor));
+    if (settings.append) outputs_.push_back(files.identifyPath(settings.appendName));
+}
+
+bool OwnFiles::contains(const platform::FileIdentity& identity) const {
+    if (mode_.ownsFile(identity)) return true;
+    for (const platform::FileIdentity& output : outputs_) {
+        if (output == identity) return true;
+    }
+    return false;
+}
+
+Outcome processFile(InputContext& run, const SelectedFile& file, std::unique_ptr<Input> input,
                     const platform::SystemError& openError) {
     if (input) {
         const platform::FileFacts& facts = input->facts();
         if (mustBePlainFile(run, file) && !facts.isRegular) return Outcome::passedOver(PassedOver::Special, file.path);
-        const Notice notice = run.mode().prepare(file, facts);
+        const Notice notice = run.mode.prepare(file, facts);
         if (notice.why != PassedOver::None) return Outcome{Outcome::End::PassedOver, notice, Failure(), 0, 0};
     }
     try {
         std::unique_ptr<Conversion> conversion;
         if (input) conversion = std::make_unique<Conversion>(run, file, *input);
-        if (input && run.settings().decode) {
+        if (input && run.settings.decode) {
             Outcome outcome;
             if (!conversion->decodeFirst(outcome)) return outcome;
             conversion->goOn();
         }
-        run.reporter().progress(file.path, file.size);
+        run.reporter.progress(file.path, file.size);
         // Every failure below ends the run, once it is known.
         if (!input) return Outcome::failed(Failure{ExitStatus::OpenFailed, shownName(file.path), openError.number});
         return conversion->run();
@@ -164,13 +178,13 @@ Outcome processFile(Run& run, const SelectedFile& file, std::unique_ptr<Input> i
     }
 }
 
-Outcome processFound(Run& run, FoundEntry& found) {
+Outcome processFound(InputContext& run, FoundEntry& found) {
     platform::DirectoryEntry& entry = found.entry;
-    OutputMode& mode = run.mode();
+    OutputMode& mode = run.mode;
     // An entry the listing described is judged before it is opened (a FIFO
     // named on the command line may wait for its writer).
     if (entry.described) {
-        if (run.isOwnFile(entry.identity)) return Outcome::passedOver(PassedOver::OwnFile, found.path);
+        if (run.ownFiles.contains(entry.identity)) return Outcome::passedOver(PassedOver::OwnFile, found.path);
         const Notice notice = mode.judge(entry, found.dir, found.path, found.wildcard);
         if (notice.why != PassedOver::None) return Outcome{Outcome::End::PassedOver, notice, Failure(), 0, 0};
     }
@@ -184,7 +198,7 @@ Outcome processFound(Run& run, FoundEntry& found) {
     // its place since the listing fails the open (ELOOP).
     platform::SystemError openError;
     std::unique_ptr<Input> input =
-        run.files().openInput(file.location, mustBePlainFile(run, file), mode.followsLinks(), openError);
+        run.files.openInput(file.location, mustBePlainFile(run, file), mode.followsLinks(), openError);
     if (!input) {
         if (!mode.followsLinks() && openError.number == ELOOP) return Outcome::passedOver(PassedOver::Link, file.path);
         // A wildcard found it, and it is gone since, or a link to nothing.
@@ -196,11 +210,11 @@ Outcome processFound(Run& run, FoundEntry& found) {
         platform::SystemError error;
         if (input) {
             platform::completeEntry(entry, input->facts());
-        } else if (!run.files().describe(entry, error)) {
+        } else if (!run.files.describe(entry, error)) {
             if (error.number == ENOENT) return Outcome::passedOver(PassedOver::Vanished, file.path);
             return Outcome::passedOver(PassedOver::Unreadable, found.searchPath, platform::errorText(error.number));
         }
-        if (run.isOwnFile(entry.identity)) return Outcome::passedOver(PassedOver::OwnFile, found.path);
+        if (run.ownFiles.contains(entry.identity)) return Outcome::passedOver(PassedOver::OwnFile, found.path);
         const Notice notice = mode.judge(entry, found.dir, found.path, found.wildcard);
         if (notice.why != PassedOver::None) return Outcome{Outcome::End::PassedOver, notice, Failure(), 0, 0};
     }
@@ -208,16 +222,16 @@ Outcome processFound(Run& run, FoundEntry& found) {
     return processFile(run, file, std::move(input), openError);
 }
 
-Outcome processStandardInput(Run& run) {
+Outcome processStandardInput(InputContext& run) {
     SelectedFile file;
     file.path = "-";
     platform::SystemError openError;
-    std::unique_ptr<Input> input = run.files().openStandardInput(openError);
+    std::unique_ptr<Input> input = run.files.openStandardInput(openError);
     if (input) {
         const platform::FileFacts& facts = input->facts();
         // Reading a file while writing to it would never end; a terminal
         // may be both ends.
-        if (facts.isRegular && run.isOwnFile(facts.identity)) return Outcome::passedOver(PassedOver::OwnOutput, "-");
+        if (facts.isRegular && run.ownFiles.contains(facts.identity)) return Outcome::passedOver(PassedOver::OwnOutput, "-");
         // A pipe or a terminal has no size to tell.
         file.size = facts.isRegular ? facts.size : 0;
     }

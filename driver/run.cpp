@@ -10,7 +10,10 @@ Run::Run(const Options& options, FileSystem& files, Reporter& reporter, platform
       mode_(makeOutputMode(options.settings, files, reporter)),
       namedOptions_(options.namedOptions),
       input_(std::make_unique<platform::TextInputStream>(-1)),
-      result_(std::make_unique<platform::TextOutputStream>(-1)) {}
+      result_(std::make_unique<platform::TextOutputStream>(-1)),
+      ownFiles_(*mode_),
+      context_{options.settings, options.form, files, reporter, *mode_, namedOptions_, ownFiles_, *input_, *result_,
+               console} {}
 
 Run::~Run() { mode_->end(); }
 
@@ -21,37 +24,24 @@ Failure Run::execute() {
     failure_ = planWalk(options_, files_, plan_);
     if (failure_.failed()) return failure_;
     listing();
-    if (plan_.standardInput == WalkPlan::StandardInput::First && !fold(processStandardInput(*this))) return failure_;
+    if (plan_.standardInput == WalkPlan::StandardInput::First && !fold(processStandardInput(context_))) return failure_;
     Walk walk(files_, *this, options_.settings.recursive != 0, options_.settings.traceDirs != 0);
     if (!walk.walkFileSets(plan_)) return failure_;
     if (plan_.standardInput == WalkPlan::StandardInput::Last) {
         listing();
-        if (!fold(processStandardInput(*this))) return failure_;
+        if (!fold(processStandardInput(context_))) return failure_;
     }
     mode_->end();
     return failure_;
 }
 
-bool Run::isOwnFile(const platform::FileIdentity& identity) const {
-    if (mode_->ownsFile(identity)) return true;
-    for (const platform::FileIdentity& output : outputs_) {
-        if (output == identity) return true;
-    }
-    return false;
-}
-
-void Run::listing() {
-    outputs_.clear();
-    // Standard error too: a run must not convert its own messages.
-    for (int descriptor : {1, 2}) outputs_.push_back(files_.identifyStandard(descriptor));
-    if (options_.settings.append) outputs_.push_back(files_.identifyPath(options_.settings.appendName));
-}
+void Run::listing() { ownFiles_.identify(files_, options_.settings); }
 
 void Run::directory(const std::string& dir, const std::string& patterns) { reporter_.directory(dir, patterns); }
 
 void Run::notice(const Notice& notice) { reporter_.notice(notice); }
 
-bool Run::found(FoundEntry& found) { return fold(processFound(*this, found)); }
+bool Run::found(FoundEntry& found) { return fold(processFound(context_, found)); }
 
 bool Run::fold(const Outcome& outcome) {
     switch (outcome.end) {

@@ -12,6 +12,7 @@
 #include "driver/named_options.h"
 #include "driver/options.h"
 #include "driver/output_mode.h"
+#include "driver/process_file.h"
 #include "driver/reporter.h"
 #include "driver/run_settings.h"
 #include "driver/walk.h"
@@ -35,20 +36,6 @@ public:
     ExitStatus endStatus() const { return notExpression_ ? ExitStatus::ParseFailed : ExitStatus::Normal; }
     const RunTotals& totals() const { return totals_; }
 
-    // What the steps of one input use.
-    const RunSettings& settings() const { return options_.settings; }
-    const OutputForm& form() const { return options_.form; }
-    FileSystem& files() { return files_; }
-    Reporter& reporter() { return reporter_; }
-    OutputMode& mode() { return *mode_; }
-    NamedOptionList& namedOptions() { return namedOptions_; }
-    platform::TextInputStream& inputStream() { return *input_; }
-    platform::TextOutputStream& resultStream() { return *result_; }
-    platform::TextOutputStream& console() { return console_; }
-    // True for a file the run writes (its results and lock, the append
-    // file, standard output and standard error): never an input.
-    bool isOwnFile(const platform::FileIdentity& identity) const;
-
 private:
     void listing() override;
     void directory(const std::string& dir, const std::string& patterns) override;
@@ -66,9 +53,9 @@ private:
     WalkPlan plan_;
     std::unique_ptr<platform::TextInputStream> input_;
     std::unique_ptr<platform::TextOutputStream> result_;
-    // The outputs' identities, taken when a listing is walked: a file the
-    // run creates later is in no listing taken before.
-    std::vector<platform::FileIdentity> outputs_;
+    OwnFiles ownFiles_;
+    // What each input is handed.
+    InputContext context_;
     RunTotals totals_;
     Failure failure_;
     bool notExpression_ = false;
