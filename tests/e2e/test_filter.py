@@ -43,6 +43,13 @@ class StandardInput(unittest.TestCase):
         self.assertEqual((r.stdout, r.stderr, r.status), (b"", b"", 0))
         self.assertEqual(r.files, {"out.txt": b"before\r\n" + SAMPLE_OUT})
 
+    @unittest.skipIf(harness.WINDOWS, "needs the tool started with descriptor 0 closed, which Wine does not pass on")
+    def test_closed_standard_input_cannot_be_opened(self):
+        # Needs a real process started with standard input closed (<&-).
+        r = run(["-a:out.txt", "-"], files={"out.txt": b"before\r\n"}, preexec=lambda: os.close(0))
+        self.assertEqual((r.stdout, r.stderr, r.status), (b"", err(b"-: Bad file descriptor\n"), status(-1)))
+        self.assertEqual(r.files, {"out.txt": b"before\r\n"})
+
     def test_refused_under_replace_before_anything_is_opened(self):
         files = {"a.txt": b"file\r\n"}
         for args in (["-r", "-", "a.txt"], ["-", "-R", "-s"]):

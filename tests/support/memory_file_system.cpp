@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 #include "platform/names.h"
 
@@ -20,6 +21,8 @@ public:
     }
     ~MemoryInput() override { --files_.openInputs; }
     long read(char* into, std::size_t capacity) override {
+        const std::vector<std::string>& failing = files_.failing;
+        if (std::find(failing.begin(), failing.end(), "memory") != failing.end()) throw std::bad_alloc();
         const std::size_t count = std::min(capacity, bytes_.size() - next_);
         // A read that fails comes once the bytes are delivered.
         if (count == 0 && failsToRead_) {
