@@ -102,7 +102,8 @@ public:
     virtual std::unique_ptr<AppendTarget> openAppendTarget(const std::string& path,
                                                            platform::SystemError& error) = 0;
     // The lock of the working directory, waited for; null with `why` set
-    // when it cannot be taken.
+    // when it cannot be taken, null with `why` empty when the working
+    // directory may not be written (the run goes on without a lock).
     virtual std::unique_ptr<RunLock> takeLock(std::string& why) = 0;
     virtual std::unique_ptr<Replacement> beginReplacement(const platform::FileLocation& directory,
                                                           const std::string& inputName,

@@ -70,11 +70,12 @@ public:
         : settings_(settings), files_(files), reporter_(reporter) {}
 
     // Runs in replace mode in one working directory go one after the other:
-    // the run holds the lock from before its first input to its end.
+    // the run holds the lock from before its first input to its end. From a
+    // working directory it may not write, a run goes on without one.
     Failure begin() override {
         std::string why;
         lock_ = files_.takeLock(why);
-        if (lock_) return Failure();
+        if (lock_ || why.empty()) return Failure();
         return textFailure(std::string(kOutputFileError) + ": " + shownName(why), ExitStatus::OutputFailed);
     }
     void end() override { lock_.reset(); }

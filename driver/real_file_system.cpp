@@ -1,5 +1,7 @@
 #include "driver/real_file_system.h"
 
+#include <cerrno>
+
 #include "platform/append_file.h"
 #include "platform/file_lock.h"
 #include "platform/file_ops.h"
@@ -126,8 +128,11 @@ std::unique_ptr<AppendTarget> RealFileSystem::openAppendTarget(const std::string
 std::unique_ptr<RunLock> RealFileSystem::takeLock(std::string& why) {
     auto lock = std::make_unique<RealLock>();
     const platform::FileLocation name = platform::locateName(platform::FileLocation(), platform::kLockFileName);
-    if (!lock->lock.acquire(name, &why)) return nullptr;
-    return lock;
+    if (lock->lock.acquire(name, &why)) return lock;
+    // A working directory the run may not write takes no lock: the results
+    // are made beside their targets, and the run goes on without one.
+    if (errno == EACCES || errno == EPERM || errno == EROFS) why.clear();
+    return nullptr;
 }
 
 std::unique_ptr<Replacement> RealFileSystem::beginReplacement(const platform::FileLocation& directory,

@@ -111,6 +111,19 @@ class Faults(unittest.TestCase):
         self.assertEqual(r.status, status(-1))
         self.assertEqual(r.stdout, convert(b"1"))
 
+    @unittest.skipIf(harness.WINDOWS, "POSIX permissions: Wine refuses a prefix owned by another user")
+    def test_replace_from_a_working_directory_the_user_cannot_write(self):
+        # Needs a real kernel's permissions: the run's user may write the
+        # target's directory, not the working directory; it goes on without
+        # a lock.
+        def setup(root):
+            os.chmod(root, 0o755)
+            os.chmod(os.path.join(root, "q"), 0o777)
+            os.chmod(os.path.join(root, "q", "x.sql"), 0o666)
+        r = run(["-r", "-s", "q/x.sql"], files={"q/x.sql": b"1"}, setup=setup, preexec=as_nobody)
+        self.assertEqual((r.stdout, r.stderr, r.status), (b"", b"", 0))
+        self.assertEqual(r.files, {"q/x.sql": convert(b"1")})
+
     def test_read_only_file_is_kept_in_replace_mode(self):
         def setup(root):
             os.chmod(os.path.join(root, "a.txt"), 0o444)

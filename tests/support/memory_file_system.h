@@ -48,7 +48,8 @@ public:
     // Calls that fail, by their whole line or their first word: "closed"
     // and "write" with ENOSPC, "open" of standard input ("open -") with
     // EIO at the read after its bytes, the others with EACCES; "memory"
-    // makes every read of an input run out of memory (std::bad_alloc).
+    // makes every read of an input run out of memory (std::bad_alloc);
+    // "unwritable": the working directory takes no lock.
     std::vector<std::string> failing;
     // Every file's path and contents, directories and links left out.
     std::map<std::string, std::string> files() const;

@@ -57,6 +57,8 @@ const std::vector<Case> kCases = {
     // converted.
     {"no lock", {{"a.txt", "v"}}, {"*.txt"}, {"lock"}, {{"a.txt", "v"}},
      kCreateError + "_~null932: Permission denied\n", -2},
+    // From a working directory it may not write, a run goes on without one.
+    {"no lock to take", {{"a.txt", "v"}}, {"*.txt"}, {"unwritable"}, {{"a.txt", kV}}, "", 0},
     {"create fails", {{"a.txt", "v"}, {"b.txt", "w"}}, {"*.txt"}, {"create"}, {{"a.txt", "v"}, {"b.txt", "w"}},
      kCreateError + "Permission denied\n", -2},
     {"attributes fail", {{"a.txt", "v"}, {"b.txt", "w"}}, {"*.txt"}, {"attributes"},
