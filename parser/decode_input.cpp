@@ -1,57 +1,26 @@
 #include "parser/decode_input.h"
 
-#include <cstring>
+#include <memory>
 
+#include "parser/decode_stream.h"
+#include "platform/byte_channel.h"
 #include "platform/text_input.h"
 #include "platform/text_output.h"
 #include "scanner/fatal.h"
 
-namespace {
-
-// Appends a run of the input stream as the stream delivers it: each CR LF
-// pair in it as one line feed.
-void appendAsRead(std::string& to, const char* run, std::size_t length) {
-    const char* end = run + length;
-    while (run < end) {
-        const void* cr = std::memchr(run, '\r', static_cast<std::size_t>(end - run));
-        const char* stop = cr != nullptr ? static_cast<const char*>(cr) : end;
-        to.append(run, static_cast<std::size_t>(stop - run));
-        if (stop == end) return;
-        const bool pair = stop + 1 < end && stop[1] == '\n';
-        to += pair ? '\n' : '\r';
-        run = stop + (pair ? 2 : 1);
-    }
-}
-
-}  // namespace
-
 bool readDecodedInput(ByteOrderMark mark, std::string& text, DecodeStop& stop) {
     platform::TextInputStream& in = platform::standardInput();
     in.reset();
-    // A UTF-16 expression is read as the stream decodes it; only a UTF-8
-    // mark is kept in front of the text.
-    const bool marked =
-        mark != ByteOrderMark::Ignore && in.skipByteOrderMark() == platform::ByteOrderMarkKind::Utf8;
-    std::string expression;
-    for (;;) {
-        char* run = nullptr;
-        const std::size_t length = in.textRun(run);
-        if (length != 0) {
-            // Each CR LF pair of a run stands for one line feed.
-            appendAsRead(expression, run, length);
-            in.take(length);
-            continue;
-        }
-        const int c = in.getByte();
-        if (c == platform::TextInputStream::kEnd) break;
-        expression += static_cast<char>(c);
-    }
-    if (in.hasError()) yy_fatal("input in scanner failed");
-    if (!decodeExpression(expression, text, stop)) {
-        text.clear();
-        return false;
-    }
-    if (marked && mark == ByteOrderMark::Keep) text.insert(0, platform::kUtf8ByteOrderMark, platform::kUtf8ByteOrderMarkSize);
+    platform::StringSink sink;
+    // The stream holds its buffer inline: too large for the stack.
+    const auto out = std::make_unique<platform::TextOutputStream>(-1);
+    out->attach(sink);
+    const DecodeResult result = decodeStream(in, *out, mark, stop);
+    if (result == DecodeResult::ReadFailed) yy_fatal("input in scanner failed");
+    out->flush();
+    text.clear();
+    if (result != DecodeResult::Decoded) return false;
+    text.swap(sink.text);
     return true;
 }
 

@@ -1,4 +1,5 @@
-// Decoding what standard input holds, as the tool decodes each file.
+// Decoding what standard input holds, as the tool decodes each file, the
+// text kept whole until it is written.
 #pragma once
 
 #include <string>
@@ -6,13 +7,12 @@
 #include "parser/convert_input.h"
 #include "parser/decode_expression.h"
 
-// Reads the scanner's standard input stream to its end (text mode: CR LF
-// as LF, a 0x1A ends it) and decodes it as an expression. A UTF-8
-// byte-order mark at its start is handled as convertInput handles it: Keep
-// puts it in front of the text, Drop leaves it out. On success `text`
-// holds every byte to write; false, with `stop` set and nothing written,
-// when the input is not an expression. A read error ends the run as the
-// scanner's does.
+// Decodes the scanner's standard input stream, read afresh, with
+// decodeStream into `text`. A UTF-8 byte-order mark at its start is
+// handled as convertInput handles it: Keep puts it in front of the text,
+// Drop leaves it out. On success `text` holds every byte to write; false,
+// with `stop` set and `text` empty, when the input is not an expression.
+// A read error ends the run as the scanner's does.
 bool readDecodedInput(ByteOrderMark mark, std::string& text, DecodeStop& stop);
 
 // Writes `text` to standard output as it stands (its line ends are already
