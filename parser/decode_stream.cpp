@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "parser/decode_cursor.h"
+#include "parser/decode_pieces.h"
 #include "parser/decode_text.h"
 #include "parser/decode_tokens.h"
 
@@ -98,11 +99,31 @@ private:
         }
         return true;
     }
+    // Ends `count` lines of text, as many endTextLine() calls.
+    void endTextLines(std::size_t count) {
+        text_.lineEnds(count - (lineEndedByConstant_ ? 1 : 0));
+        lineEndedByConstant_ = false;
+    }
     // The operands of one statement, over its physical lines. True at its
     // end, `more` telling whether a line end follows it.
     bool statementBody(bool& more) {
         Wanted wanted = Wanted::Operand;
         for (;;) {
+            // The default form's lines, their pieces taken whole.
+            if (wanted == Wanted::OperatorAfterLines) {
+                if (const std::size_t lines = decode::passContinuationLines(cursor_)) endTextLines(lines);
+                if (decode::passOperatorAndQuote(cursor_)) {
+                    Token literal;
+                    literal.kind = TokenKind::Literal;
+                    if (!operand(literal)) return false;
+                    wanted = Wanted::Operator;
+                }
+            }
+            if (wanted == Wanted::Operator && decode::passContinuation(cursor_)) {
+                endTextLine();
+                wanted = Wanted::OperatorAfterLines;
+                continue;
+            }
             const Token token = tokens_.next();
             switch (wanted) {
                 case Wanted::Operand:
@@ -121,16 +142,18 @@ private:
                         more = token.kind == TokenKind::LineEnd;
                         return true;
                     }
+                    [[fallthrough]];
+                case Wanted::OperatorAfterLines:
                     // Lines holding " _" alone are empty lines of text; then
                     // the expression goes on with "&".
-                    if (token.kind != TokenKind::Ampersand && token.kind != TokenKind::Continuation) return fail(token);
-                    if (token.kind == TokenKind::Continuation) endTextLine();
-                    wanted = token.kind == TokenKind::Ampersand ? Wanted::Operand : Wanted::OperatorAfterLines;
-                    break;
-                case Wanted::OperatorAfterLines:
-                    if (token.kind != TokenKind::Ampersand && token.kind != TokenKind::Continuation) return fail(token);
-                    if (token.kind == TokenKind::Continuation) endTextLine();
-                    if (token.kind == TokenKind::Ampersand) wanted = Wanted::Operand;
+                    if (token.kind == TokenKind::Continuation) {
+                        endTextLine();
+                        wanted = Wanted::OperatorAfterLines;
+                    } else if (token.kind == TokenKind::Ampersand) {
+                        wanted = Wanted::Operand;
+                    } else {
+                        return fail(token);
+                    }
                     break;
             }
         }
