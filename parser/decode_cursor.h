@@ -60,6 +60,15 @@ public:
         ++line_;
         lineStart_ = position();
     }
+    // At the lone CR peek() gave: passes it, and the line feed after it,
+    // when one follows (text mode reads CR CR LF as a CR and a line feed,
+    // one line end as a string holds them). False, the CR passed, if not.
+    bool passCrLineEnd() {
+        advance();
+        if (peek() != '\n') return false;
+        passLineEnd();
+        return true;
+    }
 
     bool atLineStart() const { return position() == lineStart_; }
     Place here() const { return {line_, static_cast<std::size_t>(position() - lineStart_ + 1)}; }

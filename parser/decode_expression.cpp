@@ -20,18 +20,19 @@ DecodeResult decodeSource(platform::ByteSource& source, std::string& text, Decod
 }
 
 bool decodeExpression(const std::string& expression, std::string& text, DecodeStop& stop) {
-    platform::MemorySource source(expression);
+    // The stream reads as text mode reads: a 0x1A ends the input, and CR CR
+    // LF is a CR and a line feed, one line end. In a string both are bytes
+    // that no token holds: it is read up to the first, and an expression
+    // that ends there ends at a byte that is none.
+    const std::size_t read = std::min({expression.find('\x1a'), expression.find("\r\r\n"), expression.size()});
+    platform::MemorySource source(expression.data(), read);
     // The text is never longer than its expression: no operand, line end
     // or statement is written with fewer bytes than it gives.
-    text.reserve(expression.size());
+    text.reserve(read);
     if (decodeSource(source, text, stop) != DecodeResult::Decoded) return false;
-    // The stream ends at a 0x1A, where no token can stand: an expression
-    // that ends there ends at a byte that is none.
-    const void* ctrlZ = std::memchr(expression.data(), 0x1A, expression.size());
-    if (ctrlZ == nullptr) return true;
-    const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - expression.data());
-    const std::size_t lineFeed = expression.rfind('\n', at);
-    stop.line = 1 + static_cast<std::size_t>(std::count(expression.begin(), expression.begin() + at, '\n'));
-    stop.column = lineFeed == std::string::npos ? at + 1 : at - lineFeed;
+    if (read == expression.size()) return true;
+    const std::size_t lineFeed = expression.rfind('\n', read);
+    stop.line = 1 + static_cast<std::size_t>(std::count(expression.begin(), expression.begin() + read, '\n'));
+    stop.column = lineFeed == std::string::npos ? read + 1 : read - lineFeed;
     return false;
 }

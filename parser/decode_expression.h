@@ -14,7 +14,7 @@ DecodeResult decodeSource(platform::ByteSource& source, std::string& text, Decod
 
 // Decodes `expression`, whose lines end with LF or CR LF, into `text` (see
 // decodeStream for what is read and the text it gives). A byte-order mark
-// is not looked for, and a 0x1A is a byte like any other: no token holds
-// it. Returns false, with `stop` set and `text` unspecified, when
+// is not looked for; a 0x1A and a CR before CR LF are bytes like any
+// other, which no token holds. Returns false, with `stop` set and `text` unspecified, when
 // `expression` is not such an expression.
 bool decodeExpression(const std::string& expression, std::string& text, DecodeStop& stop);

@@ -25,7 +25,8 @@ struct DecodeStop {
 // vbNewLine, vbLf, vbCr and vbNullChar, and ChrW(N) and Chr(N) with N
 // decimal or &H hexadecimal (ChrW up to &HFFFF, Chr up to &HFF). A line is
 // continued by " _" at its end. Spaces and TABs may stand between tokens;
-// names and constants are read in any case. Lines end with LF or CR LF.
+// names and constants are read in any case. Lines end with LF or CR LF
+// (as text mode reads them: also CR CR LF, which it reads as CR LF).
 //
 // Each physical line gives one line of text, ended in the text by CR LF:
 //   - a line whose last operand is one of the line-end constants (vbCrLf,

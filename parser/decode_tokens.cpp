@@ -60,6 +60,9 @@ Token Tokenizer::next() {
             in_.passLineEnd();
             token.kind = TokenKind::LineEnd;
             break;
+        case '\r':
+            if (in_.passCrLineEnd()) token.kind = TokenKind::LineEnd;
+            break;
         case '"':
             in_.advance();
             token.kind = TokenKind::Literal;
@@ -85,6 +88,7 @@ bool Tokenizer::continuation() {
     in_.advance();
     int c;
     while (isBlank(c = in_.peek())) in_.advance();
+    if (c == '\r') return in_.passCrLineEnd();
     if (c != '\n') return false;
     in_.passLineEnd();
     return true;

@@ -115,6 +115,7 @@ const std::vector<NotAnExpression> kNotExpressions = {
     {"a name longer than 255 characters", std::string(256, 'n') + " = \"a\"\r\n", 1, 1},
     {"a doubled quote, then no closing one", "\t= \"a\"\"\r\n", 1, 8},
     {"a 0x1A where the expression may end", "\t= \"a\"\x1a", 1, 7},
+    {"CR CR LF", "\t= \"a\" _\r\r\n\t& \"b\"\r\n", 1, 8},
 };
 
 TEST(DecodeExpression, StopsWhereTheInputStopsBeingAnExpression) {
@@ -130,26 +131,25 @@ TEST(DecodeExpression, StopsWhereTheInputStopsBeingAnExpression) {
 // Read a few bytes at a time, every token, call, constant, doubled quote
 // and CR LF pair of the tables is cut between two reads somewhere, each
 // piece a run of the input stream (a CR last in one read comes alone): the
-// text and the stop are those of the whole expression.
+// result, the text and the stop are those of the whole input read at once.
 TEST(DecodeStream, ReadInPiecesAsWhole) {
-    for (std::size_t readSize = 1; readSize <= 8; ++readSize) {
-        for (const Sample& sample : kSamples) {
-            std::string text;
-            DecodeStop stop;
-            PieceSource source(sample.expression, readSize);
-            EXPECT_EQ(decodeSource(source, text, stop), DecodeResult::Decoded) << sample.form << ", reads of " << readSize;
-            EXPECT_EQ(escaped(text), escaped(sample.text)) << sample.form << ", reads of " << readSize;
-        }
-        for (const NotAnExpression& bad : kNotExpressions) {
-            const std::string input = bad.input.substr(0, bad.input.find('\x1a'));  // the stream ends at a 0x1A
+    std::vector<std::string> inputs = {"\t= \"a\" _\r\r\n\t& \"b\"\r\r\n", "\t= \"a\"\r\n\x1a\x01"};
+    for (const Sample& sample : kSamples) inputs.push_back(sample.expression);
+    for (const NotAnExpression& bad : kNotExpressions) inputs.push_back(bad.input);
+    for (const std::string& input : inputs) {
+        std::string whole;
+        DecodeStop wholeStop;
+        PieceSource all(input, input.size() + 1);
+        const DecodeResult result = decodeSource(all, whole, wholeStop);
+        for (std::size_t readSize = 1; readSize <= 8; ++readSize) {
             std::string text;
             DecodeStop stop;
             PieceSource source(input, readSize);
-            EXPECT_EQ(decodeSource(source, text, stop), input == bad.input ? DecodeResult::NotExpression : DecodeResult::Decoded)
-                << bad.what << ", reads of " << readSize;
-            if (input != bad.input) continue;
-            EXPECT_EQ(stop.line, bad.line) << bad.what << ", reads of " << readSize;
-            EXPECT_EQ(stop.column, bad.column) << bad.what << ", reads of " << readSize;
+            ASSERT_EQ(decodeSource(source, text, stop), result) << escaped(input) << ", reads of " << readSize;
+            EXPECT_EQ(escaped(text), escaped(whole)) << escaped(input) << ", reads of " << readSize;
+            if (result == DecodeResult::Decoded) continue;
+            EXPECT_EQ(stop.line, wholeStop.line) << escaped(input) << ", reads of " << readSize;
+            EXPECT_EQ(stop.column, wholeStop.column) << escaped(input) << ", reads of " << readSize;
         }
     }
 }
@@ -326,6 +326,8 @@ TEST(DecodeInput, ReadsLikeAFile) {
         {"mark not looked at", mark + "\t= \"a\"\r\n", ByteOrderMark::Ignore, false, ""},
         {"0x1A ends the expression", "\t= \"a\" _\r\n\t& \"b\"\r\n\x1a garbage", ByteOrderMark::Drop, true, "a\r\nb"},
         {"mixed line ends", "\t= \"a\" _\n\t& \"b\" _\r\n\t& \"\"\r\n", ByteOrderMark::Drop, true, "a\r\nb\r\n"},
+        {"CR CR LF read as CR LF", "\t= \"a\" _\r\r\n\t& \"b\"\r\r\n", ByteOrderMark::Drop, true, "a\r\nb"},
+        {"a lone CR", "\t= \"a\" _\r\r\r\n\t& \"b\"\r\n", ByteOrderMark::Drop, false, ""},
         {"failure writes nothing", "\t= \"a\" _\r\n\t& \"b\r\n", ByteOrderMark::Drop, false, ""},
     };
     for (const Case& c : cases) {
