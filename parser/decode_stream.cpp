@@ -99,11 +99,6 @@ private:
         }
         return true;
     }
-    // Ends `count` lines of text, as many endTextLine() calls.
-    void endTextLines(std::size_t count) {
-        text_.lineEnds(count - (lineEndedByConstant_ ? 1 : 0));
-        lineEndedByConstant_ = false;
-    }
     // The operands of one statement, over its physical lines. True at its
     // end, `more` telling whether a line end follows it.
     bool statementBody(bool& more) {
@@ -111,7 +106,8 @@ private:
         for (;;) {
             // The default form's lines, their pieces taken whole.
             if (wanted == Wanted::OperatorAfterLines) {
-                if (const std::size_t lines = decode::passContinuationLines(cursor_)) endTextLines(lines);
+                // The continuation before them has ended the line before.
+                if (const std::size_t lines = decode::passContinuationLines(cursor_)) text_.lineEnds(lines);
                 if (decode::passOperatorAndQuote(cursor_)) {
                     Token literal;
                     literal.kind = TokenKind::Literal;

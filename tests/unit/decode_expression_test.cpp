@@ -20,6 +20,12 @@ namespace {
 
 using namespace std::string_literals;
 
+std::string repeated(const std::string& piece, int times) {
+    std::string out;
+    while (times-- > 0) out += piece;
+    return out;
+}
+
 struct Sample {
     const char* form;
     std::string expression;
@@ -32,6 +38,8 @@ const std::vector<Sample> kSamples = {
     {"default, input ending with a line feed", "\t= \"a\" _\r\n\t& \"\"\r\n", "a\r\n"},
     {"default, empty input", "\t= \"\"\r\n", ""},
     {"default, only line feeds", "\t= \"\" _\r\n\t_\r\n\t& \"\"\r\n", "\r\n\r\n"},
+    {"default, many empty lines", "\t= \"\" _\r\n" + repeated("\t_\r\n", 40) + "\t& \"\"\r\n", repeated("\r\n", 41)},
+    {"-nl, an empty line after a constant", "\t= \"a\" & vbCrLf _\r\n\t_\r\n\t& \"b\"\r\n", "a\r\n\r\nb"},
     {"default, constants", "\t= \"a\" & vbCr & \"b\" & vbNullChar & \"\"\r\n", "a\rb\0"s},
     {"default, a line opening with a constant", "\t= \"\" _\r\n\t& vbCr & \"x\"\r\n", "\r\n\rx"},
     {"default, a CR before a line end", "\t= \"a\" & vbCr & \"\" _\r\n\t& \"b\"\r\n", "a\r\r\nb"},
