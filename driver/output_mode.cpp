@@ -1,5 +1,6 @@
 #include "driver/output_mode.h"
 
+#include <cerrno>
 #include <set>
 #include <unordered_set>
 #include <utility>
@@ -7,6 +8,7 @@
 #include "driver/new_name.h"
 #include "driver/shown_name.h"
 #include "platform/names.h"
+#include "platform/spool.h"
 
 namespace {
 
@@ -14,16 +16,49 @@ Failure outputFailure(const platform::SystemError& error) {
     return systemFailure(kOutputFileError, ExitStatus::OutputFailed, error);
 }
 
+// Writes into the console stream bytes that hold their line ends already.
+class ConsoleSink final : public platform::ByteSink {
+public:
+    explicit ConsoleSink(platform::TextOutputStream& console) : console_(console) {}
+    bool write(const char* data, std::size_t length) override {
+        console_.writeRaw(data, length);
+        return !console_.failed();
+    }
+
+private:
+    platform::TextOutputStream& console_;
+};
+
 class ConsoleMode final : public OutputMode {
 public:
+    // `holdsBack`: a result reaches the console only once it is whole (the
+    // text of an input that may turn out to be no expression).
+    ConsoleMode(bool holdsBack, platform::TextOutputStream& console) : holdsBack_(holdsBack), console_(console) {}
+
     Failure open(const SelectedFile&, platform::ByteSink*& sink) override {
-        sink = nullptr;
+        spool_.clear();
+        sink = holdsBack_ ? &spool_ : nullptr;
         return Failure();
     }
     Outcome commit(const SelectedFile& file, Input&, std::int64_t resultSize) override {
+        if (holdsBack_) {
+            ConsoleSink console(console_);
+            const bool copied = spool_.copyTo(console);
+            const int error = errno;
+            if (!console_.flush() || !copied) {
+                const int number = console_.failed() ? console_.errorNumber() : error;
+                return Outcome::failed(Failure{ExitStatus::OutputFailed,
+                                               console_.failed() ? kStandardOutputError : kOutputFileError, number});
+            }
+        }
         return Outcome::converted(file.size, resultSize);
     }
-    void abandon() override {}
+    void abandon() override { spool_.clear(); }
+
+private:
+    bool holdsBack_;
+    platform::TextOutputStream& console_;
+    platform::Spool spool_;
 };
 
 class AppendMode final : public OutputMode {
@@ -216,8 +251,9 @@ Notice OutputMode::judge(const platform::DirectoryEntry& entry, const std::strin
     return Notice();
 }
 
-std::unique_ptr<OutputMode> makeOutputMode(const RunSettings& settings, FileSystem& files, Reporter& reporter) {
+std::unique_ptr<OutputMode> makeOutputMode(const RunSettings& settings, FileSystem& files, Reporter& reporter,
+                                           platform::TextOutputStream& console) {
     if (settings.replace) return std::make_unique<ReplaceMode>(settings, files, reporter);
     if (settings.append) return std::make_unique<AppendMode>(settings, files);
-    return std::make_unique<ConsoleMode>();
+    return std::make_unique<ConsoleMode>(settings.decode != 0, console);
 }

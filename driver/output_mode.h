@@ -14,6 +14,7 @@
 #include "driver/reporter.h"
 #include "driver/run_settings.h"
 #include "parser/convert_input.h"
+#include "platform/text_output.h"
 
 // One input the walk selected (or standard input).
 struct SelectedFile {
@@ -60,8 +61,9 @@ public:
     virtual void abandon() = 0;
 };
 
-// The mode the settings choose.
-std::unique_ptr<OutputMode> makeOutputMode(const RunSettings& settings, FileSystem& files, Reporter& reporter);
+// The mode the settings choose; `console` is standard output.
+std::unique_ptr<OutputMode> makeOutputMode(const RunSettings& settings, FileSystem& files, Reporter& reporter,
+                                           platform::TextOutputStream& console);
 
 // The message of a standard output that cannot take the converted text.
 constexpr const char* kStandardOutputError = "Erreur d'ecriture sur la sortie standard";

@@ -5,7 +5,7 @@
 
 #include "driver/shown_name.h"
 #include "parser/convert_input.h"
-#include "parser/decode_input.h"
+#include "parser/decode_stream.h"
 #include "platform/console.h"
 
 namespace {
@@ -40,19 +40,14 @@ public:
             run_.result.discard();
             run_.result.attach(-1);
         }
-        if (!done_) run_.mode.abandon();
+        if (!committed_) run_.mode.abandon();
     }
 
     Outcome run() {
-        platform::ByteSink* sink = nullptr;
-        const Failure opening = run_.mode.open(file_, sink);
-        if (opening.failed()) {
-            done_ = true;
-            return Outcome::failed(opening);
-        }
-        sink_ = sink;
-        platform::TextOutputStream& out = sink != nullptr ? run_.result : run_.console;
-        if (sink != nullptr) out.attach(*sink);
+        const Failure opening = run_.mode.open(file_, sink_);
+        if (opening.failed()) return Outcome::failed(opening);
+        platform::TextOutputStream& out = sink_ != nullptr ? run_.result : run_.console;
+        if (sink_ != nullptr) out.attach(*sink_);
         platform::TextInputStream& in = run_.in;
         const platform::FileFacts& facts = input_.facts();
         in.attach(input_, facts.isRegular, facts.size);
@@ -60,8 +55,11 @@ public:
         // reads, in every way of reading, decoding included.
         if (run_.mode.textOnly()) in.requireText();
 
+        DecodeStop stop;
+        DecodeResult decoded = DecodeResult::Decoded;
         if (run_.settings.decode) {
-            writeDecodedText(out, decoded_);
+            decoded = decodeStream(in, out, run_.mode.byteOrderMark(), stop);
+            if (decoded == DecodeResult::ReadFailed) return readFailure();
         } else {
             ConversionSetup setup;
             setup.in = &in;
@@ -82,58 +80,36 @@ public:
             run_.reporter.endProgressLine();
             return Outcome::passedOver(PassedOver::Binary, file_.path);
         }
+        // Nothing of an input that is no expression is written anywhere.
+        if (decoded == DecodeResult::NotExpression) {
+            run_.reporter.endProgressLine();
+            return Outcome::passedOver(PassedOver::NotExpression, file_.path,
+                                       "ligne " + std::to_string(stop.line) + ", colonne " +
+                                           std::to_string(stop.column));
+        }
         if (!out.flush()) {
             return Outcome::failed(Failure{ExitStatus::OutputFailed,
-                                           sink != nullptr ? kOutputFileError : kStandardOutputError,
+                                           sink_ != nullptr ? kOutputFileError : kStandardOutputError,
                                            out.errorNumber()});
         }
         const std::int64_t resultSize = static_cast<std::int64_t>(out.bytesWritten());
-        if (sink != nullptr) out.attach(-1);
+        if (sink_ != nullptr) out.attach(-1);
         sink_ = nullptr;
-        done_ = true;
+        committed_ = true;
         return run_.mode.commit(file_, input_, resultSize);
     }
-
-    // -decode: the input is decoded whole before anything is made or
-    // written, so an input that is no expression leaves no trace. False
-    // with the outcome when it is not decoded.
-    bool decodeFirst(Outcome& outcome) {
-        platform::TextInputStream& in = run_.in;
-        const platform::FileFacts& facts = input_.facts();
-        in.attach(input_, facts.isRegular, facts.size);
-        if (run_.mode.textOnly()) in.requireText();
-        DecodeStop stop;
-        const bool decoded = readDecodedInput(in, run_.mode.byteOrderMark(), decoded_, stop);
-        if (in.hasError()) {
-            outcome = readFailure();
-        } else if (run_.mode.textOnly() && !in.isText()) {
-            run_.reporter.progress(file_.path, file_.size);
-            run_.reporter.endProgressLine();
-            outcome = Outcome::passedOver(PassedOver::Binary, file_.path);
-        } else if (!decoded) {
-            outcome = Outcome::passedOver(PassedOver::NotExpression, file_.path,
-                                          "ligne " + std::to_string(stop.line) + ", colonne " +
-                                              std::to_string(stop.column));
-        }
-        done_ = true;
-        return decoded && !in.hasError() && (!run_.mode.textOnly() || in.isText());
-    }
-
-    void goOn() { done_ = false; }
 
 private:
     // A read error names the input and the system's reason.
     Outcome readFailure() {
-        return Outcome::failed(
-            Failure{ExitStatus::ScannerFatal, shownName(file_.path), run_.in.errorNumber()});
+        return Outcome::failed(Failure{ExitStatus::ScannerFatal, shownName(file_.path), run_.in.errorNumber()});
     }
 
     InputContext& run_;
     const SelectedFile& file_;
     Input& input_;
     platform::ByteSink* sink_ = nullptr;
-    std::string decoded_;
-    bool done_ = false;
+    bool committed_ = false;
 };
 
 }  // namespace
@@ -162,17 +138,11 @@ Outcome processFile(InputContext& run, const SelectedFile& file, std::unique_ptr
         if (notice.why != PassedOver::None) return Outcome{Outcome::End::PassedOver, notice, Failure(), 0, 0};
     }
     try {
-        std::unique_ptr<Conversion> conversion;
-        if (input) conversion = std::make_unique<Conversion>(run, file, *input);
-        if (input && run.settings.decode) {
-            Outcome outcome;
-            if (!conversion->decodeFirst(outcome)) return outcome;
-            conversion->goOn();
-        }
         run.reporter.progress(file.path, file.size);
         // Every failure below ends the run, once it is known.
         if (!input) return Outcome::failed(Failure{ExitStatus::OpenFailed, shownName(file.path), openError.number});
-        return conversion->run();
+        Conversion conversion(run, file, *input);
+        return conversion.run();
     } catch (const std::bad_alloc&) {
         return Outcome::failed(textFailure("Pas assez de m" TXT2VB_E_ACUTE "moire", ExitStatus::ScannerFatal));
     }

@@ -7,7 +7,7 @@ Run::Run(const Options& options, FileSystem& files, Reporter& reporter, platform
       files_(files),
       reporter_(reporter),
       console_(console),
-      mode_(makeOutputMode(options.settings, files, reporter)),
+      mode_(makeOutputMode(options.settings, files, reporter, console)),
       namedOptions_(options.namedOptions),
       input_(std::make_unique<platform::TextInputStream>(-1)),
       result_(std::make_unique<platform::TextOutputStream>(-1)),

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool directOk = decodeExpression(textModeDecode(input), direct, directStop);
     std::string streamed;
     DecodeStop streamStop;
-    const bool streamOk = decodeStream(input, streamed, streamStop);
+    const bool streamOk = decodeAsFile(input, streamed, streamStop);
     if (directOk != streamOk) fuzz::failWithInput("decoding a file and its text disagree on success", data, size);
     if (!streamOk && !streamed.empty()) fuzz::failWithInput("a failed decoding wrote " + escaped(streamed), data, size);
     if (streamOk && streamed != direct) {
@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::string text;
     DecodeStop stop;
-    if (!decodeStream(expression, text, stop)) {
+    if (!decodeAsFile(expression, text, stop)) {
         fuzz::failWithInput("the conversion does not decode: stops at line " + std::to_string(stop.line) +
                                 ", column " + std::to_string(stop.column),
                             data, size);

@@ -20,6 +20,12 @@ namespace {
 
 using namespace std::string_literals;
 
+std::string repeated(const std::string& piece, int times) {
+    std::string out;
+    while (times-- > 0) out += piece;
+    return out;
+}
+
 struct Sample {
     const char* form;
     std::string expression;
@@ -32,6 +38,8 @@ const std::vector<Sample> kSamples = {
     {"default, input ending with a line feed", "\t= \"a\" _\r\n\t& \"\"\r\n", "a\r\n"},
     {"default, empty input", "\t= \"\"\r\n", ""},
     {"default, only line feeds", "\t= \"\" _\r\n\t_\r\n\t& \"\"\r\n", "\r\n\r\n"},
+    {"default, many empty lines", "\t= \"\" _\r\n" + repeated("\t_\r\n", 40) + "\t& \"\"\r\n", repeated("\r\n", 41)},
+    {"-nl, an empty line after a constant", "\t= \"a\" & vbCrLf _\r\n\t_\r\n\t& \"b\"\r\n", "a\r\n\r\nb"},
     {"default, constants", "\t= \"a\" & vbCr & \"b\" & vbNullChar & \"\"\r\n", "a\rb\0"s},
     {"default, a line opening with a constant", "\t= \"\" _\r\n\t& vbCr & \"x\"\r\n", "\r\n\rx"},
     {"default, a CR before a line end", "\t= \"a\" & vbCr & \"\" _\r\n\t& \"b\"\r\n", "a\r\r\nb"},
@@ -40,6 +48,7 @@ const std::vector<Sample> kSamples = {
     {"default, high bytes", "\t= \"caf\xc3\xa9 \xff\"\r\n", "caf\xc3\xa9 \xff"},
     {"-var", "s = \"a\" _\r\n\t& \"b\"\r\n", "a\r\nb"},
     {"-var, long name", "my_Text2 = \"x\"\r\n", "x"},
+    {"-var, the longest name", std::string(255, 'n') + " = \"x\"\r\n", "x"},
     {"-nl", "\t= \"a\" & vbCrLf _\r\n\t& \"b\" & vbCrLf _\r\n\t& vbCrLf _\r\n\t& \"c\"\r\n", "a\r\nb\r\n\r\nc"},
     {"-nl, input ending with a line feed", "\t= \"a\" & vbCrLf\r\n", "a\r\n"},
     {"-nl, input ending with a line feed and an empty operand", "\t= \"a\" & vbCrLf _\r\n\t& \"\"\r\n", "a\r\n"},
@@ -109,6 +118,12 @@ const std::vector<NotAnExpression> kNotExpressions = {
     {"lone CR", "\t= \"a\"\rb", 1, 7},
     {"underscore glued to the literal", "\t= \"a\"_\r\n", 1, 7},
     {"two operands without &", "\t= \"a\" \"b\"\r\n", 1, 8},
+    {"a literal where no operand may stand, not closed", "\t= \"a\" \"b\r\n", 1, 8},
+    {"a call where no operand may stand", "\t= \"a\" ChrW(&H10000)\r\n", 1, 8},
+    {"a name longer than 255 characters", std::string(256, 'n') + " = \"a\"\r\n", 1, 1},
+    {"a doubled quote, then no closing one", "\t= \"a\"\"\r\n", 1, 8},
+    {"a 0x1A where the expression may end", "\t= \"a\"\x1a", 1, 7},
+    {"CR CR LF", "\t= \"a\" _\r\r\n\t& \"b\"\r\n", 1, 8},
 };
 
 TEST(DecodeExpression, StopsWhereTheInputStopsBeingAnExpression) {
@@ -118,6 +133,65 @@ TEST(DecodeExpression, StopsWhereTheInputStopsBeingAnExpression) {
         EXPECT_FALSE(decodeExpression(bad.input, text, stop)) << bad.what;
         EXPECT_EQ(stop.line, bad.line) << bad.what;
         EXPECT_EQ(stop.column, bad.column) << bad.what;
+    }
+}
+
+// Read a few bytes at a time, every token, call, constant, doubled quote
+// and CR LF pair of the tables is cut between two reads somewhere, each
+// piece a run of the input stream (a CR last in one read comes alone): the
+// result, the text and the stop are those of the whole input read at once.
+TEST(DecodeStream, ReadInPiecesAsWhole) {
+    std::vector<std::string> inputs = {"\t= \"a\" _\r\r\n\t& \"b\"\r\r\n", "\t= \"a\"\r\n\x1a\x01"};
+    for (const Sample& sample : kSamples) inputs.push_back(sample.expression);
+    for (const NotAnExpression& bad : kNotExpressions) inputs.push_back(bad.input);
+    for (const std::string& input : inputs) {
+        std::string whole;
+        DecodeStop wholeStop;
+        PieceSource all(input, input.size() + 1);
+        const DecodeResult result = decodeSource(all, whole, wholeStop);
+        for (std::size_t readSize = 1; readSize <= 8; ++readSize) {
+            std::string text;
+            DecodeStop stop;
+            PieceSource source(input, readSize);
+            ASSERT_EQ(decodeSource(source, text, stop), result) << escaped(input) << ", reads of " << readSize;
+            EXPECT_EQ(escaped(text), escaped(whole)) << escaped(input) << ", reads of " << readSize;
+            if (result == DecodeResult::Decoded) continue;
+            EXPECT_EQ(stop.line, wholeStop.line) << escaped(input) << ", reads of " << readSize;
+            EXPECT_EQ(stop.column, wholeStop.column) << escaped(input) << ", reads of " << readSize;
+        }
+    }
+}
+
+// What can never go on with an expression, without end after it, is
+// refused within the first block the input stream reads; a read error is
+// told apart.
+TEST(DecodeStream, StopsWithoutReadingOn) {
+    constexpr std::size_t kBlock = 1 << 16;  // the input stream's block
+    struct Case {
+        const char* what;
+        std::string start;
+        std::string tail;
+        DecodeResult result;
+        std::size_t line;
+        std::size_t column;
+    };
+    const std::vector<Case> cases = {
+        {"zeros", "", "\0"s, DecodeResult::NotExpression, 1, 1},
+        {"text after the expression", "\t= \"a\" _\r\n\t& \"b\"\r\n", "hello\r\n", DecodeResult::NotExpression, 3, 1},
+        {"binary bytes after a line", "\t= \"a\" _\r\n", "\x01\xff", DecodeResult::NotExpression, 2, 1},
+        {"a literal where no operand may stand", "\t= \"a\" \"", "x", DecodeResult::NotExpression, 1, 8},
+        {"a name without end", "", "n", DecodeResult::NotExpression, 1, 1},
+        {"a read error", "\t= \"a\" _\r\n", "", DecodeResult::ReadFailed, 0, 0},
+    };
+    for (const Case& c : cases) {
+        std::string text;
+        DecodeStop stop;
+        PieceSource source(c.start, kBlock, c.tail, true);
+        EXPECT_EQ(decodeSource(source, text, stop), c.result) << c.what;
+        EXPECT_LE(source.handedOut(), c.start.size() + kBlock) << c.what;
+        if (c.result != DecodeResult::NotExpression) continue;
+        EXPECT_EQ(stop.line, c.line) << c.what;
+        EXPECT_EQ(stop.column, c.column) << c.what;
     }
 }
 
@@ -210,7 +284,7 @@ void expectRoundTrip(const Form& form, const std::string& raw) {
     const std::string expression = form.convert(raw);
     std::string text;
     DecodeStop stop;
-    ASSERT_TRUE(decodeStream(expression, text, stop))
+    ASSERT_TRUE(decodeAsFile(expression, text, stop))
         << form.name << ": stops at " << stop.line << ":" << stop.column << " of " << escaped(expression);
     ASSERT_EQ(escaped(text), escaped(form.decodedText(textModeDecode(raw)))) << form.name << " of " << escaped(raw);
     // Text mode reads a CR before a line end as part of a CR LF pair: where
@@ -251,18 +325,23 @@ TEST(DecodeInput, ReadsLikeAFile) {
         bool decodes;
         std::string text;
     };
+    const std::string utf16 = "\xff\xfe\t\0=\0 \0\"\0\xe9\0\"\0\r\0\n\0"s;  // TAB = "é" CR LF, UTF-16LE
     const std::vector<Case> cases = {
+        {"UTF-16", utf16, ByteOrderMark::Drop, true, "\xc3\xa9"},
+        {"UTF-16 not looked at", utf16, ByteOrderMark::Ignore, false, ""},
         {"mark kept", mark + "\t= \"a\"\r\n", ByteOrderMark::Keep, true, mark + "a"},
         {"mark dropped", mark + "\t= \"a\"\r\n", ByteOrderMark::Drop, true, "a"},
         {"mark not looked at", mark + "\t= \"a\"\r\n", ByteOrderMark::Ignore, false, ""},
         {"0x1A ends the expression", "\t= \"a\" _\r\n\t& \"b\"\r\n\x1a garbage", ByteOrderMark::Drop, true, "a\r\nb"},
         {"mixed line ends", "\t= \"a\" _\n\t& \"b\" _\r\n\t& \"\"\r\n", ByteOrderMark::Drop, true, "a\r\nb\r\n"},
+        {"CR CR LF read as CR LF", "\t= \"a\" _\r\r\n\t& \"b\"\r\r\n", ByteOrderMark::Drop, true, "a\r\nb"},
+        {"a lone CR", "\t= \"a\" _\r\r\r\n\t& \"b\"\r\n", ByteOrderMark::Drop, false, ""},
         {"failure writes nothing", "\t= \"a\" _\r\n\t& \"b\r\n", ByteOrderMark::Drop, false, ""},
     };
     for (const Case& c : cases) {
         std::string text;
         DecodeStop stop;
-        EXPECT_EQ(decodeStream(c.input, text, stop, c.handling), c.decodes) << c.what;
+        EXPECT_EQ(decodeAsFile(c.input, text, stop, c.handling), c.decodes) << c.what;
         EXPECT_EQ(escaped(text), escaped(c.text)) << c.what;
     }
 }

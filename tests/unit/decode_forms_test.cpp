@@ -2,7 +2,8 @@
 // each form is written here by a model of its layout (line ends as
 // constants, a variable, statements of a few continuations with long lines
 // split into literals, characters as ChrW and Chr), with small limits so
-// that short texts meet every split; decoding must give the text back.
+// that short texts meet every split; decoding must give the text back,
+// also read a few bytes at a time.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "parser/decode_expression.h"
+#include "support/decode.h"
 #include "support/text_model.h"
 
 namespace {
@@ -235,6 +237,11 @@ TEST(DecodeForms, EveryFormRoundTrips) {
                 << form.name << ": stops at " << stop.line << ":" << stop.column << " of " << escaped(expression);
             ASSERT_EQ(escaped(decoded), escaped(decodedTextOf(text, form.options)))
                 << form.name << " of " << escaped(expression);
+            // Read a few bytes at a time, the same.
+            PieceSource source(expression, 1 + i % 7);
+            std::string streamed;
+            ASSERT_EQ(decodeSource(source, streamed, stop), DecodeResult::Decoded) << form.name << " of " << escaped(expression);
+            ASSERT_EQ(escaped(streamed), escaped(decoded)) << form.name << ", reads of " << 1 + i % 7;
             // The decoded text, read again, gives the same expression where
             // its line ends read back as line ends.
             if (form.options.lineEnd == "vbCr" || form.options.lineEnd == "vbLf") continue;

@@ -63,6 +63,9 @@ const std::vector<Case> kCases = {
     {"a filter of an expression", {"-decode", "-"}, "\t= \"abc\"\r\n", {}, {{"out.vb", kHead}}, "abc", "", 0},
     {"a filter of no expression", {"-decode", "-"}, "abc", {}, {{"out.vb", kHead}}, "",
      "!!! Parsing impossible de - (ligne 1, colonne 4)\n", -3},
+    // Held back beyond memory, still nothing of it reaches the console.
+    {"a long expression with a wrong end", {"-decode", "-"}, "\t= \"" + std::string(3000000, 'x') + "\" _\r\njunk",
+     {}, {{"out.vb", kHead}}, "", "!!! Parsing impossible de - (ligne 2, colonne 1)\n", -3},
 };
 
 TEST(Run, EveryInputAndOutputKeepsItsPromises) {
