@@ -14,6 +14,7 @@
 #include "driver/reporter.h"
 #include "driver/run_settings.h"
 #include "parser/convert_input.h"
+#include "platform/console.h"
 #include "platform/text_output.h"
 
 // One input the walk selected (or standard input).
@@ -66,7 +67,7 @@ std::unique_ptr<OutputMode> makeOutputMode(const RunSettings& settings, FileSyst
                                            platform::TextOutputStream& console);
 
 // The message of a standard output that cannot take the converted text.
-constexpr const char* kStandardOutputError = "Erreur d'ecriture sur la sortie standard";
+constexpr const char* kStandardOutputError = "Erreur d'" TXT2VB_E_ACUTE "criture sur la sortie standard";
 // The message of an output file (the append file, a result) that cannot
 // be created or written whole.
 constexpr const char* kOutputFileError = "Erreur de creation du fichier de sortie";

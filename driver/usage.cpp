@@ -10,7 +10,7 @@ void printNamedOptionUsage(std::string& usage) {
     "   -nbl : nombre de ligne a bufferiser\n"
     "   -nbf : nombre de avant la marque\n"
     "    -nl : garde les fins de ligne (-nl:vbCrLf, vbLf, vbCr ou vbNewLine)\n"
-    "   -var : affecte le texte a la variable (ex: -var:s)\n"
+    "   -var : affecte le texte " TXT2VB_A_GRAVE " la variable (ex: -var:s)\n"
     "   -vba : sortie accept" E_ACUTE "e par VBA et VB6 (24 continuations, lignes de 1023 au plus)\n"
     "  -chrw : sortie ASCII, le reste en ChrW(&HXXXX)\n"
         "-decode : redonne le texte d'une expression\n";
@@ -18,8 +18,9 @@ void printNamedOptionUsage(std::string& usage) {
 
 std::string usageText(const std::string& progPath) {
     std::string text = progPath +
-                       " ([-a:fileAppend]|([-r[-l][-e:fileExt]])) [-d] [-s] [-t] [-nl[:vbLf]] [-var:NAME] [-vba] "
-                       "[-chrw] [-decode] [--] FileIn|- [>outfile.txt]\n";
+                       " ([-a:fileAppend]|([-r[-l][-e:fileExt]])) [-d] [-s] [-t] "
+                       "[-nl[:vbCrLf|vbLf|vbCr|vbNewLine]] [-var:NAME] [-vba] [-chrw] [-decode] [--] FileIn|- "
+                       "[>outfile.txt]\n";
     text += "\n";
     text += "Logiciel de traitement lexical (Version " + std::to_string(kVersionMajor) + "." +
             std::to_string(kVersionMinor) + "." + std::to_string(kVersionPatch) + ")\n";
@@ -37,6 +38,8 @@ std::string usageText(const std::string& progPath) {
     printNamedOptionUsage(text);
     text +=
         "     -? : ce message\n"
+        " --help : ce message\n"
+        "--version : le nom et la version du logiciel\n"
         "      - : l'entr" E_ACUTE "e standard au lieu d'un fichier\n"
         "     -- : la fin des options\n"
         "\n";

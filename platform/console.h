@@ -4,10 +4,13 @@
 namespace platform {
 
 #if defined(_WIN32)
-// The Windows console shows code page 437/850, where é is the byte 0x82.
+// The Windows console shows code page 437/850, where é is the byte 0x82
+// and à the byte 0x85.
 #define TXT2VB_E_ACUTE "\x82"
+#define TXT2VB_A_GRAVE "\x85"
 #else
 #define TXT2VB_E_ACUTE "\xC3\xA9"
+#define TXT2VB_A_GRAVE "\xC3\xA0"
 #endif
 
 // On Windows both '-' and '/' begin an option; on POSIX systems '/' begins an

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the tool alone (Release; no test library, no benchmark) into
-# build-release/ (or $BUILD_DIR) and converts the bundled examples to the
-# console. The build's progress goes to standard error, the converted text
+# Builds the tool and its manual page (Release; no test library, no
+# benchmark) into build-release/ (or $BUILD_DIR), ready for `cmake --install
+# build-release --strip`, and converts the bundled examples to the console. The build's progress goes to standard error, the converted text
 # to standard output.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -9,6 +9,6 @@ build=${BUILD_DIR:-$root/build-release}
 "$root/scripts/install-deps.sh" tool
 echo "configuring $build" >&2
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTXT2VB_TESTS=OFF -DTXT2VB_BENCH=OFF </dev/null >/dev/null
-cmake --build "$build" -j"$(nproc)" --target txt2vb </dev/null >&2
+cmake --build "$build" -j"$(nproc)" </dev/null >&2
 cd "$root/examples"
 exec "$build/txt2vb" '*.txt'

@@ -40,9 +40,10 @@ def convert(data: bytes) -> bytes:
 
 def usage(prog: bytes) -> bytes:
     e = E_ACUTE
+    A_GRAVE = b"\x85" if harness.WINDOWS else b"\xc3\xa0"
     lines = [
-        prog + b" ([-a:fileAppend]|([-r[-l][-e:fileExt]])) [-d] [-s] [-t] [-nl[:vbLf]] [-var:NAME] [-vba] [-chrw]"
-               b" [-decode] [--] FileIn|- [>outfile.txt]\n",
+        prog + b" ([-a:fileAppend]|([-r[-l][-e:fileExt]])) [-d] [-s] [-t] [-nl[:vbCrLf|vbLf|vbCr|vbNewLine]]"
+               b" [-var:NAME] [-vba] [-chrw] [-decode] [--] FileIn|- [>outfile.txt]\n",
         b"\n",
         b"Logiciel de traitement lexical (Version 1.4.1)\n",
         b"     -a : ajoute le r" + e + b"sultat au fichier sp" + e + b"cifi" + e + b"\n",
@@ -58,11 +59,13 @@ def usage(prog: bytes) -> bytes:
         b"   -nbl : nombre de ligne a bufferiser\n",
         b"   -nbf : nombre de avant la marque\n",
         b"    -nl : garde les fins de ligne (-nl:vbCrLf, vbLf, vbCr ou vbNewLine)\n",
-        b"   -var : affecte le texte a la variable (ex: -var:s)\n",
+        b"   -var : affecte le texte " + A_GRAVE + b" la variable (ex: -var:s)\n",
         b"   -vba : sortie accept" + e + b"e par VBA et VB6 (24 continuations, lignes de 1023 au plus)\n",
         b"  -chrw : sortie ASCII, le reste en ChrW(&HXXXX)\n",
         b"-decode : redonne le texte d'une expression\n",
         b"     -? : ce message\n",
+        b" --help : ce message\n",
+        b"--version : le nom et la version du logiciel\n",
         b"      - : l'entr" + e + b"e standard au lieu d'un fichier\n",
         b"     -- : la fin des options\n",
         b"\n",

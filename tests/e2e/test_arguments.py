@@ -104,7 +104,7 @@ class StandardStreams(unittest.TestCase):
                                       stderr=subprocess.PIPE, preexec_fn=close_stdout, timeout=60)
                 self.assertEqual(proc.returncode, code)
                 if code:
-                    self.assertEqual(proc.stderr, b"Erreur d'ecriture sur la sortie standard: Bad file descriptor\n")
+                    self.assertEqual(proc.stderr, b"Erreur d'" + E_ACUTE + b"criture sur la sortie standard: Bad file descriptor\n")
                     self.assertEqual(sorted(os.listdir(root)), ["a.txt"])
 
     def test_standard_error_in_a_matched_file_is_never_converted(self):

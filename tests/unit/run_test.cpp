@@ -57,7 +57,7 @@ const std::vector<Case> kCases = {
     {"read fails on the console", {"-s", "-"}, "abc", {"open -"}, {{"out.vb", kHead}}, "\t= \"abc",
      "-: Input/output error\n", 2},
     {"console full", {"a.txt"}, "", {}, {{"out.vb", kHead}}, "",
-     "Parsing de .\\a.txt (3 octets) ... Erreur d'ecriture sur la sortie standard: No space left on device\n", -2},
+     "Parsing de .\\a.txt (3 octets) ... Erreur d'\xC3\xA9" "criture sur la sortie standard: No space left on device\n", -2},
     // A filter says nothing when all goes well, and says what fails.
     {"a quiet filter", {"-"}, "abc", {}, {{"out.vb", kHead}}, kAbc, "", 0},
     {"a filter of an expression", {"-decode", "-"}, "\t= \"abc\"\r\n", {}, {{"out.vb", kHead}}, "abc", "", 0},
