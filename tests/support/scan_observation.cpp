@@ -79,7 +79,8 @@ private:
 
 }  // namespace
 
-ScanObservation observeConversion(const std::string& raw, const HistorySetup& setup, bool blockPath) {
+ScanObservation observeConversion(const std::string& raw, const HistorySetup& setup, bool blockPath,
+                                  const OutputForm& form) {
     ScanObservation seen;
     // Without -nbl: the history has its default size, whatever an earlier
     // file of the sequence had.
@@ -89,6 +90,8 @@ ScanObservation observeConversion(const std::string& raw, const HistorySetup& se
     if (setup.nbf != 0) classifyOption(("-nbf:" + std::to_string(setup.nbf)).c_str());
     const bool wasEnabled = block_path_enabled;
     block_path_enabled = blockPath;
+    const OutputForm formBefore = outputForm;
+    outputForm = form;
     const std::uint64_t takenBefore = block_path_bytes;
     Observer observer(setup, seen);
     bool parsed = true;
@@ -98,6 +101,7 @@ ScanObservation observeConversion(const std::string& raw, const HistorySetup& se
     if (!parsed) seen.output.insert(0, "(the parser reported failure) ");
     seen.blockBytes = block_path_bytes - takenBefore;
     block_path_enabled = wasEnabled;
+    outputForm = formBefore;
     clearNamedOptions();
     return seen;
 }
