@@ -3,7 +3,7 @@
 #include <cstring>
 #include <limits>
 
-#include "scanner/run_ends.h"
+#include "scanner/ascii_run.h"
 #include "scanner/scanner_state.h"
 
 // The short steps of the writer, inlined into their callers.
@@ -47,54 +47,6 @@ LeadByte leadByte(unsigned char byte, bool surrogates) {
 }
 
 bool isContinuation(unsigned char byte) { return byte >= 0x80 && byte <= 0xBF; }
-
-// The first byte of `word` (read from memory, little-endian) at or above
-// 0x80, as an offset; the word has one.
-template <typename Word>
-std::size_t firstHighByte(Word word) {
-    const Word high = word & static_cast<Word>(0x8080808080808080ULL);
-    return run_ends::lowestBit(high) / 8;
-}
-
-template <typename Word>
-Word load(const char* p) {
-    Word word;
-    std::memcpy(&word, p, sizeof word);
-    return word;
-}
-
-// The end of the ASCII bytes from `p`: 16 bytes at a time, then the rest
-// in one or two loads that may overlap bytes already looked at (those are
-// ASCII, so the first high byte found is the first of the run).
-const char* asciiRunEnd(const char* p, const char* end) {
-    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-#if TXT2VB_RUN_ENDS_SSE2
-    while (end - p >= 16) {
-        const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
-        if (high != 0) return p + run_ends::lowestBit(high);
-        p += 16;
-    }
-#endif
-    while (end - p >= 8) {
-        const std::uint64_t word = load<std::uint64_t>(p);
-        if ((word & kHighBits) != 0) return p + firstHighByte(word);
-        if (end - p <= 16) {
-            const char* last = end - 8;
-            const std::uint64_t tail = load<std::uint64_t>(last);
-            return (tail & kHighBits) != 0 ? last + firstHighByte(tail) : end;
-        }
-        p += 8;
-    }
-    if (end - p >= 4) {
-        const std::uint32_t head = load<std::uint32_t>(p);
-        if ((head & 0x80808080u) != 0) return p + firstHighByte<std::uint64_t>(head);
-        const char* last = end - 4;
-        const std::uint32_t tail = load<std::uint32_t>(last);
-        return (tail & 0x80808080u) != 0 ? last + firstHighByte<std::uint64_t>(tail) : end;
-    }
-    while (p < end && static_cast<unsigned char>(*p) < 0x80) ++p;
-    return p;
-}
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
@@ -318,24 +270,23 @@ TXT2VB_FORM_STEP void FormWriter::constant(char* text, std::size_t length, bool 
 }
 
 void FormWriter::text(const char* data, std::size_t length) {
-    if (!decode_) {
-        literal(data, length);
-            return;
-    }
     const char* p = data;
     const char* const end = data + length;
-    if (pendingCount_ == 0) {
-        const char* ascii = asciiRunEnd(p, end);
-        if (ascii == end) {
-            literal(p, length);
-            return;
+    if (!decode_ || (pendingCount_ == 0 && ascii_run::isAscii(p, length))) {
+        // Most runs go on the open string's line whole, short of the
+        // columns where a cut is sought.
+        if (place_ == Place::InString && (!form_.vba || static_cast<std::int64_t>(length) + 3 <= room_)) {
+            put(data, length);
+        } else {
+            literal(data, length);
         }
+        return;
     }
     staging_ = true;
     // A sequence begun in an earlier call goes on byte by byte.
     while (p < end && pendingCount_ != 0) decodeByte(static_cast<unsigned char>(*p++));
     while (p < end) {
-        const char* ascii = asciiRunEnd(p, end);
+        const char* ascii = ascii_run::end(p, end);
         if (ascii != p) {
             literal(p, static_cast<std::size_t>(ascii - p));
             p = ascii;

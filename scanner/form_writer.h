@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/text_output.h"
+#include "scanner/ascii_run.h"
 #include "scanner/output_form.h"
 
 // VBA and VB6: at most 24 line continuations in one statement (25 physical
@@ -38,6 +40,41 @@ public:
     void nul();
     // Closes the expression.
     void epilogue();
+
+    // Shortcuts for the rules, inlined into them: the common case of a
+    // match, written to `out` as the call above would write it; false,
+    // with nothing written, when the match needs the call.
+    // A run of text that goes whole on the line, in the open string or in
+    // one it opens as a line's first operand.
+    bool textOnLine(const char* data, std::size_t length, platform::TextOutputStream& out) {
+        const bool opens = place_ == Place::LineStart && !cut_ && !restart_;
+        if ((place_ != Place::InString && !opens) || pendingCount_ != 0) return false;
+        const std::int64_t width = static_cast<std::int64_t>(length) + (opens ? 4 : 0);
+        if (form_.vba && width + 3 > room_) return false;
+        if (decode_ && !ascii_run::isAscii(data, length)) return false;
+        if (opens) out.writeRaw("\t& \"", 4);
+        out.writeRaw(data, length);
+        room_ -= width;
+        place_ = Place::InString;
+        return true;
+    }
+    // A double quote in the open string.
+    bool quoteOnLine(platform::TextOutputStream& out) {
+        if (place_ != Place::InString || pendingCount_ != 0 || (form_.vba && room_ < 2)) return false;
+        out.writeRaw("\"\"", 2);
+        room_ -= 2;
+        return true;
+    }
+    // One line end after the open string, before the statement's last line.
+    bool lineEndAfterString(std::size_t count, platform::TextOutputStream& out) {
+        if (count != 1 || place_ != Place::InString || pendingCount_ != 0) return false;
+        if (form_.vba && line_ >= kVbaLinesPerStatement) return false;
+        out.writeRaw(closeLine_.data(), closeLine_.size());
+        ++line_;
+        room_ = lineRoom_;
+        place_ = Place::LineStart;
+        return true;
+    }
 
 private:
     enum class Place { LineStart, InString, AfterConstant };
