@@ -75,6 +75,8 @@ TXT2VB_FORM_STEP void chrWCall(char* to, std::uint32_t unit) {
 constexpr std::size_t kChrWCall = 12;
 constexpr std::size_t kChrCall = 9;  // "Chr(&HXX)"
 
+constexpr std::size_t kEmptyLinesPiece = 4096;
+
 }  // namespace
 
 void FormWriter::begin(const OutputForm& form, bool utf16) {
@@ -104,16 +106,19 @@ void FormWriter::begin(const OutputForm& form, bool utf16) {
 
     // An empty line holds the line end's constant, or under -vba an empty
     // literal, else only the continuation.
+    // The cycle is repeated to some KiB, so that a long run of empty lines
+    // goes out in large pieces.
     const std::string body = !lineEnd_.empty() ? lineEnd_.substr(3) : "\"\"";
     emptyCycle_.clear();
     emptyAt_.assign(1, 0);
-    const int cycle = form_.vba ? kVbaLinesPerStatement : 64;
-    for (int line = 1; line <= cycle; ++line) {
+    const int cycle = form_.vba ? kVbaLinesPerStatement : 1;
+    for (int line = 1; emptyCycle_.size() < kEmptyLinesPiece || (line - 1) % cycle != 0; ++line) {
         if (!form_.vba) {
             emptyCycle_ += lineEnd_.empty() ? "\t_\r\n" : "\t& " + body + " _\r\n";
         } else {
-            emptyCycle_ += (line == 1 ? restartPrefix_ : std::string("\t& ")) + body;
-            emptyCycle_ += line == kVbaLinesPerStatement ? "\r\n" : " _\r\n";
+            const int inStatement = (line - 1) % cycle + 1;
+            emptyCycle_ += (inStatement == 1 ? restartPrefix_ : std::string("\t& ")) + body;
+            emptyCycle_ += inStatement == kVbaLinesPerStatement ? "\r\n" : " _\r\n";
         }
         emptyAt_.push_back(emptyCycle_.size());
     }
@@ -442,23 +447,22 @@ void FormWriter::emptyLines(std::size_t count) {
     // Each line is lineEnd() from a line's start: under -vba the line's
     // number in its statement says which line of the cycle it is (the
     // first starts a statement), else every line is the same.
+    const std::size_t cycleLines = emptyAt_.size() - 1;
     if (form_.vba) {
         std::size_t line = static_cast<std::size_t>(line_);
         while (count > 0) {
-            const std::size_t left = kVbaLinesPerStatement + 1 - line;
+            const std::size_t left = cycleLines + 1 - line;
             const std::size_t lines = count < left ? count : left;
             emit(emptyCycle_.data() + emptyAt_[line - 1], emptyAt_[line - 1 + lines] - emptyAt_[line - 1]);
-            line += lines;
-            if (line > static_cast<std::size_t>(kVbaLinesPerStatement)) line = 1;
+            line = (line - 1 + lines) % kVbaLinesPerStatement + 1;
             count -= lines;
         }
         line_ = static_cast<std::int64_t>(line);
         restart_ = line == 1;
     } else {
         line_ += static_cast<std::int64_t>(count);
-        const std::size_t cycle = emptyAt_.size() - 1;
         while (count > 0) {
-            const std::size_t lines = count < cycle ? count : cycle;
+            const std::size_t lines = count < cycleLines ? count : cycleLines;
             emit(emptyCycle_.data(), emptyAt_[lines]);
             count -= lines;
         }

@@ -141,8 +141,8 @@ private:
     bool restart_ = false;         // the next line starts a new statement
     bool cut_ = false;             // the next line goes on with the line of text before
     // Empty lines as they follow one another from a line's start: under
-    // -vba one statement's cycle of lines from its first, else many alike;
-    // emptyAt_[i] is where line i + 1 of the cycle begins.
+    // -vba statements' cycles of lines from the first, else lines alike;
+    // emptyAt_[i] is where line i + 1 begins.
     std::string emptyCycle_;
     std::vector<std::size_t> emptyAt_;
     // An unfinished UTF-8 sequence.

@@ -100,6 +100,7 @@ std::vector<Input> boundaryInputs(const std::vector<std::size_t>& boundaries) {
         {"two-byte character", "\xC3\xA9"}, {"three-byte character", "\xE4\xB8\xAD"},
         {"four-byte character", "\xF0\x9F\x98\x80"}, {"unfinished sequence", "\xE2\x82z"},
         {"characters in a row", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
+        {"700 empty lines", std::string(700, '\n')},
     };
     std::vector<Input> inputs;
     for (std::size_t boundary : boundaries) {
