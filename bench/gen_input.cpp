@@ -4,6 +4,9 @@
 //                                   characters, indented by tabs, with some
 //                                   double quotes and empty lines, LF ends
 //   gen_input crlf SIZE PATH        the same text with CR LF line ends
+//   gen_input nonascii SIZE PATH    the same lines with one character in
+//                                   four outside ASCII: é, €, 中, 文 and
+//                                   an emoji (2, 3 and 4 bytes of UTF-8)
 //   gen_input long SIZE PATH        lines of 1 MB of the same characters
 //   gen_input linefeeds SIZE PATH   nothing but line feeds
 //   gen_input tree DIR              100 directories of 100 files of ~1 KiB
@@ -29,14 +32,21 @@ std::uint32_t next() {
 
 const char kText[] = "abcdefghijklmnopqrstuvwxyz ABCDEFGHIJ 0123456789 ();=<>+-*/.,:_ ";
 
-void appendText(std::string& line, std::uint32_t length) {
+const char* const kNonAscii[] = {"\xC3\xA9", "\xE2\x82\xAC", "\xE4\xB8\xAD", "\xE6\x96\x87", "\xF0\x9F\x98\x80"};
+
+// `length` characters; with `nonAscii`, one in four is outside ASCII.
+void appendText(std::string& line, std::uint32_t length, bool nonAscii = false) {
     for (std::uint32_t i = 0; i < length; ++i) {
-        line += (next() % 40 == 0) ? '"' : kText[next() % (sizeof kText - 1)];
+        if (nonAscii && next() % 4 == 0) {
+            line += kNonAscii[next() % (sizeof kNonAscii / sizeof kNonAscii[0])];
+        } else {
+            line += (next() % 40 == 0) ? '"' : kText[next() % (sizeof kText - 1)];
+        }
     }
 }
 
 // Writes lines until at least `size` bytes are out.
-void writeSource(std::FILE* out, std::uint64_t size, bool crlf) {
+void writeSource(std::FILE* out, std::uint64_t size, bool crlf, bool nonAscii = false) {
     std::string line;
     std::uint64_t written = 0;
     while (written < size) {
@@ -44,7 +54,7 @@ void writeSource(std::FILE* out, std::uint64_t size, bool crlf) {
         std::uint32_t kind = next() % 10;
         if (kind != 0) {
             line.append(next() % 4, '\t');
-            appendText(line, next() % 121);
+            appendText(line, next() % 121, nonAscii);
         }
         line += crlf ? "\r\n" : "\n";
         std::fwrite(line.data(), 1, line.size(), out);
@@ -75,7 +85,7 @@ int main(int argc, char** argv) {
     if (argc == 4) {
         std::string kind = argv[1];
         std::uint64_t size = std::strtoull(argv[2], nullptr, 10);
-        if (kind != "source" && kind != "crlf" && kind != "long" && kind != "linefeeds") goto usage;
+        if (kind != "source" && kind != "crlf" && kind != "nonascii" && kind != "long" && kind != "linefeeds") goto usage;
         std::FILE* out = std::fopen(argv[3], "wb");
         if (out == nullptr) return 1;
         if (kind == "long") {
@@ -83,7 +93,7 @@ int main(int argc, char** argv) {
         } else if (kind == "linefeeds") {
             writeLineFeeds(out, size);
         } else {
-            writeSource(out, size, kind == "crlf");
+            writeSource(out, size, kind == "crlf", kind == "nonascii");
         }
         return std::fclose(out) == 0 ? 0 : 1;
     }
@@ -104,6 +114,6 @@ int main(int argc, char** argv) {
         return 0;
     }
 usage:
-    std::fprintf(stderr, "usage: gen_input source|crlf|long|linefeeds SIZE PATH | gen_input tree DIR\n");
+    std::fprintf(stderr, "usage: gen_input source|crlf|nonascii|long|linefeeds SIZE PATH | gen_input tree DIR\n");
     return 2;
 }

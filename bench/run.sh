@@ -8,7 +8,8 @@
 # valgrind is installed, instructions per input byte. Beside the tree's
 # figures stands the floor: the same system calls per file without the
 # conversion (bench/replace_floor.cpp). The default output is timed beside
-# the forms of -vba -nl -chrw on the same four inputs.
+# dd, the forms of -vba -nl -chrw and -decode of its own output, with their
+# peak memory, on source-like, CR LF, non-ASCII and line-feed text.
 #
 #   bench/run.sh [RUNS]     (RUNS: rounds per figure, default 5)
 #
@@ -46,6 +47,7 @@ g++ -O2 -o gen_input "$root/bench/gen_input.cpp"
 [ -f long.txt ] || ./gen_input long 50000000 long.txt
 [ -f linefeeds.txt ] || ./gen_input linefeeds 10000000 linefeeds.txt
 [ -f crlf.txt ] || ./gen_input crlf 50000000 crlf.txt
+[ -f nonascii.txt ] || ./gen_input nonascii 50000000 nonascii.txt
 inputs="source.txt long.txt linefeeds.txt crlf.txt"
 
 # The one-liners. Each writes txt2vb's exact output for these inputs: the
@@ -107,28 +109,43 @@ rm -f out.txt2vb out.dd out.sed out.perl out.awk
 echo "(seconds, medians of $runs rounds; targets: txt2vb/dd <= 3, <= 6 on linefeeds.txt; every peer/txt2vb > 1)"
 echo
 
-# --- the output forms ---------------------------------------------------------
-# The forms other than the default one take a slower path: timed beside the
-# default on the same inputs. Their output is larger (each line end becomes
-# " & vbCrLf", each character outside ASCII a ChrW call), so the ratio also
-# measures the writing of more bytes.
+# --- the output forms and the way back ---------------------------------------
+# The forms of -vba -nl -chrw and -decode, each beside the default
+# conversion of the same text in the same rounds. -decode reads the
+# default conversion of the text. The forms write more (each line end
+# becomes " & vbCrLf", each character outside ASCII a ChrW call): the
+# output sizes are shown beside.
 forms="-vba -nl -chrw"
-printf '%-15s %9s %9s   %s\n' input txt2vb "$forms" "forms/txt2vb (target <= 2)"
-for input in $inputs; do
-  plain="$tool -s $input > out.plain"
-  formed="$tool -s $forms $input > out.forms"
+declare -A fcmd
+fcmd[default]="$tool -s IN > out.plain"
+fcmd[dd]="dd if=IN of=out.dd bs=64K"
+fcmd[forms]="$tool -s $forms IN > out.forms"
+fcmd[decode]="$tool -s -decode IN.vb > out.decoded"
+printf '%-14s %8s %8s %8s %8s %8s %8s   %-17s %s\n' input default dd forms "x" decode "x" "out MB (def/forms)" \
+  "peak KiB (default forms decode)"
+for input in source.txt crlf.txt nonascii.txt linefeeds.txt; do
+  "$tool" -s "$input" > "$input.vb"
   declare -A times=()
   for ((round = 0; round < runs; round++)); do
-    times[plain]="${times[plain]:-} $(seconds "$plain")"
-    times[forms]="${times[forms]:-} $(seconds "$formed")"
+    for name in default dd forms decode; do times[$name]="${times[$name]:-} $(seconds "${fcmd[$name]//IN/$input}")"; done
   done
-  a=$(printf '%s\n' ${times[plain]} | median)
-  b=$(printf '%s\n' ${times[forms]} | median)
-  printf '%-15s %9s %9s   %s\n' "$input" "$a" "$b" "$(ratio "$b" "$a")"
-  unset times
+  declare -A med=()
+  for name in default dd forms decode; do med[$name]=$(printf '%s\n' ${times[$name]} | median); done
+  peaks=""
+  for name in default forms decode; do
+    run=${fcmd[$name]//IN/$input}
+    peaks="$peaks $( { /usr/bin/time -f %M bash -c "exec ${run% > *} > /dev/null"; } 2>&1 | tail -1)"
+  done
+  sizes="$(awk -v a="$(stat -c %s out.plain)" -v b="$(stat -c %s out.forms)" 'BEGIN {printf "%.0f/%.0f", a / 1e6, b / 1e6}')"
+  printf '%-14s %8s %8s %8s %8s %8s %8s   %-17s%s\n' "$input" "${med[default]}" "${med[dd]}" "${med[forms]}" \
+    "$(ratio "${med[forms]}" "${med[default]}")" "${med[decode]}" "$(ratio "${med[decode]}" "${med[default]}")" "$sizes" "$peaks"
+  rm -f "$input.vb"
+  unset times med
 done
-rm -f out.plain out.forms
-echo "(seconds, medians of $runs rounds; printed, not asserted)"
+rm -f out.plain out.dd out.forms out.decoded
+echo "(seconds, medians of $runs rounds; x: forms ($forms) or -decode over default, decode reading the default's"
+echo " output; targets: forms <= 1.5 x default (3 x on linefeeds.txt), decode <= 2 x the conversion,"
+echo " decode peak memory <= 8192 KiB; printed, not asserted)"
 echo
 
 # --- peak memory -----------------------------------------------------------

@@ -1,44 +1,81 @@
 #include "scanner/form_writer.h"
 
-#include <cstdio>
 #include <cstring>
+#include <limits>
 
+#include "scanner/ascii_run.h"
 #include "scanner/scanner_state.h"
+
+// The short steps of the writer, inlined into their callers.
+#if defined(__GNUC__)
+#define TXT2VB_FORM_STEP inline __attribute__((always_inline))
+#elif defined(_MSC_VER)
+#define TXT2VB_FORM_STEP __forceinline
+#else
+#define TXT2VB_FORM_STEP inline
+#endif
 
 namespace {
 
 // The second byte of a UTF-8 sequence is narrowed by its first byte, so
 // that no character has two encodings and none lies beyond U+10FFFF.
 struct LeadByte {
-    int needed;  // continuation bytes, 0: not a lead byte
+    unsigned char needed;  // continuation bytes, 0: not a lead byte
     unsigned char low;
     unsigned char high;
 };
+struct LeadBytes {
+    LeadByte of[256];
+};
+constexpr LeadBytes buildLeadBytes() {
+    LeadBytes leads{};
+    for (int byte = 0xC2; byte <= 0xDF; ++byte) leads.of[byte] = {1, 0x80, 0xBF};
+    for (int byte = 0xE1; byte <= 0xEF; ++byte) leads.of[byte] = {2, 0x80, 0xBF};
+    leads.of[0xE0] = {2, 0xA0, 0xBF};
+    leads.of[0xED] = {2, 0x80, 0x9F};  // no surrogate halves
+    leads.of[0xF0] = {3, 0x90, 0xBF};
+    for (int byte = 0xF1; byte <= 0xF3; ++byte) leads.of[byte] = {3, 0x80, 0xBF};
+    leads.of[0xF4] = {3, 0x80, 0x8F};
+    return leads;
+}
+constexpr LeadBytes kLeadBytes = buildLeadBytes();
+
 LeadByte leadByte(unsigned char byte, bool surrogates) {
-    if (byte >= 0xC2 && byte <= 0xDF) return {1, 0x80, 0xBF};
-    if (byte == 0xE0) return {2, 0xA0, 0xBF};
-    if (byte == 0xED) return {2, 0x80, static_cast<unsigned char>(surrogates ? 0xBF : 0x9F)};
-    if (byte >= 0xE1 && byte <= 0xEF) return {2, 0x80, 0xBF};
-    if (byte == 0xF0) return {3, 0x90, 0xBF};
-    if (byte >= 0xF1 && byte <= 0xF3) return {3, 0x80, 0xBF};
-    if (byte == 0xF4) return {3, 0x80, 0x8F};
-    return {0, 0, 0};
+    LeadByte lead = kLeadBytes.of[byte];
+    if (surrogates && byte == 0xED) lead.high = 0xBF;
+    return lead;
 }
 
 bool isContinuation(unsigned char byte) { return byte >= 0x80 && byte <= 0xBF; }
 
-// The end of the ASCII bytes from `p`, eight at a time where it can.
-const char* asciiRunEnd(const char* p, const char* end) {
-    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-    while (end - p >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, sizeof word);
-        if ((word & kHighBits) != 0) break;
-        p += 8;
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// Each byte's two hex digits.
+struct HexPairs {
+    char of[256][2];
+};
+constexpr HexPairs buildHexPairs() {
+    HexPairs pairs{};
+    for (int byte = 0; byte < 256; ++byte) {
+        pairs.of[byte][0] = kHexDigits[byte >> 4];
+        pairs.of[byte][1] = kHexDigits[byte & 15];
     }
-    while (p < end && static_cast<unsigned char>(*p) < 0x80) ++p;
-    return p;
+    return pairs;
 }
+constexpr HexPairs kHexPairs = buildHexPairs();
+
+// "ChrW(&HXXXX)" at `to`, 12 characters.
+TXT2VB_FORM_STEP void chrWCall(char* to, std::uint32_t unit) {
+    std::memcpy(to, "ChrW(&H", 7);
+    std::memcpy(to + 7, kHexPairs.of[(unit >> 8) & 0xFF], 2);
+    std::memcpy(to + 9, kHexPairs.of[unit & 0xFF], 2);
+    to[11] = ')';
+}
+
+constexpr std::size_t kChrWCall = 12;
+constexpr std::size_t kChrCall = 9;  // "Chr(&HXX)"
+
+constexpr std::size_t kEmptyLinesPiece = 4096;
 
 }  // namespace
 
@@ -52,19 +89,60 @@ void FormWriter::begin(const OutputForm& form, bool utf16) {
     restartPrefix_ = form_.variable + " = " + form_.variable + " & ";
     // A line that holds a string ends with the quote, then the line end's
     // constant or, where a long line is cut, " &", then the continuation.
-    reserve_ = 1 + (lineEnd_.size() > 2 ? lineEnd_.size() : 2) + 2;
+    const std::size_t reserve = 1 + (lineEnd_.size() > 2 ? lineEnd_.size() : 2) + 2;
+    lineRoom_ = form_.vba ? static_cast<std::int64_t>(kVbaLineLength - reserve)
+                          : std::numeric_limits<std::int64_t>::max() / 2;
     place_ = Place::LineStart;
-    column_ = 0;
+    room_ = lineRoom_;
     line_ = 1;
     restart_ = false;
     cut_ = false;
     pendingCount_ = 0;
     pendingNeeded_ = 0;
+    continueLine_ = " _\r\n";
+    endStatement_ = "\r\n";
+    closeLine_ = "\"" + lineEnd_ + continueLine_;
+    closeStatement_ = "\"" + lineEnd_ + endStatement_;
+
+    // An empty line holds the line end's constant, or under -vba an empty
+    // literal, else only the continuation.
+    // The cycle is repeated to some KiB, so that a long run of empty lines
+    // goes out in large pieces.
+    const std::string body = !lineEnd_.empty() ? lineEnd_.substr(3) : "\"\"";
+    emptyCycle_.clear();
+    emptyAt_.assign(1, 0);
+    const int cycle = form_.vba ? kVbaLinesPerStatement : 1;
+    for (int line = 1; emptyCycle_.size() < kEmptyLinesPiece || (line - 1) % cycle != 0; ++line) {
+        if (!form_.vba) {
+            emptyCycle_ += lineEnd_.empty() ? "\t_\r\n" : "\t& " + body + " _\r\n";
+        } else {
+            const int inStatement = (line - 1) % cycle + 1;
+            emptyCycle_ += (inStatement == 1 ? restartPrefix_ : std::string("\t& ")) + body;
+            emptyCycle_ += inStatement == kVbaLinesPerStatement ? "\r\n" : " _\r\n";
+        }
+        emptyAt_.push_back(emptyCycle_.size());
+    }
 }
 
-void FormWriter::put(const char* data, std::size_t length) {
+TXT2VB_FORM_STEP void FormWriter::emit(const char* data, std::size_t length) {
+    if (staging_ && length <= kStageSize - staged_) {
+        platform::copyBytes(stage_ + staged_, data, length);
+        staged_ += length;
+        return;
+    }
+    // What is staged goes first.
+    if (staged_ != 0) flushStage();
     scan_out->writeRaw(data, length);
-    column_ += length;
+}
+
+void FormWriter::flushStage() {
+    scan_out->writeRaw(stage_, staged_);
+    staged_ = 0;
+}
+
+TXT2VB_FORM_STEP void FormWriter::put(const char* data, std::size_t length) {
+    emit(data, length);
+    room_ -= static_cast<std::int64_t>(length);
 }
 
 void FormWriter::prologue() {
@@ -90,22 +168,22 @@ void FormWriter::startLine() {
     }
 }
 
-void FormWriter::endLine() {
+void FormWriter::endLineWith(const std::string& going, const std::string& ending) {
     if (form_.vba && line_ >= kVbaLinesPerStatement) {
-        scan_out->writeRaw("\r\n", 2);
+        emit(ending.data(), ending.size());
         restart_ = true;
         line_ = 1;
     } else {
-        scan_out->writeRaw(" _\r\n", 4);
+        emit(going.data(), going.size());
         ++line_;
     }
-    column_ = 0;
+    room_ = lineRoom_;
     place_ = Place::LineStart;
 }
 
-void FormWriter::makeRoom(std::size_t needed) {
+TXT2VB_FORM_STEP void FormWriter::makeRoom(std::size_t needed) {
     if (!form_.vba || place_ == Place::LineStart) return;
-    if (column_ + needed + reserve_ <= kVbaLineLength) return;
+    if (static_cast<std::int64_t>(needed) <= room_) return;
     if (place_ == Place::InString) put("\"", 1);
     cutLine();
 }
@@ -116,23 +194,25 @@ void FormWriter::cutLine() {
     // into one line of text; where a statement ends, the next one goes
     // on with a line that holds no operand.
     if (form_.vba && line_ >= kVbaLinesPerStatement) {
-        scan_out->writeRaw("\r\n", 2);
-        scan_out->writeRaw(restartPrefix_.data(), restartPrefix_.size());
-        scan_out->writeRaw("_\r\n", 3);
+        emit("\r\n", 2);
+        emit(restartPrefix_.data(), restartPrefix_.size());
+        emit("_\r\n", 3);
         restart_ = false;
         line_ = 2;
     } else {
-        scan_out->writeRaw(" & _\r\n", 6);
+        emit(" & _\r\n", 6);
         ++line_;
     }
     cut_ = true;
-    column_ = 0;
+    room_ = lineRoom_;
     place_ = Place::LineStart;
 }
 
-void FormWriter::openString() {
+TXT2VB_FORM_STEP void FormWriter::openString() {
     if (place_ == Place::InString) return;
-    if (place_ == Place::LineStart) {
+    if (place_ == Place::LineStart && !cut_ && !restart_) {
+        put("\t& \"", 4);
+    } else if (place_ == Place::LineStart) {
         startLine();
         put("\"", 1);
     } else {
@@ -146,12 +226,15 @@ void FormWriter::literal(const char* data, std::size_t length) {
         // Room for the opening of a string and one character.
         makeRoom(place_ == Place::InString ? 1 : 5);
         openString();
+        // Most runs fit the line whole, short of the columns where a cut
+        // is sought.
         std::size_t take = length;
-        if (form_.vba) {
+        if (form_.vba && static_cast<std::int64_t>(length) + 3 > room_) {
             // A byte that may begin a UTF-8 sequence needs room for the
             // three continuation bytes that may follow it, so that no
-            // sequence is split; the line is cut before it otherwise.
-            const std::size_t hard = kVbaLineLength - reserve_ - column_;
+            // sequence is split; the line is cut before it otherwise. The
+            // rule holds at the line's last columns, wherever a call ends.
+            const std::size_t hard = room_ > 0 ? static_cast<std::size_t>(room_) : 0;
             const std::size_t soft = hard > 3 ? hard - 3 : 0;
             take = length < hard ? length : hard;
             for (std::size_t i = soft; i < take; ++i) {
@@ -172,16 +255,18 @@ void FormWriter::literal(const char* data, std::size_t length) {
     }
 }
 
-void FormWriter::constant(const char* text, std::size_t length, bool reopen) {
+TXT2VB_FORM_STEP void FormWriter::constant(char* text, std::size_t length, bool reopen) {
     makeRoom(4 + length + (reopen ? 4 : 0));
     if (place_ == Place::InString) {
-        put("\" & ", 4);
+        std::memcpy(text - 4, "\" & ", 4);
+        put(text - 4, length + 4);
     } else if (place_ == Place::AfterConstant) {
-        put(" & ", 3);
+        std::memcpy(text - 3, " & ", 3);
+        put(text - 3, length + 3);
     } else {
         startLine();
+        put(text, length);
     }
-    put(text, length);
     place_ = Place::AfterConstant;
     if (reopen) {
         put(" & \"", 4);
@@ -190,22 +275,73 @@ void FormWriter::constant(const char* text, std::size_t length, bool reopen) {
 }
 
 void FormWriter::text(const char* data, std::size_t length) {
-    if (!decode_) {
-        literal(data, length);
+    const char* p = data;
+    const char* const end = data + length;
+    if (!decode_ || (pendingCount_ == 0 && ascii_run::isAscii(p, length))) {
+        // Most runs go on the open string's line whole, short of the
+        // columns where a cut is sought.
+        if (place_ == Place::InString && (!form_.vba || static_cast<std::int64_t>(length) + 3 <= room_)) {
+            put(data, length);
+        } else {
+            literal(data, length);
+        }
         return;
     }
-    const char* end = data + length;
-    while (data < end) {
-        if (pendingCount_ == 0) {
-            const char* ascii = asciiRunEnd(data, end);
-            if (ascii != data) {
-                literal(data, static_cast<std::size_t>(ascii - data));
-                data = ascii;
-                continue;
-            }
+    staging_ = true;
+    // A sequence begun in an earlier call goes on byte by byte.
+    while (p < end && pendingCount_ != 0) decodeByte(static_cast<unsigned char>(*p++));
+    while (p < end) {
+        const char* ascii = ascii_run::end(p, end);
+        if (ascii != p) {
+            literal(p, static_cast<std::size_t>(ascii - p));
+            p = ascii;
         }
-        decodeByte(static_cast<unsigned char>(*data++));
+        if (p < end) p = characters(p, end);
     }
+    if (staged_ != 0) flushStage();
+    staging_ = false;
+}
+
+const char* FormWriter::characters(const char* p, const char* end) {
+    while (p < end) {
+        const unsigned char byte = static_cast<unsigned char>(*p);
+        if (byte < 0x80) break;
+        const LeadByte lead = leadByte(byte, surrogates_);
+        if (lead.needed == 0) {
+            byteCall(byte);
+            ++p;
+            continue;
+        }
+        // The bytes after the lead that fit the sequence, within the call.
+        const std::size_t left = static_cast<std::size_t>(end - p) - 1;
+        std::uint32_t code = byte & (0x3Fu >> lead.needed);
+        std::size_t taken = 1;
+        while (taken <= lead.needed && taken <= left) {
+            const unsigned char next = static_cast<unsigned char>(p[taken]);
+            const bool fits = taken == 1 ? (next >= lead.low && next <= lead.high) : isContinuation(next);
+            if (!fits) break;
+            code = (code << 6) | (next & 0x3Fu);
+            ++taken;
+        }
+        if (taken == lead.needed + 1u) {
+            character(code);
+            p += taken;
+        } else if (taken == left + 1) {
+            // The call ends inside the sequence (taken <= 3): the next one
+            // goes on.
+            for (std::size_t i = 0; i < taken && i < sizeof pending_; ++i) pending_[i] = static_cast<unsigned char>(p[i]);
+            pendingCount_ = static_cast<int>(taken);
+            pendingNeeded_ = lead.needed;
+            code_ = code;
+            return end;
+        } else {
+            // A byte that does not fit ends the sequence: the bytes before
+            // it are no character, and it is read again on its own.
+            for (std::size_t i = 0; i < taken; ++i) byteCall(static_cast<unsigned char>(p[i]));
+            p += taken;
+        }
+    }
+    return p;
 }
 
 void FormWriter::decodeByte(unsigned char byte) {
@@ -222,7 +358,7 @@ void FormWriter::decodeByte(unsigned char byte) {
             }
             return;
         }
-        settle();
+        settlePending();
         if (byte < 0x80) {
             const char c = static_cast<char>(byte);
             literal(&c, 1);
@@ -231,9 +367,7 @@ void FormWriter::decodeByte(unsigned char byte) {
     }
     const LeadByte lead = leadByte(byte, surrogates_);
     if (lead.needed == 0) {
-        char call[16];
-        int n = std::snprintf(call, sizeof call, "Chr(&H%02X)", byte);
-        constant(call, static_cast<std::size_t>(n), false);
+        byteCall(byte);
         return;
     }
     pending_[0] = byte;
@@ -243,27 +377,34 @@ void FormWriter::decodeByte(unsigned char byte) {
 }
 
 void FormWriter::character(std::uint32_t code) {
-    char call[32];
-    int n;
+    char piece[kJoinRoom + 2 * kChrWCall + 3];
+    char* const call = piece + kJoinRoom;
     if (code < 0x10000) {
-        n = std::snprintf(call, sizeof call, "ChrW(&H%04X)", static_cast<unsigned>(code));
-    } else {
-        // Beyond U+FFFF: the two UTF-16 halves, side by side.
-        const std::uint32_t offset = code - 0x10000;
-        n = std::snprintf(call, sizeof call, "ChrW(&H%04X) & ChrW(&H%04X)", static_cast<unsigned>(0xD800 + (offset >> 10)),
-                          static_cast<unsigned>(0xDC00 + (offset & 0x3FF)));
+        chrWCall(call, code);
+        constant(call, kChrWCall, false);
+        return;
     }
-    constant(call, static_cast<std::size_t>(n), false);
+    // Beyond U+FFFF: the two UTF-16 halves, side by side.
+    const std::uint32_t offset = code - 0x10000;
+    chrWCall(call, 0xD800 + (offset >> 10));
+    std::memcpy(call + kChrWCall, " & ", 3);
+    chrWCall(call + kChrWCall + 3, 0xDC00 + (offset & 0x3FF));
+    constant(call, 2 * kChrWCall + 3, false);
 }
 
-void FormWriter::settle() {
+void FormWriter::byteCall(unsigned char byte) {
+    char piece[kJoinRoom + kChrCall];
+    char* const call = piece + kJoinRoom;
+    std::memcpy(call, "Chr(&H", 6);
+    std::memcpy(call + 6, kHexPairs.of[byte], 2);
+    call[8] = ')';
+    constant(call, kChrCall, false);
+}
+
+void FormWriter::settlePending() {
     const int count = pendingCount_;
     pendingCount_ = 0;
-    for (int i = 0; i < count; ++i) {
-        char call[16];
-        int n = std::snprintf(call, sizeof call, "Chr(&H%02X)", pending_[i]);
-        constant(call, static_cast<std::size_t>(n), false);
-    }
+    for (int i = 0; i < count; ++i) byteCall(pending_[i]);
 }
 
 void FormWriter::quote() {
@@ -273,62 +414,96 @@ void FormWriter::quote() {
     put("\"\"", 2);
 }
 
+void FormWriter::lineEnd() {
+    if (place_ == Place::InString) {
+        // The string's end, the line end's constant and the line's end in
+        // one piece.
+        endLineWith(closeLine_, closeStatement_);
+    } else if (!lineEnd_.empty()) {
+        // The constant stands on the line it ends.
+        if (place_ == Place::AfterConstant) {
+            put(lineEnd_);
+        } else {
+            startLine();
+            put(lineEnd_.data() + 3, lineEnd_.size() - 3);
+        }
+        endLine();
+    } else if (place_ == Place::AfterConstant) {
+        endLine();
+    } else if (!form_.vba) {
+        // An empty line: a line that only continues the expression.
+        emit("\t_\r\n", 4);
+        ++line_;
+    } else {
+        // VBA and VB6 want an operand on every line: an empty line is
+        // an empty literal, so that the line is still there to read back.
+        startLine();
+        put("\"\"", 2);
+        endLine();
+    }
+}
+
+void FormWriter::emptyLines(std::size_t count) {
+    // Each line is lineEnd() from a line's start: under -vba the line's
+    // number in its statement says which line of the cycle it is (the
+    // first starts a statement), else every line is the same.
+    const std::size_t cycleLines = emptyAt_.size() - 1;
+    if (form_.vba) {
+        std::size_t line = static_cast<std::size_t>(line_);
+        while (count > 0) {
+            const std::size_t left = cycleLines + 1 - line;
+            const std::size_t lines = count < left ? count : left;
+            emit(emptyCycle_.data() + emptyAt_[line - 1], emptyAt_[line - 1 + lines] - emptyAt_[line - 1]);
+            line = (line - 1 + lines) % kVbaLinesPerStatement + 1;
+            count -= lines;
+        }
+        line_ = static_cast<std::int64_t>(line);
+        restart_ = line == 1;
+    } else {
+        line_ += static_cast<std::int64_t>(count);
+        while (count > 0) {
+            const std::size_t lines = count < cycleLines ? count : cycleLines;
+            emit(emptyCycle_.data(), emptyAt_[lines]);
+            count -= lines;
+        }
+    }
+    room_ = lineRoom_;
+    place_ = Place::LineStart;
+}
+
 void FormWriter::lineEnds(std::size_t count) {
     settle();
-    for (; count > 0; --count) {
-        if (!lineEnd_.empty()) {
-            // The constant stands on the line it ends.
-            if (place_ == Place::InString) {
-                put("\"", 1);
-                put(lineEnd_);
-            } else if (place_ == Place::AfterConstant) {
-                put(lineEnd_);
-            } else {
-                startLine();
-                put(lineEnd_.data() + 3, lineEnd_.size() - 3);
-            }
-            endLine();
-        } else if (place_ == Place::InString) {
-            put("\"", 1);
-            endLine();
-        } else if (place_ == Place::AfterConstant) {
-            endLine();
-        } else if (!form_.vba) {
-            // An empty line: a line that only continues the expression.
-            scan_out->writeRaw("\t_\r\n", 4);
-            ++line_;
-        } else {
-            // VBA and VB6 want an operand on every line: an empty line is
-            // an empty literal, so that the line is still there to read back.
-            startLine();
-            put("\"\"", 2);
-            endLine();
-        }
+    if (count != 0) {
+        lineEnd();
+        // The lines after the first are empty, and no cut goes on in them.
+        if (count > 1) emptyLines(count - 1);
     }
 }
 
 void FormWriter::carriageReturn() {
     settle();
-    constant("vbCr", 4, true);
+    char piece[] = "    vbCr";
+    constant(piece + kJoinRoom, 4, true);
 }
 
 void FormWriter::nul() {
     settle();
-    constant("vbNullChar", 10, true);
+    char piece[] = "    vbNullChar";
+    constant(piece + kJoinRoom, 10, true);
 }
 
 void FormWriter::epilogue() {
     settle();
     if (place_ == Place::InString) {
-        scan_out->writeRaw("\"\r\n", 3);
+        emit("\"\r\n", 3);
     } else if (place_ == Place::AfterConstant) {
-        scan_out->writeRaw("\r\n", 2);
+        emit("\r\n", 2);
     } else {
         // The empty last line after a final line end; when a statement has
         // just ended, it is a statement of its own, so that the line end
         // before it is still there to read back.
         startLine();
-        scan_out->writeRaw("\"\"\r\n", 4);
+        emit("\"\"\r\n", 4);
     }
-    column_ = 0;
+    room_ = lineRoom_;
 }

@@ -77,7 +77,7 @@ inline void openOperandIfNeeded() {
 // Rule 1: a double quote, written doubled.
 TXT2VB_RULE_ACTION void ruleQuote() {
     if (formWriterOn) {
-        formWriter.quote();
+        if (!formWriter.quoteOnLine(*scan_out)) formWriter.quote();
         return;
     }
     rule_text::openOperandIfNeeded();
@@ -90,7 +90,8 @@ TXT2VB_RULE_ACTION void ruleQuote() {
 // one after the first continues a line with no string.
 TXT2VB_RULE_ACTION void ruleNewline() {
     if (formWriterOn) {
-        formWriter.lineEnds(static_cast<std::size_t>(match_length));
+        const std::size_t count = static_cast<std::size_t>(match_length);
+        if (!formWriter.lineEndAfterString(count, *scan_out)) formWriter.lineEnds(count);
         return;
     }
     if (inString == 1) {
@@ -113,7 +114,8 @@ TXT2VB_RULE_ACTION void ruleText() {
         } else if (match_length == 1 && first == '\0') {
             formWriter.nul();
         } else {
-            formWriter.text(match_start, static_cast<std::size_t>(match_length));
+            const std::size_t length = static_cast<std::size_t>(match_length);
+            if (!formWriter.textOnLine(match_start, length, *scan_out)) formWriter.text(match_start, length);
         }
         return;
     }

@@ -34,6 +34,15 @@ std::string convertMemory(const std::string& input) {
     return output;
 }
 
+OutputForm formOf(LineEndConstant lineEnd, const std::string& variable, bool vba, bool chrw) {
+    OutputForm form;
+    form.lineEnd = lineEnd;
+    form.variable = variable;
+    form.vba = vba;
+    form.chrw = chrw;
+    return form;
+}
+
 std::string convertInForm(const std::string& input, const OutputForm& form, ByteOrderMark mark,
                           ConversionHooks* hooks) {
     resetScanState();

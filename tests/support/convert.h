@@ -21,6 +21,10 @@ std::string convertNextStream(const std::string& input, ConversionHooks* hooks =
 // call.
 std::string convertMemory(const std::string& input);
 
+// The form of the options -nl (lineEnd), -var (variable, "" without it),
+// -vba and -chrw.
+OutputForm formOf(LineEndConstant lineEnd, const std::string& variable, bool vba, bool chrw);
+
 // Converts `input` read from standard input in `form`, from the scanner
 // state of a fresh program; `mark` as the tool's console mode (Drop) or
 // replace mode (Keep) takes a byte-order mark.

@@ -78,7 +78,8 @@ private:
 
 }  // namespace
 
-ScanObservation observeConversion(const std::string& raw, const HistorySetup& setup, bool blockPath) {
+ScanObservation observeConversion(const std::string& raw, const HistorySetup& setup, bool blockPath,
+                                  const OutputForm& form) {
     ScanObservation seen;
     // Without -nbl: the history has its default size, whatever an earlier
     // file of the sequence had.
@@ -91,6 +92,7 @@ ScanObservation observeConversion(const std::string& raw, const HistorySetup& se
     if (setup.nbf != 0) observer.options.addNamedOption("nbf:" + std::to_string(setup.nbf));
     ConversionSetup conversion;
     conversion.hooks = &observer;
+    conversion.form = form;
     bool parsed = true;
     withStdin(raw, [&] {
         seen.output = captureStdout([&] { parsed = convertInput(conversion) == 0; });

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "scanner/output_form.h"
+
 struct ScanObservation {
     std::string output;
     std::int64_t lineNumber = 0;  // noLng after the scan
@@ -36,11 +38,12 @@ struct HistorySetup {
 };
 
 // Converts `raw`, read from standard input, through convertInput as the
-// tool converts one file, with the block path on or off, and returns what
-// it wrote to standard output and left in the line state. The scanner is
-// not reset first, so that a run of calls converts files one after another
-// as the tool does.
-ScanObservation observeConversion(const std::string& raw, const HistorySetup& setup, bool blockPath);
+// tool converts one file, in `form`, with the block path on or off, and
+// returns what it wrote to standard output and left in the line state. The
+// scanner is not reset first, so that a run of calls converts files one
+// after another as the tool does.
+ScanObservation observeConversion(const std::string& raw, const HistorySetup& setup, bool blockPath,
+                                  const OutputForm& form = OutputForm());
 
 // "" when both observations agree in everything but blockBytes; otherwise
 // the first difference, readably.

@@ -4,7 +4,9 @@
 // are the fuzz corpora and generated texts: every byte class, CR LF pairs,
 // lone CRs, 0x1A and NUL bytes at every position around the input
 // stream's block boundaries, lines longer than curLine holds, marks that
-// dump the history, and files converted one after another.
+// dump the history, and files converted one after another; and, in the
+// output forms, UTF-8 sequences, doubled quotes and line ends at block
+// boundaries and at the columns where -vba cuts a line.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -15,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "support/convert.h"
 #include "support/scan_observation.h"
 #include "scanner/block_path.h"
 #include "parser/convert_input.h"
@@ -27,7 +30,23 @@ struct Input {
     std::string name;
     std::string raw;
     HistorySetup setup;
+    OutputForm form = OutputForm();
 };
+
+// The forms whose writer takes runs its own way: -vba cuts lines at bytes
+// that may begin a UTF-8 sequence, -chrw decodes them, -nl and -var lengthen
+// every line's ends.
+const OutputForm kVba = formOf(LineEndConstant::None, "", true, false);
+const OutputForm kEveryOption = formOf(LineEndConstant::CrLf, "Text_1", true, true);
+
+// The inputs again, in `form`.
+std::vector<Input> inForm(std::vector<Input> inputs, const OutputForm& form, const std::string& name) {
+    for (Input& input : inputs) {
+        input.name += " in " + name;
+        input.form = form;
+    }
+    return inputs;
+}
 
 // Text of `length` bytes in lines of `lineLength` (0: one line).
 std::string filler(std::size_t length, std::size_t lineLength) {
@@ -65,10 +84,11 @@ std::string randomText(std::mt19937& random, std::size_t length, bool withCtrlZ)
     return text;
 }
 
-std::vector<Input> boundaryInputs() {
-    // A CR waiting for its partner makes the second read one byte shorter,
-    // so the second boundary lies at 2 x kBlock or one before it.
-    const std::vector<std::size_t> boundaries = {kBlock, 2 * kBlock - 1, 2 * kBlock};
+// A CR waiting for its partner makes the second read one byte shorter,
+// so the second boundary lies at 2 x kBlock or one before it.
+const std::vector<std::size_t> kBoundaries = {kBlock, 2 * kBlock - 1, 2 * kBlock};
+
+std::vector<Input> boundaryInputs(const std::vector<std::size_t>& boundaries) {
     const std::vector<std::pair<const char*, std::string>> pieces = {
         {"CR LF", "\r\n"},          {"CR CR LF", "\r\r\n"},   {"lone CR", "\rz"},
         {"CR at the end", "\r"},    {"Ctrl-Z", "\x1a" "after"}, {"NUL", std::string("\0z", 2)},
@@ -77,6 +97,10 @@ std::vector<Input> boundaryInputs() {
         {"CR before Ctrl-Z", "\r\x1a" "after"},
         {"nine empty CR LF lines", "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n"},
         {"mixed line ends", "\n\r\n\n\r\n\r\n\r\n\r\n\n\n\r\r\n"},
+        {"two-byte character", "\xC3\xA9"}, {"three-byte character", "\xE4\xB8\xAD"},
+        {"four-byte character", "\xF0\x9F\x98\x80"}, {"unfinished sequence", "\xE2\x82z"},
+        {"characters in a row", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
+        {"700 empty lines", std::string(700, '\n')},
     };
     std::vector<Input> inputs;
     for (std::size_t boundary : boundaries) {
@@ -92,6 +116,28 @@ std::vector<Input> boundaryInputs() {
                                       head + piece.second + "tail\n", {}});
                 }
             }
+        }
+    }
+    return inputs;
+}
+
+// A long line with a piece at the block boundary, at each of `columns` of
+// the line: where -vba cuts the line falls among them.
+// 801 lines come before it, so that it is the second line of a statement
+// under -vba and begins as every continued line does.
+std::vector<Input> cutInputs(const std::vector<std::size_t>& columns) {
+    const std::vector<std::pair<const char*, std::string>> pieces = {
+        {"a quote", "\"\""}, {"a two-byte character", "\xC3\xA9"}, {"a three-byte character", "\xE4\xB8\xAD"},
+        {"a four-byte character", "\xF0\x9F\x98\x80"}, {"an unfinished sequence", "\xE2\x82"},
+        {"a CR LF pair", "\r\n"}, {"a lone CR", "\r"}};
+    const std::string lines = filler(800 * 80, 80);
+    std::vector<Input> inputs;
+    for (std::size_t column : columns) {
+        const std::string head =
+            lines + std::string(kBlock - column - 1 - lines.size(), 'b') + "\n" + std::string(column, 'x');
+        for (const auto& piece : pieces) {
+            inputs.push_back({std::string(piece.first) + " at column " + std::to_string(column) + " and the block's end",
+                              head + piece.second + "tail\n", {}});
         }
     }
     return inputs;
@@ -211,9 +257,9 @@ void expectSame(const std::vector<Input>& inputs, Totals& totals) {
     for (bool blockPathFirst : {true, false}) {
         std::vector<ScanObservation> blocks, perByte;
         resetScanState();
-        for (const Input& input : inputs) blocks.push_back(observeConversion(input.raw, input.setup, true));
+        for (const Input& input : inputs) blocks.push_back(observeConversion(input.raw, input.setup, true, input.form));
         resetScanState();
-        for (const Input& input : inputs) perByte.push_back(observeConversion(input.raw, input.setup, false));
+        for (const Input& input : inputs) perByte.push_back(observeConversion(input.raw, input.setup, false, input.form));
         for (std::size_t i = 0; i < inputs.size(); ++i) {
             EXPECT_EQ(differenceBetween(blocks[i], perByte[i]), "") << inputs[i].name;
             EXPECT_EQ(perByte[i].blockBytes, 0u) << inputs[i].name;
@@ -233,13 +279,42 @@ void expectMostBytesByRuns(const Totals& totals) {
 
 TEST(BlockPath, SameAsPerByteAroundBlockBoundaries) {
     Totals totals;
-    expectSame(boundaryInputs(), totals);
+    expectSame(boundaryInputs(kBoundaries), totals);
+    expectMostBytesByRuns(totals);
+}
+
+TEST(BlockPath, SameAsPerByteInTheFormsAroundABlockBoundary) {
+    const std::vector<Input> inputs = boundaryInputs({kBlock});
+    Totals totals;
+    expectSame(inForm(inputs, kVba, "-vba"), totals);
+    expectSame(inForm(inputs, kEveryOption, "every option"), totals);
+    expectMostBytesByRuns(totals);
+}
+
+// Under -vba a line holds 1,014 bytes of text after its "\t& \"", the last
+// three not the start of a UTF-8 sequence; with -nl's constant 1,007, and
+// under -chrw a call of two halves, one ChrW or one Chr fits before column
+// 977, 992 or 995.
+TEST(BlockPath, SameAsPerByteWhereVbaCutsAtABlockBoundary) {
+    const std::vector<std::pair<OutputForm, std::vector<Input>>> sweeps = {
+        {kVba, inForm(cutInputs({1000, 1010, 1011, 1012, 1013, 1014, 1015, 1020}), kVba, "-vba")},
+        {kEveryOption, inForm(cutInputs({975, 976, 977, 991, 992, 993, 994, 995, 1003, 1004, 1005, 1006, 1007, 1008, 1020}),
+                              kEveryOption, "every option")}};
+    Totals totals;
+    for (const auto& [form, inputs] : sweeps) {
+        expectSame(inputs, totals);
+        // The sweep reaches the cut: the first line is whole, the last cut.
+        resetScanState();
+        EXPECT_EQ(observeConversion(inputs.front().raw, {}, true, form).output.find(" & _\r\n"), std::string::npos);
+        EXPECT_NE(observeConversion(inputs.back().raw, {}, true, form).output.find(" & _\r\n"), std::string::npos);
+    }
     expectMostBytesByRuns(totals);
 }
 
 TEST(BlockPath, SameAsPerByteOnLongLines) {
     Totals totals;
     expectSame(longLineInputs(), totals);
+    expectSame(inForm(longLineInputs(), kEveryOption, "every option"), totals);
     expectMostBytesByRuns(totals);
 }
 

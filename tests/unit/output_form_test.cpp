@@ -18,15 +18,6 @@
 
 namespace {
 
-OutputForm formOf(LineEndConstant lineEnd, const std::string& variable, bool vba, bool chrw) {
-    OutputForm form;
-    form.lineEnd = lineEnd;
-    form.variable = variable;
-    form.vba = vba;
-    form.chrw = chrw;
-    return form;
-}
-
 const OutputForm kPlain;
 const OutputForm kNl = formOf(LineEndConstant::CrLf, "", false, false);
 const OutputForm kNlLf = formOf(LineEndConstant::Lf, "", false, false);
