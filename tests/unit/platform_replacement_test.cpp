@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -39,16 +38,16 @@ TEST(PlatformReplacement, PlacesOnlyOverWhatItWasMadeFor) {
         {"the input replaced meanwhile", nullptr,
          [](const ScratchDir& dir) {
              writeFile(dir / "other", "other");
-             std::rename((dir / "other").c_str(), (dir / "a.txt").c_str());
+             platform::moveFile(dir.at("other"), dir.at("a.txt"));
          },
          false, {{"a.txt", "other"}}},
-        {"the input removed meanwhile", nullptr, [](const ScratchDir& dir) { std::remove((dir / "a.txt").c_str()); },
+        {"the input removed meanwhile", nullptr, [](const ScratchDir& dir) { platform::removeFile(dir.at("a.txt")); },
          false, {}},
         {"the working name taken over", nullptr,
          [](const ScratchDir& dir) {
              const std::string working = workingName(dir);
              writeFile(dir / "other", "other");
-             std::rename((dir / "other").c_str(), (dir / working).c_str());
+             platform::moveFile(dir.at("other"), dir.at(working));
          },
          false, {{"a.txt", "input"}, {"working", "other"}}},
         {"a free new name", "a.vb", [](const ScratchDir&) {}, true, {{"a.txt", "input"}, {"a.vb", "result"}}},
@@ -109,7 +108,7 @@ TEST(PlatformReplacement, RemovesTheInputOnlyWhileItIsTheInput) {
         ASSERT_TRUE(replacement.place(platform::locateName(directory, "a.vb"), platform::FileIdentity(), error));
         if (inputChanged) {
             ASSERT_TRUE(writeFile(dir / "b", "changed"));
-            ASSERT_EQ(std::rename((dir / "b").c_str(), (dir / "a.txt").c_str()), 0);
+            ASSERT_TRUE(platform::moveFile(dir.at("b"), dir.at("a.txt")));
         }
         EXPECT_EQ(replacement.removeInput(inputName, inputIdentity, error), !inputChanged);
         EXPECT_EQ(namesIn(dir.path()), inputChanged ? std::vector<std::string>{"a.txt"} : std::vector<std::string>{"a.vb"});
