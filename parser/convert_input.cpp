@@ -37,8 +37,7 @@ int convertInput(const ConversionSetup& setup) {
     if (kind == platform::ByteOrderMarkKind::Utf8 && setup.mark == ByteOrderMark::Keep && !setup.form.chrw) {
         out.writeRaw(platform::kUtf8ByteOrderMark, platform::kUtf8ByteOrderMarkSize);
     }
-    formWriterOn = utf16 || !setup.form.isDefault() ? 1 : 0;
-    if (formWriterOn) formWriter.begin(setup.form, utf16);
+    yy_use_form(setup.form, utf16);
 
     ConversionHooks& hooks = activeHooks();
     beginFileScan();

@@ -101,3 +101,8 @@ void yy_use_streams(ScanStream* in, platform::TextOutputStream* out) {
         yy_load_state();
     }
 }
+
+void yy_use_form(const OutputForm& form, bool utf16) {
+    formWriterOn = utf16 || !form.isDefault() ? 1 : 0;
+    if (formWriterOn) formWriter.begin(form, utf16);
+}

@@ -90,3 +90,8 @@ void resetScannerState();
 // bound to `in` (a memory buffer in use is kept), and every piece of
 // output, traces and dumps included, goes to `out`.
 void yy_use_streams(ScanStream* in, platform::TextOutputStream* out);
+
+// The form the next conversion writes: the plain rules for the default
+// form, else the form writer (always for a UTF-16 text, read as UTF-8 and
+// written in ASCII).
+void yy_use_form(const OutputForm& form, bool utf16);
