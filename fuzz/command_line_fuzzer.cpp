@@ -1,345 +1,450 @@
 // Reads the fuzz input as a command line: the bytes between NULs are the
-// arguments, read through tryReadArgument as the tool's start reads them
-// ("--" ends the options). Each option's effect on the settings is checked
-// against the option table below, written as data from the documented
-// rules; the table itself is checked once against the letters the usage
-// text documents. The named options, the lookups and the file-set table are
-// compared with a model of the documented rules, then everything is
-// released for the next run. The run takes place in a directory of its own
-// holding a few entries, so that arguments naming them exactly (taken as
-// given) are met as well as specifications.
+// arguments after the program's name. What readOptions makes of them is
+// compared with a model of the rules written as data below (the letter
+// options and what each sets, the named words and their values), which
+// gives the settings, form, named options and files expected, or the text
+// of the refusal; the tables are checked once against the usage text. The
+// specifications read are entered into a FileSetTable, and planWalk runs
+// over a small file system in memory, both against a model of the merge
+// per directory. The mutator adds the words of the tables as arguments.
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
+#include <random>
 #include <set>
+#include <sstream>
 #include <string>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <utility>
 #include <vector>
 
-#include "driver/command_line.h"
 #include "driver/file_sets.h"
-#include "driver/named_options.h"
-#include "driver/run_main.h"
-#include "driver/run_settings.h"
+#include "driver/options.h"
 #include "driver/shown_name.h"
 #include "driver/usage.h"
 #include "fuzz_support.h"
-#include "platform/file_location.h"
-#include "support/capture.h"
+#include "platform/console.h"
+#include "scanner/output_form.h"
+#include "support/memory_file_system.h"
 
 namespace {
 
-std::string upper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
+const char kProgram[] = "txt2vb";
 
-bool isSeparator(char c) { return c == ':' || c == '\\' || c == '/'; }
-
-// The letter options (either case) and the flag each sets; "-?" prints the
-// usage text and ends the process, and is not run here.
-struct LetterOption {
+// The letter options, read in either case; "-?" asks for the usage text.
+// A letter with a value takes it as "-x:VALUE", never empty.
+struct Letter {
     char letter;
     int RunSettings::*flag;
+    std::string RunSettings::*value;  // null: no value
+    const char* emptyValue;           // the refusal of a missing value
 };
-const LetterOption kLetterOptions[] = {
-    {'a', &RunSettings::append},    {'d', &RunSettings::traceDirs}, {'e', &RunSettings::changeExt},
-    {'l', &RunSettings::sizeDelta}, {'r', &RunSettings::replace},   {'s', &RunSettings::silent},
-    {'t', &RunSettings::recursive}, {'v', &RunSettings::verbose},
+const Letter kLetters[] = {
+    {'a', &RunSettings::append, &RunSettings::appendName, "Option -a : nom de fichier vide (ex: -a:sortie.txt)"},
+    {'d', &RunSettings::traceDirs, nullptr, nullptr},
+    {'e', &RunSettings::changeExt, &RunSettings::newExt, "Option -e : extension vide (ex: -e:asp)"},
+    {'l', &RunSettings::sizeDelta, nullptr, nullptr},
+    {'r', &RunSettings::replace, nullptr, nullptr},
+    {'s', &RunSettings::silent, nullptr, nullptr},
+    {'t', &RunSettings::recursive, nullptr, nullptr},
+    {'v', &RunSettings::verbose, nullptr, nullptr},
 };
-// The letters that also take a value after a ':'.
-const char kValueLetters[] = "ae";
-// Every flag of the settings, for telling which ones an option changed.
-int RunSettings::*const kFlags[] = {&RunSettings::silent,    &RunSettings::traceDirs, &RunSettings::verbose,
-                                    &RunSettings::recursive, &RunSettings::replace,   &RunSettings::append,
-                                    &RunSettings::changeExt, &RunSettings::sizeDelta};
+
+// The named words, read in any case, and the value each takes.
+enum class Value { Number, LineEnd, Variable, None };
+struct Word {
+    const char* word;
+    Value value;
+};
+const Word kWords[] = {{"nbl", Value::Number}, {"nbf", Value::Number}, {"nl", Value::LineEnd}, {"var", Value::Variable},
+                       {"vba", Value::None},   {"chrw", Value::None},  {"decode", Value::None}};
+
+// The line-end constants -nl names, read in any case.
+const std::pair<const char*, LineEndConstant> kLineEnds[] = {{"vbCrLf", LineEndConstant::CrLf},
+                                                             {"vbLf", LineEndConstant::Lf},
+                                                             {"vbCr", LineEndConstant::Cr},
+                                                             {"vbNewLine", LineEndConstant::NewLine}};
+
+// The file system planWalk looks at; a directory ends with '/'.
+const char* const kEntries[] = {"sub/", "sub/deep/", "a;b",   "x.txt",     "-r",        "c:\\x",
+                                "*",    "Read Me",   "sub/y", "sub/Z.txt", "sub/deep/w"};
+
+// Reports a disagreement with the input that caused it.
+struct Checker {
+    const std::uint8_t* data;
+    std::size_t size;
+    void same(const std::string& got, const std::string& expected, const char* what) const {
+        if (got != expected)
+            fuzz::failWithInput(std::string(what) + ":\n  got      " + got + "\n  expected " + expected, data, size);
+    }
+};
 
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-const LetterOption* letterOption(char c) {
-    for (const LetterOption& option : kLetterOptions)
-        if (option.letter == lower(c)) return &option;
-    return nullptr;
+std::string lowered(std::string text) {
+    for (char& c : text) c = lower(c);
+    return text;
 }
 
-// What the documented rules make of the file arguments and named options.
-struct Model {
-    std::vector<std::string> named;
-    struct Row {
-        std::string dir;  // as typed by the first argument of the row
-        std::string patterns;
-        std::vector<std::string> pieces;  // the patterns entered, in order
-        bool exact = false;               // names given exactly, in `pieces`
+bool sameIgnoringCase(const std::string& a, const std::string& b) { return lowered(a) == lowered(b); }
+
+// What users typed, in messages: its control bytes escaped, in quotes.
+std::string quoted(const std::string& text) { return "\"" + shownName(text) + "\""; }
+
+bool isSeparator(char c) { return c == ':' || c == '\\' || c == '/'; }
+
+// The last run of bytes other than separators is the name: the directory
+// is all before it, the pattern it and the separators after it; no name,
+// no pattern.
+void split(const std::string& spec, std::string& dir, std::string& pattern) {
+    std::size_t name = spec.size();
+    while (name > 0 && isSeparator(spec[name - 1])) --name;
+    std::size_t start = name;
+    while (start > 0 && !isSeparator(spec[start - 1])) --start;
+    dir = spec.substr(0, start);
+    pattern = name == start ? "" : spec.substr(start);
+}
+
+// "%d" reads it: blanks, a sign, then at least one digit.
+bool beginsWithNumber(const std::string& value) {
+    std::size_t at = value.find_first_not_of(" \t\n\v\f\r");
+    if (at != std::string::npos && (value[at] == '+' || value[at] == '-')) ++at;
+    return at < value.size() && value[at] >= '0' && value[at] <= '9';
+}
+
+// What the rules make of the arguments.
+OptionsRead expect(const std::vector<std::string>& arguments) {
+    OptionsRead expected;
+    Options& o = expected.options;
+    o.progPath = kProgram;
+    if (arguments.empty()) o.request = Options::Request::Usage;
+    auto refused = [&](std::string text) {
+        expected.refusal = textFailure(std::move(text), ExitStatus::CommandLineError);
+        return expected;
     };
-    std::vector<Row> rows;
-
-    // True when the file argument is to be accepted.
-    bool fileSpec(const std::string& dir, const std::string& pattern) {
-        if (pattern.empty()) return false;
-        for (Row& row : rows) {
-            if (!row.exact && upper(row.dir) == upper(dir)) {
-                row.patterns += ";" + pattern;
-                row.pieces.push_back(pattern);
-                return true;
-            }
+    bool ended = false, nlSeen = false, varSeen = false;
+    for (const std::string& argument : arguments) {
+        if (!ended && argument == "--") {
+            ended = true;
+            continue;
         }
-        if (rows.size() == kFileSetRows) return false;
-        rows.push_back(Row{dir, pattern, {pattern}, false});
-        return true;
-    }
-    // A name given exactly joins the row of the same spelling of its
-    // directory only.
-    bool exactName(const std::string& dir, const std::string& name) {
-        for (Row& row : rows) {
-            if (row.exact && row.dir == dir) {
-                row.pieces.push_back(name);
-                return true;
-            }
+        // On POSIX only '-' begins an option; "-" alone is standard input.
+        if (ended || argument.empty() || argument[0] != '-' || argument == "-") {
+            std::string dir, pattern;
+            split(argument, dir, pattern);
+            if (argument != "-" && pattern.empty())
+                return refused("Sp" TXT2VB_E_ACUTE "cification de fichier sans nom : " + quoted(argument));
+            o.files.push_back(argument);
+            continue;
         }
-        if (rows.size() == kFileSetRows) return false;
-        rows.push_back(Row{dir, "", {name}, true});
-        return true;
-    }
-    // The option the case-insensitive lookup finds for `key`, upper-cased as
-    // the lookup leaves it; false when none begins with the key.
-    bool lookup(const std::string& key, std::string& value) const {
-        for (const std::string& option : named) {
-            if (upper(option).compare(0, key.size(), upper(key)) == 0) {
-                value = upper(option).substr(key.size());
-                return true;
-            }
+        const std::string text = argument.substr(1);
+        if (argument == "--help" || text == "?" || argument == "--version") {
+            o.request = argument == "--version" ? Options::Request::Version : Options::Request::Usage;
+            return expected;
         }
-        return false;
+        const Letter* letter = nullptr;
+        for (const Letter& l : kLetters)
+            if (l.letter == lower(text[0])) letter = &l;
+        const bool withValue = letter != nullptr && letter->value != nullptr && text.size() >= 2 && text[1] == ':';
+        if (letter != nullptr && (text.size() == 1 || withValue)) {
+            const std::string value = withValue ? text.substr(2) : "";
+            if (letter->value != nullptr && value.empty()) return refused(letter->emptyValue);
+            // A new extension keeps the new name in the input's directory.
+            if (letter->letter == 'e' &&
+                (value.find_first_of("/\\:") != std::string::npos || value.find_first_not_of('.') == std::string::npos))
+                return refused("Extension invalide : " + quoted(value));
+            if (letter->value != nullptr) o.settings.*letter->value = value;
+            o.settings.*letter->flag = 1;
+            continue;
+        }
+        const std::size_t colon = text.find(':');
+        const std::string name = lowered(text.substr(0, colon));
+        const std::string value = colon == std::string::npos ? "" : text.substr(colon + 1);
+        const Word* word = nullptr;
+        for (const Word& w : kWords)
+            if (name == w.word) word = &w;
+        if (word == nullptr) return refused("Option inconnue : " + quoted(argument) + " (voir -?)");
+        if (word->value == Value::Number && !beginsWithNumber(value))
+            return refused("Option -" + name + " : " + quoted(value) + " n'est pas un nombre (ex: -" + name + ":20)");
+        if (word->value == Value::LineEnd) {
+            const std::pair<const char*, LineEndConstant>* end = nullptr;
+            for (const auto& e : kLineEnds)
+                if (sameIgnoringCase(value, e.first)) end = &e;
+            if (colon != std::string::npos && end == nullptr)
+                return refused("Option -nl : constante inconnue " + quoted(value) +
+                               " (vbCrLf, vbLf, vbCr ou vbNewLine)");
+            if (!nlSeen) o.form.lineEnd = end != nullptr ? end->second : LineEndConstant::CrLf;
+            nlSeen = true;
+        }
+        if (word->value == Value::Variable) {
+            if (!isVbIdentifier(value))
+                return refused("Option -var : " + quoted(value) +
+                               " n'est pas un nom de variable (une lettre, puis lettres, chiffres ou _, 255 au plus)");
+            if (isReservedVbName(value))
+                return refused("Option -var : " + quoted(value) +
+                               " est un nom r" TXT2VB_E_ACUTE "serv" TXT2VB_E_ACUTE " de VB ou de la sortie");
+            if (!varSeen) o.form.variable = value;
+            varSeen = true;
+        }
+        if (word->value == Value::None) {
+            if (colon != std::string::npos)
+                return refused("Option -" + name + " : aucune valeur attendue (" + shownName(argument) + ")");
+            o.form.vba = o.form.vba || name == "vba";
+            o.form.chrw = o.form.chrw || name == "chrw";
+            o.settings.decode = o.settings.decode || name == "decode";
+        }
+        o.namedOptions.push_back(text);
     }
-};
-
-const std::uint8_t* gData;
-std::size_t gSize;
-// The directory the fuzzer was started in, and the one each run takes
-// place in; the fuzzer's own files stay relative to the first.
-int gHome = -1;
-int gRoot = -1;
-
-void check(bool condition, const std::string& what) {
-    if (condition) return;
-    if (fchdir(gHome) != 0) std::abort();
-    fuzz::failWithInput(what, gData, gSize);
+    // The rules between the options.
+    if (o.settings.append && o.settings.replace) {
+        expected.withUsage = true;
+        return refused("Les options -a et -r ne vont pas ensemble");
+    }
+    for (const std::string& file : o.files)
+        if (o.settings.replace && file == "-")
+            return refused("Entr" TXT2VB_E_ACUTE "e standard (-) impossible avec -r");
+    if (o.settings.silent) o.settings.verbose = 0;
+    return expected;
 }
 
-// The letters the usage text documents, from its lines "     -x : ...";
-// the text is printed by a child process, since printing it ends the
-// process.
-std::set<char> documentedLetters() {
-    int captured = memoryFileWith("");
-    pid_t child = fork();
-    if (child == 0) {
-        dup2(captured, 1);
-        settings.progPath = "txt2vb";
-        printUsage(ExitStatus::Normal);
+// The whole value in one line.
+std::string described(const Options& o) {
+    std::string text = "[" + shownName(o.progPath) + "] ";
+    for (const Letter& letter : kLetters) text += letter.letter + std::to_string(o.settings.*letter.flag);
+    text += " decode" + std::to_string(o.settings.decode);
+    text += " ext=" + quoted(o.settings.newExt) + " append=" + quoted(o.settings.appendName) +
+            " nl=" + lineEndConstantName(o.form.lineEnd) + " var=" + quoted(o.form.variable);
+    if (o.form.vba) text += " vba";
+    if (o.form.chrw) text += " chrw";
+    text += " named:";
+    for (const std::string& named : o.namedOptions) text += " " + quoted(named);
+    text += " files:";
+    for (const std::string& file : o.files) text += " " + quoted(file);
+    return text;
+}
+
+std::string described(const OptionsRead& read) {
+    if (read.refusal.failed()) {
+        return "refused (status " + std::to_string(static_cast<int>(read.refusal.status)) +
+               (read.withUsage ? ", usage" : "") + (read.refusal.showsSystemError ? ", system error" : "") +
+               "): " + shownName(read.refusal.text);
     }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child) std::abort();
-    const std::string usage = readWhole(captured);
-    close(captured);
-    std::set<char> letters;
+    if (read.options.request == Options::Request::Usage) return "usage";
+    if (read.options.request == Options::Request::Version) return "version";
+    return described(read.options);
+}
+
+// The row of a specification, merged by directory ignoring case in the
+// first spelling; -1 for an eleventh directory.
+int enter(std::vector<FileSetEntry>& rows, const std::string& spec) {
+    std::string dir, pattern;
+    split(spec, dir, pattern);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (sameIgnoringCase(rows[i].dir, dir)) {
+            rows[i].patterns += ";" + pattern;
+            return static_cast<int>(i);
+        }
+    }
+    if (rows.size() == 10) return -1;
+    rows.push_back(FileSetEntry{dir, pattern});
+    return static_cast<int>(rows.size() - 1);
+}
+
+std::string described(const FileSetEntry& row) { return quoted(row.dir) + "=" + quoted(row.patterns); }
+
+std::string described(const std::vector<FileSetEntry>& rows) {
+    std::string text;
+    for (const FileSetEntry& row : rows) text += " " + described(row);
+    return text;
+}
+
+// The rows once complete: a row without a directory part has ".".
+std::vector<FileSetEntry> completed(std::vector<FileSetEntry> rows) {
+    for (FileSetEntry& row : rows)
+        if (row.dir.empty()) row.dir = ".";
+    return rows;
+}
+
+std::vector<FileSetEntry> rowsOf(const FileSetTable& table) {
+    std::vector<FileSetEntry> rows;
+    for (int i = 0; i < table.size(); ++i) rows.push_back(table.row(i));
+    return rows;
+}
+
+void checkFileSets(const Options& options, const Checker& check) {
+    FileSetTable table;
+    std::vector<FileSetEntry> rows;
+    for (const std::string& spec : options.files) {
+        if (spec == "-") continue;
+        std::string dir, pattern, expectedDir, expectedPattern;
+        splitFileSpec(spec, dir, pattern);
+        split(spec, expectedDir, expectedPattern);
+        check.same(quoted(dir) + " " + quoted(pattern), quoted(expectedDir) + " " + quoted(expectedPattern),
+                   "splitFileSpec");
+        const int expected = enter(rows, spec);
+        check.same(std::to_string(table.addFileSpec(spec)), std::to_string(expected), "addFileSpec");
+    }
+    table.completeFileSets();
+    check.same(described(rowsOf(table)), described(completed(rows)), "file-set rows");
+}
+
+std::vector<std::string> components(const std::string& path, const char* separators) {
+    std::vector<std::string> parts;
     std::size_t start = 0;
-    while (start < usage.size()) {
-        std::size_t end = usage.find('\n', start);
-        if (end == std::string::npos) end = usage.size();
-        std::string line = usage.substr(start, end - start);
+    while (start <= path.size()) {
+        std::size_t end = path.find_first_of(separators, start);
+        if (end == std::string::npos) end = path.size();
+        const std::string part = path.substr(start, end - start);
+        if (!part.empty() && part != ".") parts.push_back(part);
         start = end + 1;
-        std::size_t dash = line.find_first_not_of(' ');
-        // "     -- : ..." documents the end of the options, not a letter.
-        if (dash != std::string::npos && dash > 0 && line.compare(dash, 1, "-") == 0 && line[dash + 1] != '-' &&
-            line.compare(dash + 2, 3, " : ") == 0) {
-            letters.insert(line[dash + 1]);
+    }
+    return parts;
+}
+
+// A name without wildcards is found the tool's way: its directory part and
+// the name, '\' and '/' dividing them, each component ignoring case.
+bool foundIgnoringCase(const std::string& dir, const std::string& pattern) {
+    std::vector<std::string> wanted = components(dir, "\\/");
+    wanted.push_back(pattern.substr(0, pattern.find_first_of(":\\/")));
+    for (const char* entry : kEntries) {
+        const std::vector<std::string> parts = components(entry, "/");
+        bool same = parts.size() == wanted.size();
+        for (std::size_t i = 0; same && i < parts.size(); ++i) same = sameIgnoringCase(parts[i], wanted[i]);
+        if (same) return true;
+    }
+    return false;
+}
+
+std::string described(const Failure& failure) {
+    return "status " + std::to_string(static_cast<int>(failure.status)) + ": " + shownName(failure.text) +
+           (failure.showsSystemError ? " (" + std::to_string(failure.error) + ")" : "");
+}
+
+// The plan in one line: the steps in order, then the rows once complete.
+std::string described(WalkPlan::StandardInput in, const std::string& steps, const std::vector<FileSetEntry>& rows) {
+    std::string text = in == WalkPlan::StandardInput::First ? "stdin first;" : "";
+    return text + steps + (in == WalkPlan::StandardInput::Last ? " stdin last;" : "") + " rows:" + described(rows);
+}
+
+void checkPlan(const Options& options, const Checker& check) {
+    MemoryFileSystem files;
+    for (const std::string entry : kEntries) {
+        if (entry.back() == '/') files.addDirectory(entry.substr(0, entry.size() - 1));
+        if (entry.back() != '/') files.addFile(entry);
+    }
+    WalkPlan plan;
+    const Failure failure = planWalk(options, files, plan);
+    std::string got = described(failure);
+    if (!failure.failed()) {
+        std::string steps;
+        for (const WalkStep& step : plan.steps) {
+            if (step.kind == WalkStep::Kind::Row) steps += " row " + std::to_string(step.row) + ";";
+            if (step.kind == WalkStep::Kind::Name) steps += " name " + quoted(step.dir) + "|" + quoted(step.name) + ";";
+            if (step.kind == WalkStep::Kind::Directory) steps += " dir " + quoted(step.name) + ";";
         }
-    }
-    return letters;
-}
-
-// An -e value holding a separator, a drive's or a stream's ':', or made of
-// dots alone: the new name would leave the input's directory.
-bool refusedExtension(const std::string& argument) {
-    if (argument.size() < 3 || lower(argument[1]) != 'e' || argument[2] != ':') return false;
-    const std::string value = argument.substr(3);
-    return value.find_first_of("/\\:") != std::string::npos ||
-           (!value.empty() && value.find_first_not_of('.') == std::string::npos);
-}
-
-// One option argument, with the settings and named options as they stood
-// before it: the letter options change their flag and their documented
-// settings and nothing else; every other text is stored as typed.
-void checkOption(const std::string& argument, const RunSettings& before, int namedBefore, Model& model) {
-    const std::string text = argument.substr(1);
-    const bool withValue = text.size() >= 2 && text[1] == ':' && std::strchr(kValueLetters, lower(text[0])) != nullptr;
-    const bool isLetter = text.size() == 1 || withValue;
-    const LetterOption* option = isLetter ? letterOption(text[0]) : nullptr;
-    const std::string value = withValue ? text.substr(2) : "";
-    // An -e value that would lead out of the input's directory changes
-    // nothing.
-    if (refusedExtension(argument)) {
-        for (int RunSettings::*flag : kFlags) check(settings.*flag == before.*flag, "a refused -e set a flag");
-        check(settings.newExt == before.newExt, "a refused -e set newExt");
-        check(namedOptionCount() == namedBefore, "a refused -e was stored");
-        return;
+        got = described(plan.standardInput, steps, rowsOf(plan.fileSets));
     }
 
-    for (int RunSettings::*flag : kFlags) {
-        int want = option != nullptr && option->flag == flag ? 1 : before.*flag;
-        check(settings.*flag == want, "a flag set or left against the option table");
-    }
-    const char letter = option != nullptr ? option->letter : '\0';
-    if (letter == 'a') {
-        check(settings.appendName == value, "-a does not keep its value whole");
-        check(settings.outName == settings.appendName, "-a does not name the result after the append file");
-        check(settings.outMode == platform::OpenMode::Append, "-a does not append");
-    } else {
-        check(settings.appendName == before.appendName, "appendName changed by another option");
-        check(settings.outMode == before.outMode, "outMode changed by another option");
-        check(settings.outName == before.outName, "outName changed by another option");
-    }
-    check(settings.newExt == (letter == 'e' && withValue ? value : before.newExt), "newExt against -e:");
-
-    if (isLetter) {
-        check(namedOptionCount() == namedBefore, "a letter option was stored as a named option");
-        return;
-    }
-    check(namedOptionCount() == namedBefore + 1, "a named option was not stored");
-    check(namedOptionAt(namedBefore) == text, "a named option is not stored as typed");
-    model.named.push_back(text);
-}
-
-// The file argument split as the walk expects it: the pattern is the last
-// name component with any separators that follow it, the directory all that
-// precedes it; a specification of separators only has no pattern.
-void checkSplit(const std::string& spec, std::string& dir, std::string& pattern) {
-    splitFileSpec(spec, dir, pattern);
-    std::size_t end = spec.size();
-    while (end > 0 && isSeparator(spec[end - 1])) --end;
-    if (end == 0) {
-        check(pattern.empty(), "a specification of separators only has a pattern");
-        return;
-    }
-    check(!pattern.empty(), "a specification with a name component has no pattern");
-    check(dir + pattern == spec, "directory and pattern do not make up the file argument");
-    check(dir.empty() || isSeparator(dir.back()), "the directory does not end with a separator");
-    std::size_t name = pattern.size() - (spec.size() - end);
-    check(name > 0, "the pattern has no name");
-    for (std::size_t i = 0; i < name; ++i) check(!isSeparator(pattern[i]), "the name holds a separator");
-}
-
-void checkFileSets(const Model& model) {
-    int usedRows = 0;
-    for (int i = 0; i < kFileSetRows; ++i) {
-        const FileSetEntry& row = fileSetTable[i];
-        if (static_cast<std::size_t>(i) >= model.rows.size()) {
-            check(!row.used, "a row is used beyond those entered");
+    // An argument naming an entry exactly, as the file system says, is that
+    // entry and takes no row; any other is a specification.
+    WalkPlan::StandardInput in = WalkPlan::StandardInput::None;
+    std::vector<FileSetEntry> rows;
+    std::string steps;
+    for (const std::string& argument : options.files) {
+        if (argument == "-") {
+            if (in == WalkPlan::StandardInput::None)
+                in = steps.empty() ? WalkPlan::StandardInput::First : WalkPlan::StandardInput::Last;
             continue;
         }
-        ++usedRows;
-        const Model::Row& want = model.rows[i];
-        check(row.used, "an entered row is not used");
-        check(row.exact == want.exact, "a row of names given exactly and one of specifications mixed up");
-        // Completion gives the current directory to a row without one.
-        std::string dir = want.dir.empty() ? "." : want.dir;
-        check(row.dir == dir, "the directory of a row is not spelled as first typed");
-        if (row.exact) {
-            check(row.patterns.empty() && row.names == want.pieces, "the names of an exact row differ");
-            for (int j = 0; j < i; ++j)
-                check(!fileSetTable[j].exact || fileSetTable[j].dir != row.dir, "two exact rows for one spelling");
+        const platform::ExactPath path = files.examineArgument(argument);
+        if (path.exists) {
+            steps += path.isDirectory ? " dir " + quoted(argument) + ";"
+                                      : " name " + quoted(path.directory.empty() ? "." : path.directory) + "|" +
+                                            quoted(path.name) + ";";
             continue;
         }
-        check(!row.patterns.empty(), "a used row has no patterns");
-        check(row.patterns == want.patterns, "the patterns of a row differ from those entered");
-        // An empty piece between the ';' only comes from a ';' the user typed
-        // at a pattern's edge or doubled.
-        bool typedEmpty = false;
-        for (const std::string& piece : want.pieces)
-            if (piece.front() == ';' || piece.back() == ';' || piece.find(";;") != std::string::npos) typedEmpty = true;
-        if (!typedEmpty) {
-            check(row.patterns.front() != ';' && row.patterns.back() != ';' &&
-                      row.patterns.find(";;") == std::string::npos,
-                  "an empty pattern piece nobody typed");
+        std::string dir, pattern;
+        split(argument, dir, pattern);
+        if (pattern.find_first_of("*?") == std::string::npos && !options.settings.recursive &&
+            !foundIgnoringCase(dir, pattern)) {
+            return check.same(got, described(Failure{ExitStatus::OpenFailed, argument, ENOENT}), "planWalk");
         }
-        // No two rows of specifications name the same directory.
-        for (int j = 0; j < i; ++j)
-            check(fileSetTable[j].exact || upper(fileSetTable[j].dir) != upper(row.dir),
-                  "two rows for the same directory");
+        const std::size_t known = rows.size();
+        const int row = enter(rows, argument);
+        if (row < 0) {
+            const std::string text = "Trop de r" TXT2VB_E_ACUTE "pertoires (10 au plus) : " + quoted(argument);
+            return check.same(got, described(textFailure(text, ExitStatus::CommandLineError)), "planWalk");
+        }
+        if (rows.size() > known) steps += " row " + std::to_string(row) + ";";
     }
-    check(usedRows <= kFileSetRows, "more than ten rows");
+    check.same(got, described(in, steps, completed(rows)), "planWalk");
 }
 
-void checkNamedOptions(const Model& model) {
-    check(namedOptionCount() == static_cast<int>(model.named.size()), "named option count");
-    // Before any case-insensitive lookup the options are stored as typed.
-    for (std::size_t i = 0; i < model.named.size(); ++i)
-        check(model.named[i] == namedOptionAt(static_cast<int>(i)), "a named option is not stored as typed");
-    bool exact = false;
-    for (const std::string& option : model.named)
-        if (option.compare(0, 4, "nbl:") == 0) exact = true;
-    check(hasNamedOptionExact("nbl:") == (exact ? 1 : 0), "exact lookup of nbl:");
+// The words the usage text documents, from its lines "  -word : ...";
+// "- :" (standard input) and "-- :" (the end of the options) name none.
+std::set<std::string> documentedWords() {
+    std::istringstream usage(usageText(kProgram));
+    std::set<std::string> words;
+    for (std::string line; std::getline(usage, line);) {
+        const std::size_t dash = line.find_first_not_of(' '), colon = line.find(" : ");
+        if (dash == std::string::npos || colon == std::string::npos || colon <= dash + 1) continue;
+        if (line[dash] == '-' && line[dash + 1] != '-') words.insert(line.substr(dash + 1, colon - dash - 1));
+    }
+    return words;
+}
 
-    for (const char* key : {"nbl:", "nbf:", "NBL:", "x"}) {
-        std::string want;
-        bool found = model.lookup(key, want);
-        check(hasNamedOptionAnyCase(key) == (found ? 1 : 0), std::string("lookup of ") + key);
-        const char* value = namedOptionValue(key);
-        check(value != nullptr, "namedOptionValue gave null");
-        check(found ? want == value : value[0] == '\0', std::string("value of ") + key);
-    }
-    // The lookups upper-case the options they visit, and only that.
-    for (std::size_t i = 0; i < model.named.size(); ++i) {
-        std::string stored = namedOptionAt(static_cast<int>(i));
-        check(stored == model.named[i] || stored == upper(model.named[i]), "a named option changed beyond its case");
-    }
+// The words the rules compare arguments with, which random bytes seldom
+// spell: every option of the tables, with its values, and the entries.
+const std::vector<std::string>& vocabulary() {
+    static const std::vector<std::string> words = [] {
+        std::vector<std::string> made = {"--", "-", "--help", "--version", "-?", "-var:Rem", "-nbl:20"};
+        for (const Letter& letter : kLetters)
+            made.push_back(std::string("-") + letter.letter + (letter.value ? ":" : ""));
+        for (const Word& word : kWords) made.push_back(std::string("-") + word.word);
+        for (const auto& end : kLineEnds) made.push_back(std::string("-nl:") + end.first);
+        for (const char* entry : kEntries) made.push_back(entry);
+        return made;
+    }();
+    return words;
 }
 
 }  // namespace
 
+extern "C" std::size_t LLVMFuzzerMutate(std::uint8_t* data, std::size_t size, std::size_t maxSize);
+
+// One time in four, a word of the vocabulary comes in as an argument of its
+// own; else libFuzzer's own mutations.
+extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size, std::size_t maxSize,
+                                               unsigned seed) {
+    std::minstd_rand random(seed);
+    const std::string& word = vocabulary()[random() % vocabulary().size()];
+    if (random() % 4 != 0 || size + word.size() + 1 > maxSize) return LLVMFuzzerMutate(data, size, maxSize);
+    std::vector<std::size_t> starts = {0};
+    for (std::size_t i = 0; i < size; ++i)
+        if (data[i] == 0) starts.push_back(i + 1);
+    const std::size_t at = starts[random() % starts.size()];
+    std::string input(reinterpret_cast<const char*>(data), size);
+    input.insert(at, word + '\0');
+    std::memcpy(data, input.data(), input.size());
+    return input.size();
+}
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // A directory of its own, with entries that arguments can name exactly.
-    static char root[] = "/tmp/txt2vb-fuzz-XXXXXX";
-    gHome = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (gHome < 0 || mkdtemp(root) == nullptr || chdir(root) != 0 || mkdir("sub", 0700) != 0) std::abort();
-    static const char* const kNames[] = {"a;b", "x.txt", "-r", "sub/y", "c:\\x", "*"};
-    for (const char* name : kNames) {
-        FILE* file = std::fopen(name, "w");
-        if (file == nullptr) std::abort();
-        std::fclose(file);
-    }
-    // Gone with the fuzzer's normal end.
-    std::atexit([] {
-        for (const char* name : kNames) unlinkat(gRoot, name, 0);
-        unlinkat(gRoot, "sub", AT_REMOVEDIR);
-        rmdir(root);
-    });
-    gRoot = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (gRoot < 0 || fchdir(gHome) != 0) std::abort();
-    std::set<char> table;
-    for (const LetterOption& option : kLetterOptions) table.insert(option.letter);
-    table.insert('?');
-    if (documentedLetters() != table) {
-        std::fprintf(stderr, "the letter options differ from those the usage text documents\n");
-        std::abort();
-    }
+    std::set<std::string> table = {"?"};
+    for (const Letter& letter : kLetters) table.insert(std::string(1, letter.letter));
+    for (const Word& word : kWords) table.insert(word.word);
+    std::string documented, model;
+    for (const std::string& word : documentedWords()) documented += " " + word;
+    for (const std::string& word : table) model += " " + word;
+    Checker{nullptr, 0}.same(documented, model, "the options the usage text documents and the fuzzer's tables");
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    gData = data;
-    gSize = size;
-    if (fchdir(gRoot) != 0) std::abort();
-    settings = RunSettings();
-    clearNamedOptions();
-    clearFileSets();
-
+    // Longer command lines meet no rule the shorter ones miss, and cost.
+    if (size > 1024) return 0;
+    const Checker check{data, size};
+    // A NUL ends each argument; the last needs none.
     std::vector<std::string> arguments;
     const char* text = reinterpret_cast<const char*>(data);
     std::size_t start = 0;
@@ -349,55 +454,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             start = i + 1;
         }
     }
+    std::vector<const char*> argv = {kProgram};
+    for (const std::string& argument : arguments) argv.push_back(argument.c_str());
 
-    Model model;
-    ArgumentReader reader;
-    for (const std::string& argument : arguments) {
-        const bool ended = reader.optionsEnded;
-        std::string message;
-        if (!ended && argument == "--") {
-            check(tryReadArgument(argument.c_str(), reader, message) && reader.optionsEnded, "-- ends no options");
-        } else if (!ended && !argument.empty() && argument[0] == '-') {
-            // These print the usage or the version and end the process.
-            if (argument == "-?" || argument == "--help" || argument == "--version") continue;
-            const RunSettings before = settings;
-            const int namedBefore = namedOptionCount();
-            const bool accepted = tryReadArgument(argument.c_str(), reader, message);
-            checkOption(argument, before, namedBefore, model);
-            check(accepted == !refusedExtension(argument), "an option refused against the rules");
-            check(accepted ? message.empty() : message.find(shownName(argument.substr(3))) != std::string::npos,
-                  "the refusal message does not name the value");
-        } else {
-            // The file system tells which arguments name an entry exactly.
-            // An argument of separators alone is refused whatever exists.
-            std::string splitDir, splitPattern;
-            splitFileSpec(argument, splitDir, splitPattern);
-            const platform::ExactPath exact =
-                splitPattern.empty() ? platform::ExactPath() : platform::examineExactPath(argument);
-            bool want;
-            if (exact.exists) {
-                check(exact.directory + exact.name == argument, "an exact path split into other bytes");
-                want = exact.isDirectory || model.exactName(exact.directory, exact.name);
-            } else {
-                std::string dir, pattern;
-                checkSplit(argument, dir, pattern);
-                want = model.fileSpec(dir, pattern);
-            }
-            bool accepted = tryReadArgument(argument.c_str(), reader, message);
-            check(accepted == want, "a file argument accepted or refused against the rules");
-            check(accepted ? message.empty() : message.find(shownName(argument)) != std::string::npos,
-                  "the refusal message does not name the file argument");
-        }
-    }
-    completeFileSets();
-
-    checkFileSets(model);
-    checkNamedOptions(model);
-
-    releaseAll();
-    check(namedOptionCount() == 0, "named options left after releaseAll");
-    for (const FileSetEntry& row : fileSetTable) check(!row.used && row.patterns.empty(), "a row left after releaseAll");
-    settings = RunSettings();
-    if (fchdir(gHome) != 0) std::abort();
+    const OptionsRead read = readOptions(static_cast<int>(argv.size()), argv.data());
+    check.same(described(read), described(expect(arguments)), "readOptions");
+    if (read.refusal.failed() || read.options.request != Options::Request::Convert) return 0;
+    checkFileSets(read.options, check);
+    checkPlan(read.options, check);
     return 0;
 }
