@@ -264,9 +264,11 @@ std::map<std::string, std::string> MemoryFileSystem::files() const {
 platform::ExactPath MemoryFileSystem::examineArgument(const std::string& path) {
     platform::ExactPath exact;
     Node* at = node(path);
-    if (at == nullptr || at->vanishes) return exact;
-    exact.exists = true;
     Node* target = reached(path);
+    // A final '/' names a directory, as the system reads it.
+    const bool directory = target != nullptr && target->kind == Kind::Directory;
+    if (at == nullptr || at->vanishes || (!path.empty() && path.back() == '/' && !directory)) return exact;
+    exact.exists = true;
     exact.isDirectory = target != nullptr && target->kind == Kind::Directory;
     const std::size_t slash = path.rfind('/');
     exact.directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
