@@ -74,11 +74,14 @@ struct Outcome {
         outcome.bytesOut = out;
         return outcome;
     }
-    static Outcome passedOver(PassedOver why, std::string path, std::string detail = std::string()) {
+    static Outcome passedOver(Notice notice) {
         Outcome outcome;
         outcome.end = End::PassedOver;
-        outcome.notice = Notice{why, std::move(path), std::move(detail)};
+        outcome.notice = std::move(notice);
         return outcome;
+    }
+    static Outcome passedOver(PassedOver why, std::string path, std::string detail = std::string()) {
+        return passedOver(Notice{why, std::move(path), std::move(detail)});
     }
     static Outcome failed(Failure failure) {
         Outcome outcome;

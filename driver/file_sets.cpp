@@ -63,8 +63,8 @@ Failure planWalk(const Options& options, FileSystem& files, WalkPlan& plan) {
     for (const std::string& argument : options.files) {
         if (isStandardInputArgument(argument)) {
             if (plan.standardInput == WalkPlan::StandardInput::None) {
-                plan.standardInput = plan.steps.empty() ? WalkPlan::StandardInput::First
-                                                        : WalkPlan::StandardInput::Last;
+                plan.standardInput =
+                    plan.steps.empty() ? WalkPlan::StandardInput::First : WalkPlan::StandardInput::Last;
             }
             continue;
         }

@@ -45,9 +45,9 @@ void splitFileSpec(const std::string& spec, std::string& dir, std::string& patte
 struct WalkStep {
     enum class Kind { Row, Name, Directory };
     Kind kind = Kind::Row;
-    int row = -1;          // Row: its index in the table, walked where it first appeared
-    std::string dir;       // Name: the directory part as written ("." when none)
-    std::string name;      // Name: the last component; Directory: the argument
+    int row = -1;      // Row: its index in the table, walked where it first appeared
+    std::string dir;   // Name: the directory part as written ("." when none)
+    std::string name;  // Name: the last component; Directory: the argument
 };
 
 struct WalkPlan {

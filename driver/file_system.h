@@ -99,8 +99,7 @@ public:
     virtual std::unique_ptr<Input> openInput(const platform::FileLocation& location, bool plainFilesOnly,
                                              bool followLinks, platform::SystemError& error) = 0;
     virtual std::unique_ptr<Input> openStandardInput(platform::SystemError& error) = 0;
-    virtual std::unique_ptr<AppendTarget> openAppendTarget(const std::string& path,
-                                                           platform::SystemError& error) = 0;
+    virtual std::unique_ptr<AppendTarget> openAppendTarget(const std::string& path, platform::SystemError& error) = 0;
     // The lock of the working directory, waited for; null with `why` set
     // when it cannot be taken, null with `why` empty when the working
     // directory may not be written (the run goes on without a lock).

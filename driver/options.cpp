@@ -41,7 +41,8 @@ public:
             std::string dir;
             std::string pattern;
             splitFileSpec(argument, dir, pattern);
-            if (pattern.empty()) return refuse("Sp" TXT2VB_E_ACUTE "cification de fichier sans nom : " + quoted(argument));
+            if (pattern.empty())
+                return refuse("Sp" TXT2VB_E_ACUTE "cification de fichier sans nom : " + quoted(argument));
         }
         options_.files.push_back(argument);
         return true;
@@ -77,9 +78,7 @@ private:
         return false;
     }
 
-    bool unknown(const std::string& argument) {
-        return refuse("Option inconnue : " + quoted(argument) + " (voir -?)");
-    }
+    bool unknown(const std::string& argument) { return refuse("Option inconnue : " + quoted(argument) + " (voir -?)"); }
 
     bool letter(const std::string& argument, char letter, const std::string* value) {
         RunSettings& settings = options_.settings;
@@ -87,7 +86,8 @@ private:
             case '?':
                 return request(Options::Request::Usage);
             case 'a':
-                if (value == nullptr || value->empty()) return refuse("Option -a : nom de fichier vide (ex: -a:sortie.txt)");
+                if (value == nullptr || value->empty())
+                    return refuse("Option -a : nom de fichier vide (ex: -a:sortie.txt)");
                 settings.append = 1;
                 settings.appendName = *value;
                 return true;
@@ -132,12 +132,14 @@ private:
         if (word == "nbl" || word == "nbf") {
             int number;
             if (!hasValue || !readDecimal(value.c_str(), &number)) {
-                return refuse("Option -" + word + " : " + quoted(value) + " n'est pas un nombre (ex: -" + word + ":20)");
+                return refuse("Option -" + word + " : " + quoted(value) + " n'est pas un nombre (ex: -" + word +
+                              ":20)");
             }
         } else if (word == "nl") {
             LineEndConstant constant = LineEndConstant::CrLf;
             if (hasValue && !lineEndConstantNamed(value, constant)) {
-                return refuse("Option -nl : constante inconnue " + quoted(value) + " (vbCrLf, vbLf, vbCr ou vbNewLine)");
+                return refuse("Option -nl : constante inconnue " + quoted(value) +
+                              " (vbCrLf, vbLf, vbCr ou vbNewLine)");
             }
             if (!nlSeen_) form.lineEnd = constant;
             nlSeen_ = true;
@@ -147,8 +149,8 @@ private:
                               " n'est pas un nom de variable (une lettre, puis lettres, chiffres ou _, 255 au plus)");
             }
             if (isReservedVbName(value)) {
-                return refuse("Option -var : " + quoted(value) + " est un nom r" TXT2VB_E_ACUTE "serv" TXT2VB_E_ACUTE
-                              " de VB ou de la sortie");
+                return refuse("Option -var : " + quoted(value) +
+                              " est un nom r" TXT2VB_E_ACUTE "serv" TXT2VB_E_ACUTE " de VB ou de la sortie");
             }
             if (!varSeen_) form.variable = value;
             varSeen_ = true;

@@ -178,8 +178,7 @@ public:
         const bool overInput = newName_.empty();
         const platform::FileIdentity resultIdentity = replacement_->identity();
         if (!replacement_->place(target_, overInput ? inputIdentity : platform::FileIdentity(), error)) {
-            const std::string shown =
-                settings_.changeExt ? newExtensionName(file.path, settings_.newExt) : file.path;
+            const std::string shown = settings_.changeExt ? newExtensionName(file.path, settings_.newExt) : file.path;
             abandon();
             return Outcome::failed(
                 systemFailure("Erreur de remplacement de " + shownName(shown), ExitStatus::OutputFailed, error));

@@ -26,7 +26,16 @@ private:
 
 // A file that is to be replaced, or that a wildcard found, must be a plain
 // file: the open cannot wait, and what it opened is looked at first.
-bool mustBePlainFile(InputContext& run, const SelectedFile& file) { return run.mode.plainFilesOnly() || file.fromSearch; }
+bool mustBePlainFile(InputContext& run, const SelectedFile& file) {
+    return run.mode.plainFilesOnly() || file.fromSearch;
+}
+
+// Why an entry found is not taken, or PassedOver::None: one of the run's
+// own files, or what its mode does not take.
+Notice judged(InputContext& run, const FoundEntry& found) {
+    if (run.ownFiles.contains(found.entry.identity)) return Notice{PassedOver::OwnFile, found.path, ""};
+    return run.mode.judge(found.entry, found.dir, found.path, found.wildcard);
+}
 
 // The input's conversion, from the moment its result is opened: the
 // streams let go of the input and the result whatever happens, and a
@@ -83,9 +92,9 @@ public:
         // Nothing of an input that is no expression is written anywhere.
         if (decoded == DecodeResult::NotExpression) {
             run_.reporter.endProgressLine();
-            return Outcome::passedOver(PassedOver::NotExpression, file_.path,
-                                       "ligne " + std::to_string(stop.line) + ", colonne " +
-                                           std::to_string(stop.column));
+            return Outcome::passedOver(
+                PassedOver::NotExpression, file_.path,
+                "ligne " + std::to_string(stop.line) + ", colonne " + std::to_string(stop.column));
         }
         if (!out.flush()) {
             return Outcome::failed(Failure{ExitStatus::OutputFailed,
@@ -135,7 +144,7 @@ Outcome processFile(InputContext& run, const SelectedFile& file, std::unique_ptr
         const platform::FileFacts& facts = input->facts();
         if (mustBePlainFile(run, file) && !facts.isRegular) return Outcome::passedOver(PassedOver::Special, file.path);
         const Notice notice = run.mode.prepare(file, facts);
-        if (notice.why != PassedOver::None) return Outcome{Outcome::End::PassedOver, notice, Failure(), 0, 0};
+        if (notice.why != PassedOver::None) return Outcome::passedOver(notice);
     }
     try {
         run.reporter.progress(file.path, file.size);
@@ -154,9 +163,8 @@ Outcome processFound(InputContext& run, FoundEntry& found) {
     // An entry the listing described is judged before it is opened (a FIFO
     // named on the command line may wait for its writer).
     if (entry.described) {
-        if (run.ownFiles.contains(entry.identity)) return Outcome::passedOver(PassedOver::OwnFile, found.path);
-        const Notice notice = mode.judge(entry, found.dir, found.path, found.wildcard);
-        if (notice.why != PassedOver::None) return Outcome{Outcome::End::PassedOver, notice, Failure(), 0, 0};
+        const Notice notice = judged(run, found);
+        if (notice.why != PassedOver::None) return Outcome::passedOver(notice);
     }
     SelectedFile file;
     file.path = found.path;
@@ -184,9 +192,8 @@ Outcome processFound(InputContext& run, FoundEntry& found) {
             if (error.number == ENOENT) return Outcome::passedOver(PassedOver::Vanished, file.path);
             return Outcome::passedOver(PassedOver::Unreadable, found.searchPath, platform::errorText(error.number));
         }
-        if (run.ownFiles.contains(entry.identity)) return Outcome::passedOver(PassedOver::OwnFile, found.path);
-        const Notice notice = mode.judge(entry, found.dir, found.path, found.wildcard);
-        if (notice.why != PassedOver::None) return Outcome{Outcome::End::PassedOver, notice, Failure(), 0, 0};
+        const Notice notice = judged(run, found);
+        if (notice.why != PassedOver::None) return Outcome::passedOver(notice);
     }
     file.size = entry.size;
     return processFile(run, file, std::move(input), openError);
@@ -201,7 +208,8 @@ Outcome processStandardInput(InputContext& run) {
         const platform::FileFacts& facts = input->facts();
         // Reading a file while writing to it would never end; a terminal
         // may be both ends.
-        if (facts.isRegular && run.ownFiles.contains(facts.identity)) return Outcome::passedOver(PassedOver::OwnOutput, "-");
+        if (facts.isRegular && run.ownFiles.contains(facts.identity))
+            return Outcome::passedOver(PassedOver::OwnOutput, "-");
         // A pipe or a terminal has no size to tell.
         file.size = facts.isRegular ? facts.size : 0;
     }

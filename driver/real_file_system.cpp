@@ -118,8 +118,7 @@ std::unique_ptr<Input> RealFileSystem::openStandardInput(platform::SystemError& 
     return input;
 }
 
-std::unique_ptr<AppendTarget> RealFileSystem::openAppendTarget(const std::string& path,
-                                                               platform::SystemError& error) {
+std::unique_ptr<AppendTarget> RealFileSystem::openAppendTarget(const std::string& path, platform::SystemError& error) {
     auto target = std::make_unique<RealAppendTarget>();
     if (!target->file.open(path, error)) return nullptr;
     return target;

@@ -22,7 +22,6 @@ public:
     std::unique_ptr<Input> openStandardInput(platform::SystemError& error) override;
     std::unique_ptr<AppendTarget> openAppendTarget(const std::string& path, platform::SystemError& error) override;
     std::unique_ptr<RunLock> takeLock(std::string& why) override;
-    std::unique_ptr<Replacement> beginReplacement(const platform::FileLocation& directory,
-                                                  const std::string& inputName,
+    std::unique_ptr<Replacement> beginReplacement(const platform::FileLocation& directory, const std::string& inputName,
                                                   platform::SystemError& error) override;
 };

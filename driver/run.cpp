@@ -12,8 +12,8 @@ Run::Run(const Options& options, FileSystem& files, Reporter& reporter, platform
       input_(std::make_unique<platform::TextInputStream>(-1)),
       result_(std::make_unique<platform::TextOutputStream>(-1)),
       ownFiles_(*mode_),
-      context_{options.settings, options.form, files, reporter, *mode_, namedOptions_, ownFiles_, *input_, *result_,
-               console} {}
+      context_{options.settings, options.form, files,   reporter, *mode_,
+               namedOptions_,    ownFiles_,    *input_, *result_, console} {}
 
 Run::~Run() { mode_->end(); }
 

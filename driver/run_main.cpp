@@ -25,8 +25,8 @@ bool isFilter(const Options& options) {
 
 // Converts what the options select; the failure that ended the run, or the
 // summary and the run's status.
-int convertSelected(const Options& options, FileSystem& files, Reporter& reporter,
-                    platform::TextOutputStream& console, bool consoleClosed) {
+int convertSelected(const Options& options, FileSystem& files, Reporter& reporter, platform::TextOutputStream& console,
+                    bool consoleClosed) {
     // The console mode writes to standard output: one the tool was started
     // without (the null device stands in for it) would swallow every result.
     if (!options.settings.replace && !options.settings.append && consoleClosed) {
@@ -69,7 +69,8 @@ int runTool(int argc, const char* const* argv, FileSystem& files, platform::Byte
     } catch (const std::bad_alloc&) {
         // What the run held was let go on the way here; the exit removes
         // the working files left.
-        Reporter(messages, false).failure(textFailure("Pas assez de m" TXT2VB_E_ACUTE "moire", ExitStatus::ScannerFatal));
+        Reporter(messages, false)
+            .failure(textFailure("Pas assez de m" TXT2VB_E_ACUTE "moire", ExitStatus::ScannerFatal));
         status = static_cast<int>(ExitStatus::ScannerFatal);
     }
     console.flush();

@@ -12,7 +12,7 @@ struct RunSettings {
     int replace = 0;
     int append = 0;
     int changeExt = 0;
-    std::string newExt;      // without the dot
+    std::string newExt;  // without the dot
     int sizeDelta = 0;
     int decode = 0;          // -decode: expressions back to their text
     std::string appendName;  // the -a file, held whole

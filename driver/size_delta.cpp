@@ -32,7 +32,6 @@ std::string formatDelta(std::int64_t in, std::int64_t out) {
     std::int64_t diff = out - in;
     const char* sign = diff > 0 ? "+" : "";
     char text[128];
-    std::snprintf(text, sizeof text, "(delta:%s%" PRId64 "/%s%" PRId64 "%%)", sign, diff, sign,
-                  deltaPercent(in, out));
+    std::snprintf(text, sizeof text, "(delta:%s%" PRId64 "/%s%" PRId64 "%%)", sign, diff, sign, deltaPercent(in, out));
     return text;
 }

@@ -28,15 +28,14 @@ bool Walk::walkFileSets(const WalkPlan& plan) {
         // name is taken as the listing gave it, in the directory listed.
         const FileSetEntry& row = plan.fileSets.row(step.row);
         const platform::FileLocation location = files_.openDirectory(row.dir, false);
-        const bool goOn = recursive_ ? walkTree(row.dir, location, row.patterns)
-                                     : walkPatterns(row.dir, location, row.patterns);
+        const bool goOn =
+            recursive_ ? walkTree(row.dir, location, row.patterns) : walkPatterns(row.dir, location, row.patterns);
         if (!goOn) return false;
     }
     return true;
 }
 
-bool Walk::walkPatterns(const std::string& dir, const platform::FileLocation& location,
-                        const std::string& patterns) {
+bool Walk::walkPatterns(const std::string& dir, const platform::FileLocation& location, const std::string& patterns) {
     if (traceDirs_) visitor_.directory(dir, patterns);
     std::size_t start = 0;
     while (start <= patterns.size()) {

@@ -32,8 +32,8 @@ int convertInput(const ConversionSetup& setup) {
     if (setup.mark != ByteOrderMark::Ignore) kind = in.skipByteOrderMark();
     // A UTF-16 text is read as UTF-8 and written in ASCII, as under -chrw;
     // an output in ASCII keeps no mark.
-    const bool utf16 = kind == platform::ByteOrderMarkKind::Utf16LittleEndian ||
-                       kind == platform::ByteOrderMarkKind::Utf16BigEndian;
+    const bool utf16 =
+        kind == platform::ByteOrderMarkKind::Utf16LittleEndian || kind == platform::ByteOrderMarkKind::Utf16BigEndian;
     if (kind == platform::ByteOrderMarkKind::Utf8 && setup.mark == ByteOrderMark::Keep && !setup.form.chrw) {
         out.writeRaw(platform::kUtf8ByteOrderMark, platform::kUtf8ByteOrderMarkSize);
     }

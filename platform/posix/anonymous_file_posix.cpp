@@ -1,10 +1,11 @@
-#include "platform/anonymous_file.h"
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
+
+#include "platform/anonymous_file.h"
 
 namespace platform {
 

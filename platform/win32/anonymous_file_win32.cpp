@@ -1,9 +1,9 @@
-#include "platform/anonymous_file.h"
-
 #include <fcntl.h>
 #include <io.h>
+
 #include <string>
 
+#include "platform/anonymous_file.h"
 #include "platform/win32/win32_errors.h"
 #include "platform/win32/windows_api.h"
 

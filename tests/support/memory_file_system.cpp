@@ -308,8 +308,8 @@ bool MemoryFileSystem::list(const platform::FileLocation& directory, const std::
         if (path.empty() || path.compare(0, prefix.size(), prefix) != 0) continue;
         const std::string name = path.substr(prefix.size());
         if (name.find('/') != std::string::npos) continue;
-        const bool matches = listing == Listing::ExactName ? name == pattern
-                                                           : platform::wildcardMatch(pattern.c_str(), name.c_str());
+        const bool matches =
+            listing == Listing::ExactName ? name == pattern : platform::wildcardMatch(pattern.c_str(), name.c_str());
         if (!matches) continue;
         platform::DirectoryEntry entry;
         entry.name = name;
@@ -367,8 +367,7 @@ bool MemoryFileSystem::findName(const platform::FileLocation& directory, const s
     return true;
 }
 
-platform::FileLocation MemoryFileSystem::locateName(const platform::FileLocation& directory,
-                                                    const std::string& name) {
+platform::FileLocation MemoryFileSystem::locateName(const platform::FileLocation& directory, const std::string& name) {
     return platform::FileLocation(joined(directory.native, name));
 }
 
@@ -392,7 +391,9 @@ std::unique_ptr<Input> MemoryFileSystem::openInput(const platform::FileLocation&
     Node* target = reached(location.native);
     if (!asked("open " + location.native) || at == nullptr || target == nullptr ||
         (!followLinks && at->kind == Kind::Link)) {
-        const int number = errno != 0 ? errno : at != nullptr && at->kind == Kind::Link && !followLinks ? ELOOP : ENOENT;
+        const int number = errno != 0                                                ? errno
+                           : at != nullptr && at->kind == Kind::Link && !followLinks ? ELOOP
+                                                                                     : ENOENT;
         error = platform::SystemError{number, "open"};
         return nullptr;
     }

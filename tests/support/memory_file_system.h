@@ -16,7 +16,7 @@ public:
     struct Node {
         Kind kind = Kind::File;
         std::string contents;
-        std::string target;     // a link's: a path of this file system
+        std::string target;  // a link's: a path of this file system
         bool readOnly = false;
         bool vanishes = false;  // listed, but gone when looked at or opened
         platform::FileIdentity identity;
@@ -73,8 +73,7 @@ public:
     std::unique_ptr<Input> openStandardInput(platform::SystemError& error) override;
     std::unique_ptr<AppendTarget> openAppendTarget(const std::string& path, platform::SystemError& error) override;
     std::unique_ptr<RunLock> takeLock(std::string& why) override;
-    std::unique_ptr<Replacement> beginReplacement(const platform::FileLocation& directory,
-                                                  const std::string& inputName,
+    std::unique_ptr<Replacement> beginReplacement(const platform::FileLocation& directory, const std::string& inputName,
                                                   platform::SystemError& error) override;
 
     // For the objects it hands out.
@@ -94,7 +93,7 @@ private:
     std::string found(const std::string& path);
     void fillFacts(platform::DirectoryEntry& entry, const Node& file) const;
 
-    std::map<std::string, Node> nodes_;  // by path, components joined by '/'; the root is ""
+    std::map<std::string, Node> nodes_;                          // by path, components joined by '/'; the root is ""
     std::map<std::string, std::vector<std::string>> namesRead_;  // by findName, once a directory
     std::map<int, std::string> descriptorFiles_;
     std::uint64_t nextInode_ = 1;

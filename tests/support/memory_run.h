@@ -16,5 +16,4 @@ struct MemoryRun {
 
 // Runs the tool with `arguments` (after the program's name, "txt2vb").
 // With `consoleFails` every write to standard output fails (ENOSPC).
-MemoryRun runInMemory(MemoryFileSystem& files, const std::vector<std::string>& arguments,
-                      bool consoleFails = false);
+MemoryRun runInMemory(MemoryFileSystem& files, const std::vector<std::string>& arguments, bool consoleFails = false);

@@ -32,7 +32,8 @@ const std::string kHead = "HEAD\r\n";
 // prints a bounded difference.
 Files bounded(Files files) {
     for (auto& file : files) {
-        if (file.second.size() > 80) file.second = std::to_string(file.second.size()) + " bytes: " + file.second.substr(0, 40);
+        const std::string& bytes = file.second;
+        if (bytes.size() > 80) file.second = std::to_string(bytes.size()) + " bytes: " + bytes.substr(0, 40);
     }
     return files;
 }
