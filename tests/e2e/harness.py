@@ -83,6 +83,17 @@ def run(args, files=None, setup=None, preexec=None, timeout=60, cwd_sub=None, af
     `setup(root)` runs before the tool, `after(root)` before the directory
     is removed. `stdin` (bytes) is written to the tool's standard input
     through a pipe; without it standard input is the null device."""
+    for attempt in range(3):
+        result = run_once(args, files, setup, preexec, timeout, cwd_sub, after, stdin)
+        # Under load Wine may fail to start a program at all: status 1 and
+        # not a byte written, which the tool itself never ends with (its
+        # status 1 always comes with a message). The run is made again.
+        if not (WINDOWS and result.status == 1 and not result.stdout and not result.stderr):
+            break
+    return result
+
+
+def run_once(args, files, setup, preexec, timeout, cwd_sub, after, stdin):
     with tempfile.TemporaryDirectory(prefix="txt2vb-e2e-") as root:
         for rel, content in (files or {}).items():
             path = os.path.join(root, rel)
