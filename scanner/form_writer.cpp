@@ -40,7 +40,7 @@ constexpr LeadBytes buildLeadBytes() {
 }
 constexpr LeadBytes kLeadBytes = buildLeadBytes();
 
-LeadByte leadByte(unsigned char byte, bool surrogates) {
+constexpr LeadByte leadByte(unsigned char byte, bool surrogates) {
     LeadByte lead = kLeadBytes.of[byte];
     if (surrogates && byte == 0xED) lead.high = 0xBF;
     return lead;
@@ -74,6 +74,66 @@ TXT2VB_FORM_STEP void chrWCall(char* to, std::uint32_t unit) {
 
 constexpr std::size_t kChrWCall = 12;
 constexpr std::size_t kChrCall = 9;  // "Chr(&HXX)"
+
+// A lead byte as the run loop checks its sequence at once, in the four
+// bytes from the lead read as one number, the lead in its low byte.
+struct RunLead {
+    std::uint32_t mask;    // the high bits of the third and fourth bytes where the sequence has them
+    std::uint32_t expect;  // what they must be (continuation bytes); for a byte that leads nothing,
+                           // a test the lead itself fails
+    std::uint8_t low;      // the second byte's bounds: low to low + span
+    std::uint8_t span;
+    std::uint8_t length;   // bytes of the sequence
+    std::uint8_t shift;    // 6 x the bytes it has fewer than four
+};
+struct RunLeads {
+    RunLead of[256];
+};
+constexpr RunLeads buildRunLeads(bool surrogates) {
+    RunLeads leads{};
+    for (int byte = 0; byte < 256; ++byte) {
+        const LeadByte lead = leadByte(static_cast<unsigned char>(byte), surrogates);
+        RunLead& run = leads.of[byte];
+        if (lead.needed == 0) {
+            run.mask = 0x80;  // the lead is at or above 0x80
+            run.expect = 0;
+            continue;
+        }
+        run.mask = lead.needed == 1 ? 0 : lead.needed == 2 ? 0x00C00000u : 0xC0C00000u;
+        run.expect = run.mask & 0x80808080u;
+        run.low = lead.low;
+        run.span = static_cast<std::uint8_t>(lead.high - lead.low);
+        run.length = static_cast<std::uint8_t>(lead.needed + 1);
+        run.shift = static_cast<std::uint8_t>(6 * (3 - lead.needed));
+    }
+    return leads;
+}
+constexpr RunLeads kRunLeads[2] = {buildRunLeads(false), buildRunLeads(true)};
+
+// The four bytes from `p`, the first in the low byte; zeros past `end`.
+TXT2VB_FORM_STEP std::uint32_t fourBytes(const char* p, const char* end) {
+    const auto byte = [](const char* at) { return static_cast<std::uint32_t>(static_cast<unsigned char>(*at)); };
+    if (end - p >= 4) return byte(p) | byte(p + 1) << 8 | byte(p + 2) << 16 | byte(p + 3) << 24;
+    std::uint32_t word = 0;
+    for (int i = 0; i < end - p; ++i) word |= byte(p + i) << (8 * i);
+    return word;
+}
+
+// " & ChrW(&HXXXX)", 15 characters, and one byte more that the next piece
+// writes over or that lies past the output.
+constexpr char kCallPiece[] = " & ChrW(&H0000))";
+constexpr std::int64_t kCallPieceLength = 15;
+TXT2VB_FORM_STEP void callPiece(char* to, std::uint32_t unit) {
+    std::memcpy(to, kCallPiece, 16);
+    std::memcpy(to + 10, kHexPairs.of[(unit >> 8) & 0xFF], 2);
+    std::memcpy(to + 12, kHexPairs.of[unit & 0xFF], 2);
+}
+
+// The run loop writes at most this many bytes per input byte (a two-byte
+// character after a string: "\" & ChrW(&HXXXX)"), and up to this many
+// past its last piece.
+constexpr std::size_t kRunOutputPerByte = 8;
+constexpr std::size_t kRunSlack = 64;
 
 constexpr std::size_t kEmptyLinesPiece = 4096;
 
@@ -277,7 +337,7 @@ TXT2VB_FORM_STEP void FormWriter::constant(char* text, std::size_t length, bool 
 void FormWriter::text(const char* data, std::size_t length) {
     const char* p = data;
     const char* const end = data + length;
-    if (!decode_ || (pendingCount_ == 0 && ascii_run::isAscii(p, length))) {
+    if (!decode_) {
         // Most runs go on the open string's line whole, short of the
         // columns where a cut is sought.
         if (place_ == Place::InString && (!form_.vba || static_cast<std::int64_t>(length) + 3 <= room_)) {
@@ -290,16 +350,118 @@ void FormWriter::text(const char* data, std::size_t length) {
     staging_ = true;
     // A sequence begun in an earlier call goes on byte by byte.
     while (p < end && pendingCount_ != 0) decodeByte(static_cast<unsigned char>(*p++));
-    while (p < end) {
-        const char* ascii = ascii_run::end(p, end);
-        if (ascii != p) {
-            literal(p, static_cast<std::size_t>(ascii - p));
-            p = ascii;
-        }
-        if (p < end) p = characters(p, end);
-    }
+    if (p < end) runs(p, end);
     if (staged_ != 0) flushStage();
     staging_ = false;
+}
+
+const char* FormWriter::slowPiece(const char* p, const char* end) {
+    if (static_cast<unsigned char>(*p) >= 0x80) return characters(p, end);
+    const char* ascii = ascii_run::end(p, end);
+    literal(p, static_cast<std::size_t>(ascii - p));
+    return ascii;
+}
+
+void FormWriter::runs(const char* p, const char* const end) {
+    const RunLead* const leads = kRunLeads[surrogates_ ? 1 : 0].of;
+    while (p < end) {
+        if (kStageSize - staged_ < kStageSize / 2) flushStage();
+        // A line that goes on a cut or restarts the statement begins the
+        // writer's way.
+        if (place_ == Place::LineStart && (cut_ || restart_)) {
+            p = slowPiece(p, end);
+            continue;
+        }
+        // Input for which the stage holds the longest output: a character
+        // begun before `stop` may end up to three bytes after it.
+        const std::size_t fits = (kStageSize - staged_ - kRunSlack) / kRunOutputPerByte;
+        const char* const stop = static_cast<std::size_t>(end - p) < fits ? end : p + fits;
+        char* const start = stage_ + staged_;
+        char* o = start;
+        std::int64_t room = room_;
+        // At a line's start, the first piece is written as after a
+        // constant, its " & " then made "\t& ".
+        const bool lineStart = place_ == Place::LineStart;
+        std::int64_t inString = place_ == Place::InString ? 1 : 0;
+        bool settled = true;  // false: the piece at `p` is left to the writer's steps
+        while (p < stop) {
+            if (static_cast<unsigned char>(*p) < 0x80) {
+                // An ASCII run, most often short: found and copied 16
+                // bytes at a time where the text has them.
+                std::int64_t length;
+                if (end - p >= 16) {
+                    length = static_cast<std::int64_t>(ascii_run::prefix16(p));
+                    if (length == 16) length = ascii_run::end(p + 16, end) - p;
+                } else {
+                    length = ascii_run::end(p, end) - p;
+                }
+                if (length > stop - p) length = stop - p;
+                const std::int64_t width = length + 4 - 4 * inString;
+                // literal() opens the string and takes the run whole.
+                if (width + 3 > room) {
+                    settled = false;
+                    break;
+                }
+                std::memcpy(o, " & \"", 4);
+                o += 4 - 4 * inString;
+                if (length <= 16 && end - p >= 16) {
+                    std::memcpy(o, p, 16);
+                } else {
+                    platform::copyBytes(o, p, static_cast<std::size_t>(length));
+                }
+                o += length;
+                room -= width;
+                inString = 1;
+                p += length;
+                if (p == stop) break;
+            }
+            // A character: its sequence whole and valid, its call or the
+            // calls of its two UTF-16 halves after the string's end.
+            const std::uint32_t word = fourBytes(p, end);
+            const RunLead& lead = leads[word & 0xFF];
+            const std::uint32_t second = (word >> 8) & 0xFF;
+            if (((word & lead.mask) ^ lead.expect) != 0 ||
+                static_cast<std::uint8_t>(second - lead.low) > lead.span) {
+                settled = false;
+                break;
+            }
+            const std::uint32_t code = ((word & (0x7Fu >> lead.length)) << 18 | (second & 0x3F) << 12 |
+                                        ((word >> 16) & 0x3F) << 6 | ((word >> 24) & 0x3F)) >>
+                                       lead.shift;
+            // constant() makes room for the call after a string's end.
+            if (code < 0x10000) {
+                if (kCallPieceLength + 1 > room) {
+                    settled = false;
+                    break;
+                }
+                *o = '"';
+                o += inString;
+                callPiece(o, code);
+                o += kCallPieceLength;
+                room -= kCallPieceLength + inString;
+            } else {
+                if (2 * kCallPieceLength + 1 > room) {
+                    settled = false;
+                    break;
+                }
+                *o = '"';
+                o += inString;
+                callPiece(o, 0xD7C0 + (code >> 10));
+                callPiece(o + kCallPieceLength, 0xDC00 + (code & 0x3FF));
+                o += 2 * kCallPieceLength;
+                room -= 2 * kCallPieceLength + inString;
+            }
+            inString = 0;
+            p += lead.length;
+        }
+        if (o != start) {
+            if (lineStart) *start = '\t';
+            place_ = inString ? Place::InString : Place::AfterConstant;
+        }
+        staged_ = static_cast<std::size_t>(o - stage_);
+        room_ = room;
+        if (!settled) p = slowPiece(p, end);
+    }
 }
 
 const char* FormWriter::characters(const char* p, const char* end) {
