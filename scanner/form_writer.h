@@ -51,7 +51,7 @@ public:
         if ((place_ != Place::InString && !opens) || pendingCount_ != 0) return false;
         const std::int64_t width = static_cast<std::int64_t>(length) + (opens ? 4 : 0);
         if (form_.vba && width + 3 > room_) return false;
-        if (decode_ && ascii_run::end(data, data + length) != data + length) return false;
+        if (decode_ && !ascii_run::isAscii(data, length)) return false;
         if (opens) out.writeRaw("\t& \"", 4);
         out.writeRaw(data, length);
         room_ -= width;
