@@ -143,7 +143,8 @@ struct RunCursor {
 // The run loop writes at most this many bytes per input byte (a two-byte
 // character after a string: "\" & ChrW(&HXXXX)") before `stop`; the piece
 // that crosses it up to 23 more (the two halves after a string), and a
-// piece writes up to 17 bytes past its end.
+// piece stores up to 15 bytes past its end (an ASCII run copied 16 bytes
+// at a time).
 constexpr std::size_t kRunOutputPerByte = 8;
 constexpr std::size_t kRunSlack = 64;
 // A piece loads 16 bytes of an ASCII run and then 4 of a character without
@@ -482,7 +483,7 @@ void FormWriter::runs(const char* p, const char* const end) {
         bool settled = true;  // false: the piece at at.p is left to the writer's steps
         // The pieces that begin far from the end are read where they are,
         // the last bytes of the run from a copy.
-        const char* const far = end - stop >= kFarFromEnd ? stop : end - kFarFromEnd;
+        const char* const far = end - stop >= kFarFromEnd ? stop : end - p > kFarFromEnd ? end - kFarFromEnd : p;
         while (at.p < far && (settled = runPiece(at, stop, stop, leads))) {
         }
         if (settled && stop == end && at.p < end) {
