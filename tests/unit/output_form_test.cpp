@@ -51,6 +51,12 @@ TEST(OutputForm, ExactLayouts) {
         {"-chrw: a sequence cut by a line end", kChrw, "\xE2\x80\nx",
          "\t= \"\" & Chr(&HE2) & Chr(&H80) _\n\t& \"x\"\n"},
         {"-chrw: an overlong form is not UTF-8", kChrw, "\xC0\xAF", "\t= \"\" & Chr(&HC0) & Chr(&HAF)\n"},
+        {"-chrw: a run of every kind of piece, its last bytes read from a copy", kChrw,
+         "caf\xC3\xA9 \xF0\x9F\x98\x80\xE4\xB8\xAD 0123456789abcdefXYZ\xE2\x82\xAC",
+         "\t= \"caf\" & ChrW(&H00E9) & \" \" & ChrW(&HD83D) & ChrW(&HDE00) & ChrW(&H4E2D) & \" 0123456789abcdefXYZ\" & "
+         "ChrW(&H20AC)\n"},
+        {"-chrw: a sequence unfinished at a run's end, and at the text's end", kChrw, "ab\xF0\x9F\x98\"x\xED\xA0\x80",
+         "\t= \"ab\" & Chr(&HF0) & Chr(&H9F) & Chr(&H98) & \"\"\"x\" & Chr(&HED) & Chr(&HA0) & Chr(&H80)\n"},
         {"-chrw: UTF-8 of a surrogate half is not UTF-8", kChrw, "\xED\xA0\x80",
          "\t= \"\" & Chr(&HED) & Chr(&HA0) & Chr(&H80)\n"},
         {"-vba: an empty line is an empty literal", kVba, "a\n\n\nb\n",
