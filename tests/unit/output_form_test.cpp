@@ -122,6 +122,28 @@ TEST(OutputForm, VbaSplitsLongLines) {
     }
 }
 
+// Under -vba -chrw a call goes on the line while the columns left hold it
+// and the string's end before it ("s = \"", the text, "\" & " and the call
+// in 1,018 columns), and the line is cut before it one byte of text later;
+// the same with each byte a call of its own.
+TEST(OutputForm, VbaCutsBeforeTheCallThatNoLongerFits) {
+    const OutputForm form = formOf(LineEndConstant::None, "", true, true);
+    const std::vector<std::pair<std::string, std::string>> calls = {
+        {"\xC3\xA9", "ChrW(&H00E9)"}, {"\xF0\x9F\x98\x80", "ChrW(&HD83D) & ChrW(&HDE00)"}};
+    for (const auto& [character, call] : calls) {
+        const std::size_t fits = 1018 - 5 - 4 - call.size();
+        for (std::size_t length : {fits, fits + 1}) {
+            const std::string input = std::string(length, 'x') + character;
+            const std::string output = convertInForm(input, form);
+            EXPECT_EQ(output == "s = \"" + std::string(length, 'x') + "\" & " + call + "\r\n", length == fits) << length;
+            EXPECT_EQ(output.find("\" & _\r\n\t" + call) != std::string::npos, length != fits) << length;
+            block_path_enabled = false;
+            EXPECT_EQ(convertInForm(input, form), output) << length;
+            block_path_enabled = true;
+        }
+    }
+}
+
 // Without options that change the layout, the form writer lays a text out
 // as the plain rules do: -chrw on ASCII text (CR and NUL included), and a
 // UTF-16 file of ASCII text without any option.
