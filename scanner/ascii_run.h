@@ -45,6 +45,21 @@ inline bool isAscii(const char* p, std::size_t length) {
     return true;
 }
 
+// How many of the 16 bytes at `p` come before the first at or above 0x80:
+// 16 when none is.
+inline std::size_t prefix16(const char* p) {
+#if TXT2VB_RUN_ENDS_SSE2
+    const unsigned high =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
+    return run_ends::lowestBit(high | 0x10000u);
+#else
+    const std::uint64_t head = load<std::uint64_t>(p) & kHighBits;
+    if (head != 0) return firstHighByte(head);
+    const std::uint64_t tail = load<std::uint64_t>(p + 8) & kHighBits;
+    return tail != 0 ? 8 + firstHighByte(tail) : 16;
+#endif
+}
+
 // The end of the bytes below 0x80 from `p`. A load that overlaps bytes
 // already looked at finds the run's first high byte all the same: those
 // are below 0x80.

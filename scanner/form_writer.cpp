@@ -40,7 +40,7 @@ constexpr LeadBytes buildLeadBytes() {
 }
 constexpr LeadBytes kLeadBytes = buildLeadBytes();
 
-LeadByte leadByte(unsigned char byte, bool surrogates) {
+constexpr LeadByte leadByte(unsigned char byte, bool surrogates) {
     LeadByte lead = kLeadBytes.of[byte];
     if (surrogates && byte == 0xED) lead.high = 0xBF;
     return lead;
@@ -74,6 +74,166 @@ TXT2VB_FORM_STEP void chrWCall(char* to, std::uint32_t unit) {
 
 constexpr std::size_t kChrWCall = 12;
 constexpr std::size_t kChrCall = 9;  // "Chr(&HXX)"
+
+// A lead byte as the run loop checks and decodes its sequence at once, in
+// the four bytes from the lead read as one number, the lead in its high
+// byte.
+struct RunLead {
+    std::uint32_t value;   // the bits of the four bytes that carry the character's value
+    std::uint32_t mask;    // the high bits of the third and fourth bytes where the sequence has them
+    std::uint32_t expect;  // what they must be (continuation bytes); for a byte that leads nothing,
+                           // a test the lead itself fails
+    std::uint8_t low;      // the second byte's bounds: low to low + span
+    std::uint8_t span;
+    std::uint8_t length;   // bytes of the sequence
+    std::uint8_t shift;    // 6 x the bytes it has fewer than four
+};
+struct RunLeads {
+    RunLead of[256];
+};
+constexpr RunLeads buildRunLeads(bool surrogates) {
+    RunLeads leads{};
+    for (int byte = 0; byte < 256; ++byte) {
+        const LeadByte lead = leadByte(static_cast<unsigned char>(byte), surrogates);
+        RunLead& run = leads.of[byte];
+        if (lead.needed == 0) {
+            run.mask = 0x80000000u;  // the lead is at or above 0x80
+            run.expect = 0;
+            continue;
+        }
+        run.value = (0x3Fu >> lead.needed) << 24 | 0x003F3F3Fu;
+        run.mask = lead.needed == 1 ? 0 : lead.needed == 2 ? 0xC000u : 0xC0C0u;
+        run.expect = run.mask & 0x80808080u;
+        run.low = lead.low;
+        run.span = static_cast<std::uint8_t>(lead.high - lead.low);
+        run.length = static_cast<std::uint8_t>(lead.needed + 1);
+        run.shift = static_cast<std::uint8_t>(6 * (3 - lead.needed));
+    }
+    return leads;
+}
+constexpr RunLeads kRunLeads[2] = {buildRunLeads(false), buildRunLeads(true)};
+
+// The character that the value bits `value` (six at most in each byte, the
+// lead's in the high one) of a sequence `shift` / 6 bytes short of four
+// make: the bytes' bits side by side, two pairs of bytes, then the pairs.
+TXT2VB_FORM_STEP std::uint32_t codeOf(std::uint32_t value, unsigned shift) {
+    const std::uint32_t pairs = (value & 0x003F003Fu) | (value & 0x3F003F00u) >> 2;
+    return ((pairs & 0xFFFu) | (pairs >> 4 & 0xFFF000u)) >> shift;
+}
+
+// " & ChrW(&HXXXX)", 15 characters, and one byte more that the next piece
+// writes over or that lies past the output.
+constexpr char kCallPiece[] = " & ChrW(&H0000))";
+constexpr std::int64_t kCallPieceLength = 15;
+TXT2VB_FORM_STEP void callPiece(char* to, std::uint32_t unit) {
+    std::memcpy(to, kCallPiece, 16);
+    std::memcpy(to + 10, kHexPairs.of[(unit >> 8) & 0xFF], 2);
+    std::memcpy(to + 12, kHexPairs.of[unit & 0xFF], 2);
+}
+
+// The run loop's place: the input at `p`, the output at `o`, the columns
+// the line may still take, 1 while a string is open.
+struct RunCursor {
+    const char* p;
+    char* o;
+    std::int64_t room;
+    std::int64_t inString;
+};
+
+// The run loop writes at most this many bytes per input byte (a two-byte
+// character after a string: "\" & ChrW(&HXXXX)") before `stop`; the piece
+// that crosses it up to 23 more (the two halves after a string), and a
+// piece stores up to 15 bytes past its end (an ASCII run copied 16 bytes
+// at a time).
+constexpr std::size_t kRunOutputPerByte = 8;
+constexpr std::size_t kRunSlack = 64;
+// A piece loads 16 bytes of an ASCII run and then 4 of a character without
+// looking where the input ends: it begins this far from the end of what can
+// be read. The last bytes of a run are read from a copy with bytes 0xFF
+// after them, which neither go on an ASCII run nor a UTF-8 sequence.
+constexpr std::ptrdiff_t kFarFromEnd = 20;
+constexpr std::size_t kTailCopy = 64;
+
+// Copies `length` bytes, at most 32, without a call.
+TXT2VB_FORM_STEP void copyShort(char* to, const char* from, std::size_t length) {
+    if (length >= 16) {
+        platform::copyFromBothEnds<platform::SixteenBytes>(to, from, length);
+    } else if (length >= 8) {
+        platform::copyFromBothEnds<std::uint64_t>(to, from, length);
+    } else if (length >= 4) {
+        platform::copyFromBothEnds<std::uint32_t>(to, from, length);
+    } else if (length != 0) {
+        to[0] = from[0];
+        to[length / 2] = from[length / 2];
+        to[length - 1] = from[length - 1];
+    }
+}
+
+// One piece of a run, written at at.o as the writer's steps would write it:
+// an ASCII run, then a character when one follows before `stop`. False
+// where the piece at at.p, after what was written, needs the writer's
+// steps. At least kFarFromEnd bytes can be read from at.p, whatever `end`
+// says.
+TXT2VB_FORM_STEP bool runPiece(RunCursor& at, const char* stop, const char* end, const RunLead* leads) {
+    const char* p = at.p;
+    char* o = at.o;
+    if (static_cast<unsigned char>(*p) < 0x80) {
+        std::int64_t length = static_cast<std::int64_t>(ascii_run::prefix16(p));
+        const bool whole16 = length < 16;  // the run ends within the 16 bytes read
+        if (!whole16) {
+            length = ascii_run::end(p, end) - p;
+            if (length > stop - p) length = stop - p;
+        }
+        const std::int64_t width = length + 4 - 4 * at.inString;
+        // literal() opens the string and takes the run whole.
+        if (width + 3 > at.room) return false;
+        std::memcpy(o, " & \"", 4);
+        o += 4 - 4 * at.inString;
+        if (whole16) {
+            std::memcpy(o, p, 16);
+        } else {
+            platform::copyBytes(o, p, static_cast<std::size_t>(length));
+        }
+        at.o = o + length;
+        at.room -= width;
+        at.inString = 1;
+        at.p = p + length;
+        // After a long run fewer than kFarFromEnd bytes may be left: the
+        // next piece looks again.
+        if (!whole16 || at.p >= stop) return true;
+        p = at.p;
+        o = at.o;
+    }
+    // A character: its sequence whole and valid, its call or the calls of
+    // its two UTF-16 halves after the string's end.
+    const auto byte = [](const char* b) { return static_cast<std::uint32_t>(static_cast<unsigned char>(*b)); };
+    const std::uint32_t word = byte(p) << 24 | byte(p + 1) << 16 | byte(p + 2) << 8 | byte(p + 3);
+    const RunLead& lead = leads[word >> 24];
+    const std::uint32_t second = (word >> 16) & 0xFF;
+    const bool wrong = ((word & lead.mask) ^ lead.expect) != 0;
+    if (wrong | (static_cast<std::uint8_t>(second - lead.low) > lead.span)) return false;
+    const std::uint32_t code = codeOf(word & lead.value, lead.shift);
+    // constant() makes room for the call after a string's end.
+    if (code < 0x10000) {
+        if (kCallPieceLength + 1 > at.room) return false;
+        *o = '"';
+        o += at.inString;
+        callPiece(o, code);
+        at.o = o + kCallPieceLength;
+        at.room -= kCallPieceLength + at.inString;
+    } else {
+        if (2 * kCallPieceLength + 1 > at.room) return false;
+        *o = '"';
+        o += at.inString;
+        callPiece(o, 0xD7C0 + (code >> 10));
+        callPiece(o + kCallPieceLength, 0xDC00 + (code & 0x3FF));
+        at.o = o + 2 * kCallPieceLength;
+        at.room -= 2 * kCallPieceLength + at.inString;
+    }
+    at.inString = 0;
+    at.p = p + lead.length;
+    return true;
+}
 
 constexpr std::size_t kEmptyLinesPiece = 4096;
 
@@ -277,7 +437,7 @@ TXT2VB_FORM_STEP void FormWriter::constant(char* text, std::size_t length, bool 
 void FormWriter::text(const char* data, std::size_t length) {
     const char* p = data;
     const char* const end = data + length;
-    if (!decode_ || (pendingCount_ == 0 && ascii_run::isAscii(p, length))) {
+    if (!decode_) {
         // Most runs go on the open string's line whole, short of the
         // columns where a cut is sought.
         if (place_ == Place::InString && (!form_.vba || static_cast<std::int64_t>(length) + 3 <= room_)) {
@@ -290,16 +450,61 @@ void FormWriter::text(const char* data, std::size_t length) {
     staging_ = true;
     // A sequence begun in an earlier call goes on byte by byte.
     while (p < end && pendingCount_ != 0) decodeByte(static_cast<unsigned char>(*p++));
-    while (p < end) {
-        const char* ascii = ascii_run::end(p, end);
-        if (ascii != p) {
-            literal(p, static_cast<std::size_t>(ascii - p));
-            p = ascii;
-        }
-        if (p < end) p = characters(p, end);
-    }
+    if (p < end) runs(p, end);
     if (staged_ != 0) flushStage();
     staging_ = false;
+}
+
+const char* FormWriter::slowPiece(const char* p, const char* end) {
+    if (static_cast<unsigned char>(*p) >= 0x80) return characters(p, end);
+    const char* ascii = ascii_run::end(p, end);
+    literal(p, static_cast<std::size_t>(ascii - p));
+    return ascii;
+}
+
+void FormWriter::runs(const char* p, const char* const end) {
+    const RunLead* const leads = kRunLeads[surrogates_ ? 1 : 0].of;
+    while (p < end) {
+        if (kStageSize - staged_ < kStageSize / 2) flushStage();
+        // A line that goes on a cut or restarts the statement begins the
+        // writer's way.
+        if (place_ == Place::LineStart && (cut_ || restart_)) {
+            p = slowPiece(p, end);
+            continue;
+        }
+        // Input for which the stage holds the output.
+        const std::size_t fits = (kStageSize - staged_ - kRunSlack) / kRunOutputPerByte;
+        const char* const stop = static_cast<std::size_t>(end - p) < fits ? end : p + fits;
+        char* const start = stage_ + staged_;
+        // At a line's start, the first piece is written as after a
+        // constant, its " & " then made "\t& ".
+        const bool lineStart = place_ == Place::LineStart;
+        RunCursor at{p, start, room_, place_ == Place::InString ? 1 : 0};
+        bool settled = true;  // false: the piece at at.p is left to the writer's steps
+        // The pieces that begin far from the end are read where they are,
+        // the last bytes of the run from a copy.
+        const char* const far = end - stop >= kFarFromEnd ? stop : end - p > kFarFromEnd ? end - kFarFromEnd : p;
+        while (at.p < far && (settled = runPiece(at, stop, stop, leads))) {
+        }
+        if (settled && stop == end && at.p < end) {
+            char tail[kTailCopy];
+            std::memset(tail, 0xFF, sizeof tail);
+            const std::size_t left = static_cast<std::size_t>(end - at.p);
+            copyShort(tail, at.p, left);
+            const char* const from = at.p;
+            at.p = tail;
+            while (at.p < tail + left && (settled = runPiece(at, tail + left, tail + left, leads))) {
+            }
+            at.p = from + (at.p - tail);
+        }
+        if (at.o != start) {
+            if (lineStart) *start = '\t';
+            place_ = at.inString ? Place::InString : Place::AfterConstant;
+        }
+        staged_ = static_cast<std::size_t>(at.o - stage_);
+        room_ = at.room;
+        p = settled ? at.p : slowPiece(at.p, end);
+    }
 }
 
 const char* FormWriter::characters(const char* p, const char* end) {

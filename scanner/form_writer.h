@@ -112,6 +112,17 @@ private:
     void lineEnd();
     // `count` empty lines from the start of a line that no cut goes on.
     void emptyLines(std::size_t count);
+    // Under -chrw, with no sequence waiting: the text from `p` to `end`,
+    // its ASCII runs and whole characters formatted straight into the
+    // stage, a chunk of input at a time for which the stage has room for
+    // the longest output; the writer's steps below take any piece that
+    // needs more (a cut under -vba, a byte that is not UTF-8, a sequence
+    // that the call does not finish, a line's start that goes on a cut or
+    // restarts a statement).
+    void runs(const char* p, const char* end);
+    // One such piece the writer's way: an ASCII run or the characters up to
+    // the next ASCII byte.
+    const char* slowPiece(const char* p, const char* end);
     // Decoding of UTF-8 under -chrw: the characters from `p`, up to the
     // next ASCII byte or `end`, where an unfinished sequence waits for the
     // next call; and one byte of a sequence begun in an earlier call.

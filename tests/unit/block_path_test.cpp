@@ -143,6 +143,41 @@ std::vector<Input> cutInputs(const std::vector<std::size_t>& columns) {
     return inputs;
 }
 
+// Under -chrw a run of text is written a piece at a time by a loop that
+// reads the bytes of a piece at least 20 bytes from the run's end where
+// they are, and the last ones from a copy padded with 0xFF; it writes a
+// chunk of at most 504 bytes of input before it looks at the room left.
+// Each piece at each distance from the run's end (a quote, a line feed, a
+// CR LF pair or the end of the text), after a line of text outside ASCII;
+// and lines of such text a little longer each time, so that a chunk's end
+// and a -vba cut fall on every byte of the characters.
+std::vector<Input> runLoopInputs() {
+    const std::string mixed = "ab\xC3\xA9" "c\xE4\xB8\xAD" "d\xF0\x9F\x98\x80" "efghijklmnopqrst\xE2\x82\xAC";
+    const std::vector<std::pair<const char*, std::string>> pieces = {
+        {"a two-byte character", "\xC3\xA9"}, {"a three-byte character", "\xE4\xB8\xAD"},
+        {"a four-byte character", "\xF0\x9F\x98\x80"}, {"a byte 0xFF", "\xFF"},
+        {"an unfinished sequence", "\xF0\x9F\x98"}, {"a surrogate half", "\xED\xA0\x80"},
+        {"an ASCII run of 17", "ABCDEFGHIJKLMNOPQ"}};
+    const std::vector<std::pair<const char*, std::string>> ends = {
+        {"a quote", "\""}, {"a line feed", "\n"}, {"a CR LF pair", "\r\n"}, {"the text's end", ""}};
+    std::vector<Input> inputs;
+    for (const auto& piece : pieces) {
+        for (std::size_t distance = 0; distance <= 24; ++distance) {
+            for (const auto& end : ends) {
+                inputs.push_back({std::string(piece.first) + " " + std::to_string(distance) + " bytes before " + end.first,
+                                  mixed + mixed + piece.second + mixed.substr(0, distance) + end.second + "x\n", {}});
+            }
+        }
+    }
+    std::string line;
+    for (std::size_t length = 0; length < 12000; length += 251) {
+        line = std::string(length % 41, 'z');
+        while (line.size() < length) line += mixed;
+        inputs.push_back({"a line of " + std::to_string(length) + " bytes outside ASCII and in", line + "\n" + line, {}});
+    }
+    return inputs;
+}
+
 std::vector<Input> longLineInputs() {
     std::vector<Input> inputs;
     for (std::size_t length : {4998, 4999, 5000, 5001, 6000, 70000, 140000}) {
@@ -308,6 +343,14 @@ TEST(BlockPath, SameAsPerByteWhereVbaCutsAtABlockBoundary) {
         EXPECT_EQ(observeConversion(inputs.front().raw, {}, true, form).output.find(" & _\r\n"), std::string::npos);
         EXPECT_NE(observeConversion(inputs.back().raw, {}, true, form).output.find(" & _\r\n"), std::string::npos);
     }
+    expectMostBytesByRuns(totals);
+}
+
+TEST(BlockPath, SameAsPerByteAtTheEdgesOfTheRunLoop) {
+    const std::vector<Input> inputs = runLoopInputs();
+    Totals totals;
+    expectSame(inForm(inputs, formOf(LineEndConstant::None, "", false, true), "-chrw"), totals);
+    expectSame(inForm(inputs, kEveryOption, "every option"), totals);
     expectMostBytesByRuns(totals);
 }
 

@@ -51,6 +51,12 @@ TEST(OutputForm, ExactLayouts) {
         {"-chrw: a sequence cut by a line end", kChrw, "\xE2\x80\nx",
          "\t= \"\" & Chr(&HE2) & Chr(&H80) _\n\t& \"x\"\n"},
         {"-chrw: an overlong form is not UTF-8", kChrw, "\xC0\xAF", "\t= \"\" & Chr(&HC0) & Chr(&HAF)\n"},
+        {"-chrw: a run of every kind of piece, its last bytes read from a copy", kChrw,
+         "caf\xC3\xA9 \xF0\x9F\x98\x80\xE4\xB8\xAD 0123456789abcdefXYZ\xE2\x82\xAC",
+         "\t= \"caf\" & ChrW(&H00E9) & \" \" & ChrW(&HD83D) & ChrW(&HDE00) & ChrW(&H4E2D) & \" 0123456789abcdefXYZ\" & "
+         "ChrW(&H20AC)\n"},
+        {"-chrw: a sequence unfinished at a run's end, and at the text's end", kChrw, "ab\xF0\x9F\x98\"x\xED\xA0\x80",
+         "\t= \"ab\" & Chr(&HF0) & Chr(&H9F) & Chr(&H98) & \"\"\"x\" & Chr(&HED) & Chr(&HA0) & Chr(&H80)\n"},
         {"-chrw: UTF-8 of a surrogate half is not UTF-8", kChrw, "\xED\xA0\x80",
          "\t= \"\" & Chr(&HED) & Chr(&HA0) & Chr(&H80)\n"},
         {"-vba: an empty line is an empty literal", kVba, "a\n\n\nb\n",
@@ -113,6 +119,28 @@ TEST(OutputForm, VbaSplitsLongLines) {
     EXPECT_EQ(formFault(calls, accents, formOf(LineEndConstant::None, "", true, true)), "");
     for (std::size_t at = calls.find(" & _\r\n"); at != std::string::npos; at = calls.find(" & _\r\n", at + 1)) {
         EXPECT_EQ(calls.compare(at - 12, 12, "ChrW(&H00E9)"), 0) << "cut at byte " << at;
+    }
+}
+
+// Under -vba -chrw a call goes on the line while the columns left hold it
+// and the string's end before it ("s = \"", the text, "\" & " and the call
+// in 1,018 columns), and the line is cut before it one byte of text later;
+// the same with each byte a call of its own.
+TEST(OutputForm, VbaCutsBeforeTheCallThatNoLongerFits) {
+    const OutputForm form = formOf(LineEndConstant::None, "", true, true);
+    const std::vector<std::pair<std::string, std::string>> calls = {
+        {"\xC3\xA9", "ChrW(&H00E9)"}, {"\xF0\x9F\x98\x80", "ChrW(&HD83D) & ChrW(&HDE00)"}};
+    for (const auto& [character, call] : calls) {
+        const std::size_t fits = 1018 - 5 - 4 - call.size();
+        for (std::size_t length : {fits, fits + 1}) {
+            const std::string input = std::string(length, 'x') + character;
+            const std::string output = convertInForm(input, form);
+            EXPECT_EQ(output == "s = \"" + std::string(length, 'x') + "\" & " + call + "\r\n", length == fits) << length;
+            EXPECT_EQ(output.find("\" & _\r\n\t" + call) != std::string::npos, length != fits) << length;
+            block_path_enabled = false;
+            EXPECT_EQ(convertInForm(input, form), output) << length;
+            block_path_enabled = true;
+        }
     }
 }
 
