@@ -6,7 +6,6 @@ Run::Run(const Options& options, FileSystem& files, Reporter& reporter, platform
     : options_(options),
       files_(files),
       reporter_(reporter),
-      console_(console),
       mode_(makeOutputMode(options.settings, files, reporter, console)),
       namedOptions_(options.namedOptions),
       input_(std::make_unique<platform::TextInputStream>(-1)),

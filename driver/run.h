@@ -47,7 +47,6 @@ private:
     const Options& options_;
     FileSystem& files_;
     Reporter& reporter_;
-    platform::TextOutputStream& console_;
     std::unique_ptr<OutputMode> mode_;
     NamedOptionList namedOptions_;
     WalkPlan plan_;
