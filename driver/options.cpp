@@ -4,7 +4,6 @@
 
 #include "driver/file_sets.h"
 #include "driver/shown_name.h"
-#include "parser/scan_frame.h"
 #include "platform/console.h"
 #include "platform/names.h"
 
@@ -13,6 +12,12 @@ namespace {
 std::string quoted(const std::string& value) { return "\"" + shownName(value) + "\""; }
 
 Failure refused(std::string text) { return textFailure(std::move(text), ExitStatus::CommandLineError); }
+
+// A whole number, sign allowed, nothing after it: "20x" is a mistake, not 20.
+bool isWholeNumber(const std::string& value) {
+    const std::size_t first = !value.empty() && (value[0] == '+' || value[0] == '-') ? 1 : 0;
+    return first < value.size() && value.find_first_not_of("0123456789", first) == std::string::npos;
+}
 
 std::string lowerCase(std::string text) {
     for (char& c : text) c = platform::lowerAscii(c);
@@ -130,8 +135,7 @@ private:
         const std::string value = hasValue ? text.substr(colon + 1) : "";
         OutputForm& form = options_.form;
         if (word == "nbl" || word == "nbf") {
-            int number;
-            if (!hasValue || !readDecimal(value.c_str(), &number)) {
+            if (!isWholeNumber(value)) {
                 return refuse("Option -" + word + " : " + quoted(value) + " n'est pas un nombre (ex: -" + word +
                               ":20)");
             }

@@ -93,6 +93,9 @@ TEST(Options, CommandLinesReadAsValuesOrAreRefused) {
         {{"-E:../x"}, "refused: Extension invalide : \"../x\""},
         {{"-nbl"}, "refused: Option -nbl : \"\" n'est pas un nombre (ex: -nbl:20)"},
         {{"-nbf:x"}, "refused: Option -nbf : \"x\" n'est pas un nombre (ex: -nbf:20)"},
+        {{"-nbl:20x"}, "refused: Option -nbl : \"20x\" n'est pas un nombre (ex: -nbl:20)"},
+        {{"-nbl:-"}, "refused: Option -nbl : \"-\" n'est pas un nombre (ex: -nbl:20)"},
+        {{"-nbl: 20"}, "refused: Option -nbl : \" 20\" n'est pas un nombre (ex: -nbl:20)"},
         {{"-nl:vbTab"}, "refused: Option -nl : constante inconnue \"vbTab\" (vbCrLf, vbLf, vbCr ou vbNewLine)"},
         {{"-nl:\x1B[2J"}, "refused: Option -nl : constante inconnue \"\\x1B[2J\" (vbCrLf, vbLf, vbCr ou vbNewLine)"},
         {{"-var"}, "refused: Option -var : \"\" n'est pas un nom de variable (une lettre, puis lettres, chiffres ou _, "
