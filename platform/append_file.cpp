@@ -22,11 +22,22 @@ bool AppendFile::open(const std::string& path, SystemError& error) {
 bool AppendFile::close(SystemError& error) {
     const int fd = sink_.descriptor();
     if (fd < 0) return true;
-    cutBackAtExit(-1, 0);
     sink_ = DescriptorSink();
-    if (closeDescriptorChecked(fd)) return true;
-    error = SystemError::last("close(" + path_ + ")");
-    return false;
+    // A file system may report a failed write only at the close (a network
+    // file system does): a second descriptor, kept past the close, cuts the
+    // file back then, and at a signal until it is closed too.
+    const int spare = start_ >= 0 ? duplicateDescriptor(fd) : -1;
+    cutBackAtExit(spare, start_);
+    const bool closed = closeDescriptorChecked(fd);
+    if (!closed) error = SystemError::last("close(" + path_ + ")");
+    if (spare >= 0) {
+        if (!closed) truncateDescriptor(spare, start_);
+        cutBackAtExit(-1, 0);
+        closeDescriptorQuietly(spare);
+    } else {
+        cutBackAtExit(-1, 0);
+    }
+    return closed;
 }
 
 void AppendFile::cutBack() {

@@ -124,6 +124,26 @@ class Faults(unittest.TestCase):
         self.assertEqual((r.stdout, r.stderr, r.status), (b"", b"", 0))
         self.assertEqual(r.files, {"q/x.sql": convert(b"1")})
 
+    @unittest.skipIf(harness.WINDOWS, "strace injects faults into Linux processes")
+    @unittest.skipUnless(shutil.which("strace"), "strace is not installed")
+    def test_append_file_cut_back_when_its_close_fails(self):
+        # Needs a real kernel and strace, which makes the append file's
+        # first close fail as a network file system's does when a write it
+        # held back fails: what the run appended may not be whole.
+        with tempfile.TemporaryDirectory() as root:
+            write_files(root, {"in.txt": b"text\r\n", "out.vb": b"HEAD\r\n"})
+            trace = os.path.join(root, "trace")
+            proc = subprocess.run(["strace", "-f", "-qq", "-o", trace, "-P", os.path.join(root, "out.vb"),
+                                   "-e", "trace=close", "-e", "inject=close:error=EIO:when=1"] + harness.TOOL +
+                                  ["-s", "-a:out.vb", "in.txt"], cwd=root, stdin=subprocess.DEVNULL,
+                                  capture_output=True, timeout=60, env=dict(os.environ, ASAN_OPTIONS="detect_leaks=0"))
+            with open(trace, "rb") as f:
+                self.assertIn(b"(INJECTED)", f.read())
+            self.assertEqual((proc.stderr, proc.returncode),
+                             (b"Erreur de creation du fichier de sortie: Input/output error\n", status(-2)))
+            with open(os.path.join(root, "out.vb"), "rb") as f:
+                self.assertEqual(f.read(), b"HEAD\r\n")
+
     def test_read_only_file_is_kept_in_replace_mode(self):
         def setup(root):
             os.chmod(os.path.join(root, "a.txt"), 0o444)

@@ -66,7 +66,10 @@ public:
     platform::ByteSink& sink() override { return sink_; }
     bool close(platform::SystemError& error) override {
         if (files_.asked("closed " + path_)) return true;
+        // A close that fails may have lost what was written: the file is
+        // cut back, as the real one is through a second descriptor.
         error = platform::SystemError::last("close");
+        cutBack();
         return false;
     }
     void cutBack() override {

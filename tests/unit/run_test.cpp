@@ -47,6 +47,8 @@ const std::vector<Case> kCases = {
      {{"out.vb", kHead}}, "", "-: Input/output error\n", 2},
     {"write fails while appending", {"-a:out.vb", "-s", "a.txt"}, "", {"write"}, {{"out.vb", kHead}}, "",
      "Erreur de creation du fichier de sortie: No space left on device\n", -2},
+    {"close fails after appending", {"-a:out.vb", "-s", "a.txt"}, "", {"closed"}, {{"out.vb", kHead}}, "",
+     "Erreur de creation du fichier de sortie: No space left on device\n", -2},
     // Memory exhausted ends the run with status 2, the result given up.
     {"no memory while appending", {"-a:out.vb", "-s", "a.txt"}, "", {"memory"}, {{"out.vb", kHead}}, "",
      "Pas assez de m\xC3\xA9moire\n", 2},
