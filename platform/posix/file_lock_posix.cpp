@@ -37,25 +37,30 @@ bool ExclusiveFileLock::acquire(const FileLocation& name, std::string* err) {
         }
         // What was opened must be what was checked: a plain file, with one
         // link (none when its holder has just removed it: then try again).
+        // Where the file cannot be looked at or locked, the slot stays: at
+        // the end, a file this run made goes, one another run holds stays.
         struct stat held;
-        if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode) || held.st_nlink > 1) {
-            keepAtExit(slot);
+        if (::fstat(fd, &held) != 0) {
+            *err = name.native + ": " + std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        if (!S_ISREG(held.st_mode) || held.st_nlink > 1) {
             ::close(fd);
             if (!isPlainFileOrNothing(name, err)) return false;
             *err = name.native + ": " + std::strerror(EEXIST);
             return false;
         }
-        identifyLockAtExit(slot, identityOf(held), fd);
         int result;
         do {
             result = ::flock(fd, LOCK_EX);
         } while (result != 0 && errno == EINTR);
         if (result != 0) {
             *err = name.native + ": " + std::strerror(errno);
-            keepAtExit(slot);
             ::close(fd);
             return false;
         }
+        identifyLockAtExit(slot, identityOf(held), fd);
         // The holder may have removed the file before letting go: the lock
         // then guards nothing, and the name must be opened again.
         struct stat named;

@@ -126,23 +126,31 @@ class Faults(unittest.TestCase):
 
     @unittest.skipIf(harness.WINDOWS, "strace injects faults into Linux processes")
     @unittest.skipUnless(shutil.which("strace"), "strace is not installed")
-    def test_append_file_cut_back_when_its_close_fails(self):
-        # Needs a real kernel and strace, which makes the append file's
-        # first close fail as a network file system's does when a write it
-        # held back fails: what the run appended may not be whole.
-        with tempfile.TemporaryDirectory() as root:
-            write_files(root, {"in.txt": b"text\r\n", "out.vb": b"HEAD\r\n"})
-            trace = os.path.join(root, "trace")
-            proc = subprocess.run(["strace", "-f", "-qq", "-o", trace, "-P", os.path.join(root, "out.vb"),
-                                   "-e", "trace=close", "-e", "inject=close:error=EIO:when=1"] + harness.TOOL +
-                                  ["-s", "-a:out.vb", "in.txt"], cwd=root, stdin=subprocess.DEVNULL,
-                                  capture_output=True, timeout=60, env=dict(os.environ, ASAN_OPTIONS="detect_leaks=0"))
-            with open(trace, "rb") as f:
-                self.assertIn(b"(INJECTED)", f.read())
-            self.assertEqual((proc.stderr, proc.returncode),
-                             (b"Erreur de creation du fichier de sortie: Input/output error\n", status(-2)))
-            with open(os.path.join(root, "out.vb"), "rb") as f:
-                self.assertEqual(f.read(), b"HEAD\r\n")
+    def test_failed_system_calls_leave_the_files_as_they_were(self):
+        # Needs a real kernel and strace, which makes the first call of one
+        # kind on one file fail. A failed close of the append file is how a
+        # network file system reports a write it lost: what was appended is
+        # cut back. A lock file that cannot be looked at or locked goes.
+        files = {"in.txt": b"text\r\n", "out.vb": b"HEAD\r\n"}
+        message = b"Erreur de creation du fichier de sortie: %sInput/output error\n"
+        cases = [
+            (["-a:out.vb", "in.txt"], "out.vb", "close", message % b""),
+            (["-r", "in.txt"], "_~null932", "newfstatat", message % b"_~null932: "),
+            (["-r", "in.txt"], "_~null932", "flock", message % b"_~null932: "),
+        ]
+        for args, name, call, stderr in cases:
+            with tempfile.TemporaryDirectory() as root, tempfile.TemporaryDirectory() as scratch:
+                write_files(root, files)
+                trace = os.path.join(scratch, "trace")
+                proc = subprocess.run(["strace", "-f", "-qq", "-o", trace, "-P", os.path.join(root, name),
+                                       "-e", "trace=" + call, "-e", "inject=%s:error=EIO:when=1" % call] +
+                                      harness.TOOL + ["-s"] + args, cwd=root, stdin=subprocess.DEVNULL,
+                                      capture_output=True, timeout=60,
+                                      env=dict(os.environ, ASAN_OPTIONS="detect_leaks=0"))
+                with open(trace, "rb") as f:
+                    self.assertIn(b"(INJECTED)", f.read(), call)
+                self.assertEqual((proc.stderr, proc.returncode), (stderr, status(-2)), call)
+                self.assertEqual(read_tree(root), files, call)
 
     def test_read_only_file_is_kept_in_replace_mode(self):
         def setup(root):
