@@ -38,7 +38,10 @@ void Run::listing() { ownFiles_.identify(files_, options_.settings); }
 
 void Run::directory(const std::string& dir, const std::string& patterns) { reporter_.directory(dir, patterns); }
 
-void Run::notice(const Notice& notice) { reporter_.notice(notice); }
+void Run::notice(const Notice& notice) {
+    if (notice.why == PassedOver::Unreadable) unreadable_ = true;
+    reporter_.notice(notice);
+}
 
 bool Run::found(FoundEntry& found) { return fold(processFound(context_, found)); }
 
@@ -52,7 +55,7 @@ bool Run::fold(const Outcome& outcome) {
             return true;
         case Outcome::End::PassedOver:
             if (outcome.notice.why == PassedOver::NotExpression) notExpression_ = true;
-            reporter_.notice(outcome.notice);
+            notice(outcome.notice);
             return true;
         case Outcome::End::Failed:
             failure_ = outcome.failure;

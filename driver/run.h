@@ -32,8 +32,12 @@ public:
     // run, or none.
     Failure execute();
     // The status of a run no failure ended: ParseFailed once an input was
-    // no expression, else Normal.
-    ExitStatus endStatus() const { return notExpression_ ? ExitStatus::ParseFailed : ExitStatus::Normal; }
+    // no expression, else OpenFailed once a directory or an entry could not
+    // be read (the walk went on without it), else Normal.
+    ExitStatus endStatus() const {
+        if (notExpression_) return ExitStatus::ParseFailed;
+        return unreadable_ ? ExitStatus::OpenFailed : ExitStatus::Normal;
+    }
     const RunTotals& totals() const { return totals_; }
 
 private:
@@ -58,4 +62,5 @@ private:
     RunTotals totals_;
     Failure failure_;
     bool notExpression_ = false;
+    bool unreadable_ = false;
 };

@@ -137,6 +137,36 @@ TEST(Walk, PassesOverWhatNoModeConvertsWithItsNotice) {
     }
 }
 
+// A directory that cannot be read is reported and the walk goes on without
+// it; the run then ends as when an input cannot be opened, unless an
+// input was no expression.
+TEST(Walk, AnUnreadableDirectoryIsReportedAndFailsTheRun) {
+    struct Case {
+        Names args;
+        std::string failing;
+        Names converted;
+        int status;
+    };
+    const std::vector<Case> cases = {
+        {{"-t", "*.txt"}, "list sub *.txt", {".\\a.txt"}, -1},
+        {{"-t", "*.txt"}, "list sub *.*", {".\\a.txt", ".\\sub\\s.txt"}, -1},
+        {{"-t", "-decode", "*.txt"}, "list sub *.txt", {".\\a.txt"}, -3},
+        {{"-t", "*.txt"}, "list nothing", {".\\a.txt", ".\\sub\\s.txt"}, 0},
+    };
+    for (const Case& c : cases) {
+        MemoryFileSystem files;
+        files.addFile("a.txt", "v");
+        files.addDirectory("sub");
+        files.addFile("sub/s.txt");
+        files.failing = {c.failing};
+        const MemoryRun run = runInMemory(files, c.args);
+        EXPECT_EQ(seen(run).converted, c.converted) << c.failing;
+        EXPECT_EQ(run.status, c.status) << c.failing;
+        const bool reported = seen(run).notices.find("!!! Lecture impossible de .\\sub\\") != std::string::npos;
+        EXPECT_EQ(reported, c.status != 0) << seen(run).notices;
+    }
+}
+
 // What the run writes is never one of its inputs: the append file, and
 // the files standard output and standard error go to.
 TEST(Walk, NeverReadsWhatTheRunWrites) {
