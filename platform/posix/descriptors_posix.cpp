@@ -79,8 +79,28 @@ int openPath(const char* path, OpenMode mode) {
         if (fd >= 0 || errno != ENOENT) return fd;
     }
     const std::string native = nativePath(path);
+    // Appending reads too, for a file's last byte; but a FIFO opened for
+    // reading and writing takes the text with no reader waiting for it, and
+    // drops it at the close. So that open does not wait, and what is not a
+    // plain file is opened again for writing alone, waiting for its reader
+    // as a shell's >> does.
+    const bool append = mode == OpenMode::Append;
     do {
-        fd = ::open(native.c_str(), flags | O_CLOEXEC, 0666);
+        fd = ::open(native.c_str(), flags | O_CLOEXEC | (append ? O_NONBLOCK | O_NOCTTY : 0), 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0 || !append) return fd;
+    struct stat info;
+    if (::fstat(fd, &info) != 0) {
+        closeDescriptorQuietly(fd);
+        return -1;
+    }
+    if (S_ISREG(info.st_mode)) {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        return fd;
+    }
+    ::close(fd);
+    do {
+        fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_NOCTTY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }

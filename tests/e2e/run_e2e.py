@@ -5,7 +5,10 @@ import argparse
 import os
 import resource
 import signal
+import subprocess
 import sys
+import threading
+import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -281,6 +284,25 @@ class Append(unittest.TestCase):
         r = run(["-s", "-a:" + name, "*.txt"], files={"a.txt": b"1", name + ".keep": b""})
         self.assertEqual(r.status, 0)
         self.assertEqual(r.files[name], convert(b"1"))
+
+    @unittest.skipIf(harness.WINDOWS, "a named pipe as a file name is POSIX")
+    def test_append_to_a_named_pipe_waits_for_its_reader(self):
+        # Needs a real kernel's FIFO, whose reader comes after the tool
+        # started: the text reaches it, none dropped on the way.
+        got = {}
+
+        def setup(root):
+            fifo = os.path.join(root, "pipe")
+            os.mkfifo(fifo)
+
+            def reader():
+                time.sleep(0.3)
+                got["text"] = subprocess.run(["cat", fifo], capture_output=True, timeout=10).stdout
+            got["reader"] = threading.Thread(target=reader)
+            got["reader"].start()
+        r = run(["-s", "-a:pipe", "a.txt"], files={"a.txt": b"1"}, setup=setup, timeout=10)
+        got["reader"].join()
+        self.assertEqual((got.get("text"), r.stderr, r.status), (convert(b"1"), b"", 0))
 
 
 class Replace(unittest.TestCase):
