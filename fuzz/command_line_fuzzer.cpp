@@ -106,10 +106,15 @@ void split(const std::string& spec, std::string& dir, std::string& pattern) {
 }
 
 // "%d" reads it: blanks, a sign, then at least one digit.
-bool beginsWithNumber(const std::string& value) {
-    std::size_t at = value.find_first_not_of(" \t\n\v\f\r");
-    if (at != std::string::npos && (value[at] == '+' || value[at] == '-')) ++at;
-    return at < value.size() && value[at] >= '0' && value[at] <= '9';
+// A whole number: one sign at most, then digits only, at least one.
+bool isWholeNumber(const std::string& value) {
+    std::size_t at = 0;
+    if (at < value.size() && (value[at] == '+' || value[at] == '-')) ++at;
+    if (at == value.size()) return false;
+    for (; at < value.size(); ++at) {
+        if (value[at] < '0' || value[at] > '9') return false;
+    }
+    return true;
 }
 
 // What the rules make of the arguments.
@@ -164,7 +169,7 @@ OptionsRead expect(const std::vector<std::string>& arguments) {
         for (const Word& w : kWords)
             if (name == w.word) word = &w;
         if (word == nullptr) return refused("Option inconnue : " + quoted(argument) + " (voir -?)");
-        if (word->value == Value::Number && !beginsWithNumber(value))
+        if (word->value == Value::Number && !isWholeNumber(value))
             return refused("Option -" + name + " : " + quoted(value) + " n'est pas un nombre (ex: -" + name + ":20)");
         if (word->value == Value::LineEnd) {
             const std::pair<const char*, LineEndConstant>* end = nullptr;
