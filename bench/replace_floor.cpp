@@ -38,7 +38,10 @@ bool copyOverItself(const platform::FileLocation& directory, const platform::Dir
         left -= got;
         if (left == 0 && static_cast<std::size_t>(got) < sizeof buffer) break;
     }
-    ok = ok && got >= 0 && platform::copyAttributes(out, made, in, input);
+    // Whether another process wrote to the input meanwhile.
+    platform::FileFacts now;
+    ok = ok && got >= 0 && platform::describeDescriptor(in, now) && now.size == input.size;
+    ok = ok && platform::copyAttributes(out, made, in, input);
     platform::closeDescriptor(in);
     ok = platform::closeDescriptorChecked(out) && ok;
     return ok && platform::renameIfSame(temporary, made.identity, file, input.identity);

@@ -20,6 +20,8 @@
 class Input : public platform::ByteSource {
 public:
     virtual const platform::FileFacts& facts() const = 0;
+    // False once another process wrote to the input since it was opened.
+    virtual bool unchanged() const = 0;
 };
 
 // The append file, open for the result of one input.

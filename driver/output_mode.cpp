@@ -167,6 +167,14 @@ public:
         // The result was private while it was written; now it takes what
         // the input has, as far as the process may.
         const platform::FileIdentity inputIdentity = input.facts().identity;
+        // Written to by another process while it was read (a log, say):
+        // its result would lose what was written.
+        if (!input.unchanged()) {
+            abandon();
+            return Outcome::failed(textFailure("Erreur de remplacement de " + shownName(file.path) +
+                                                   ": le fichier a chang" TXT2VB_E_ACUTE " pendant sa lecture",
+                                               ExitStatus::OutputFailed));
+        }
         platform::SystemError error;
         if (!replacement_->complete(input, error)) {
             abandon();

@@ -15,6 +15,7 @@ public:
     long read(char* into, std::size_t capacity) override { return file.read(into, capacity); }
     bool isTerminal() const override { return file.isTerminal(); }
     const platform::FileFacts& facts() const override { return file.facts(); }
+    bool unchanged() const override { return file.unchanged(); }
     platform::InputFile file;
 };
 

@@ -42,6 +42,12 @@ bool InputFile::describe(const std::string& what, SystemError& error) {
     return false;
 }
 
+bool InputFile::unchanged() const {
+    FileFacts now;
+    return describeDescriptor(source_.descriptor(), now) && now.size == facts_.size &&
+           now.modified == facts_.modified;
+}
+
 long InputFile::read(char* into, std::size_t capacity) { return source_.read(into, capacity); }
 
 bool InputFile::isTerminal() const { return !facts_.isRegular && source_.isTerminal(); }

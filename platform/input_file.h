@@ -28,6 +28,10 @@ public:
     long read(char* into, std::size_t capacity) override;
     bool isTerminal() const override;
     const FileFacts& facts() const { return facts_; }
+    // Whether the file still has the size and the time of last write it had
+    // when opened: false when another process wrote to it meanwhile (or it
+    // cannot be looked at).
+    bool unchanged() const;
     int descriptor() const { return source_.descriptor(); }
     void close();
 

@@ -16,6 +16,7 @@ struct FileFacts {
     FileIdentity identity;
     bool isRegular = false;
     std::int64_t size = 0;
+    std::int64_t modified = 0;  // last write, in the system's own units
     unsigned mode = 0;  // permission bits, set-id bits included
     unsigned owner = 0;
     unsigned group = 0;

@@ -18,6 +18,7 @@ bool describeDescriptor(int descriptor, FileFacts& facts) {
     facts.identity = identityOf(info);
     facts.isRegular = S_ISREG(info.st_mode);
     facts.size = static_cast<std::int64_t>(info.st_size);
+    facts.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
     facts.mode = static_cast<unsigned>(info.st_mode & 07777);
     facts.owner = static_cast<unsigned>(info.st_uid);
     facts.group = static_cast<unsigned>(info.st_gid);

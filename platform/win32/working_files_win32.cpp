@@ -37,6 +37,8 @@ bool describeDescriptor(int descriptor, FileFacts& facts) {
     facts.isRegular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     facts.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) |
                                            info.nFileSizeLow);
+    facts.modified = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                                               info.ftLastWriteTime.dwLowDateTime);
     facts.mode = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0 ? 0444 : 0666;
     return true;
 }

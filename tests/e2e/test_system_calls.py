@@ -74,12 +74,13 @@ class SystemCallsPerFile(unittest.TestCase):
         cases = [
             # A replaced file: open and look at the input, create the
             # result (private) beside it and look at it, one read (it makes
-            # up the size the look gave), one write, list the input's
-            # extended attributes, remove the access ACL a default ACL may
-            # have given the result, set its mode, two closes, and look at
-            # the result's name and the input's before the rename (the one
-            # must still hold the result, the other the input).
-            (["-r", "-t", "-s", "*.txt"], replaced, 14),
+            # up the size the look gave), one write, look at the
+            # input again (no other process may have written to it), list
+            # its extended attributes, remove the access ACL a default ACL
+            # may have given the result, set its mode, two closes, and look
+            # at the result's name and the input's before the rename (the
+            # one must still hold the result, the other the input).
+            (["-r", "-t", "-s", "*.txt"], replaced, 15),
             # A file to the console: open, look, one read, close, write.
             (["-t", "-s", "*.txt"], printed, 5),
         ]

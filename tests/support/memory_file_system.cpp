@@ -15,8 +15,9 @@ std::string joined(const std::string& directory, const std::string& name) {
 
 class MemoryInput final : public Input {
 public:
-    MemoryInput(MemoryFileSystem& files, std::string bytes, platform::FileFacts facts, bool failsToRead)
-        : files_(files), bytes_(std::move(bytes)), facts_(facts), failsToRead_(failsToRead) {
+    MemoryInput(MemoryFileSystem& files, std::string bytes, platform::FileFacts facts, bool failsToRead,
+                std::string path = "-")
+        : files_(files), path_(std::move(path)), bytes_(std::move(bytes)), facts_(facts), failsToRead_(failsToRead) {
         ++files_.openInputs;
     }
     ~MemoryInput() override { --files_.openInputs; }
@@ -34,9 +35,12 @@ public:
         return static_cast<long>(count);
     }
     const platform::FileFacts& facts() const override { return facts_; }
+    // "unchanged PATH": another process wrote to the file while it was read.
+    bool unchanged() const override { return files_.asked("unchanged " + path_); }
 
 private:
     MemoryFileSystem& files_;
+    std::string path_;
     std::string bytes_;
     platform::FileFacts facts_;
     bool failsToRead_;
@@ -405,7 +409,8 @@ std::unique_ptr<Input> MemoryFileSystem::openInput(const platform::FileLocation&
     facts.isRegular = target->kind == Kind::File;
     facts.size = static_cast<std::int64_t>(target->contents.size());
     facts.mode = target->readOnly ? 0444 : 0644;
-    return std::make_unique<MemoryInput>(*this, target->contents, facts, target->kind == Kind::Directory);
+    return std::make_unique<MemoryInput>(*this, target->contents, facts, target->kind == Kind::Directory,
+                                         location.native);
 }
 
 std::unique_ptr<Input> MemoryFileSystem::openStandardInput(platform::SystemError& error) {

@@ -115,4 +115,24 @@ TEST(PlatformReplacement, RemovesTheInputOnlyWhileItIsTheInput) {
     }
 }
 
+// An input another process wrote to since it was opened is seen as
+// changed, so that its result, which would lose what was written, is not
+// put in its place.
+TEST(PlatformReplacement, TheInputIsSeenChangedOnceAnotherWritesToIt) {
+    for (bool written : {false, true}) {
+        ScratchDir dir;
+        ASSERT_TRUE(dir.ok());
+        ASSERT_TRUE(writeFile(dir / "a.txt", "input"));
+        platform::SystemError error;
+        platform::InputFile input;
+        ASSERT_TRUE(input.open(platform::locateName(platform::locatePath(dir.path()), "a.txt"), true, false, error));
+        char bytes[16];
+        EXPECT_EQ(input.read(bytes, sizeof bytes), 5);
+        if (written) {
+            ASSERT_TRUE(writeFile(dir / "a.txt", "input, and a line more"));
+        }
+        EXPECT_EQ(input.unchanged(), !written) << written;
+    }
+}
+
 }  // namespace

@@ -67,6 +67,10 @@ const std::vector<Case> kCases = {
      {{"a.txt", "v"}, {"b.txt", "w"}}, kCreateError + "No space left on device\n", -2},
     {"disk full while writing", {{"a.txt", "v"}}, {"*.txt"}, {"write"}, {{"a.txt", "v"}},
      kCreateError + "No space left on device\n", -2},
+    // Another process wrote to the input while it was read.
+    {"input written meanwhile", {{"a.txt", "v"}, {"b.txt", "w"}}, {"*.txt"}, {"unchanged a.txt"},
+     {{"a.txt", "v"}, {"b.txt", "w"}},
+     "Erreur de remplacement de .\\a.txt: le fichier a chang\xC3\xA9 pendant sa lecture\n", -2},
     {"rename fails", {{"a.txt", "v"}, {"b.txt", "w"}}, {"*.txt"}, {"rename"}, {{"a.txt", "v"}, {"b.txt", "w"}},
      "Erreur de remplacement de .\\a.txt: Permission denied\n", -2},
     {"rename to the new name fails", {{"a.txt", "v"}}, {"-e:vb", "*.txt"}, {"rename"}, {{"a.txt", "v"}},
@@ -122,7 +126,7 @@ TEST(Replace, TakesItsStepsInOrder) {
         if (call.compare(0, 4, "list") != 0) steps.push_back(std::regex_replace(call, working, "txt2vb-XXXXXX"));
     }
     EXPECT_EQ(steps, Names({"lock", "open a.txt", "create .a.txt.txt2vb-XXXXXX", "write .a.txt.txt2vb-XXXXXX",
-                            "attributes .a.txt.txt2vb-XXXXXX", "closed .a.txt.txt2vb-XXXXXX",
+                            "unchanged a.txt", "attributes .a.txt.txt2vb-XXXXXX", "closed .a.txt.txt2vb-XXXXXX",
                             "rename .a.txt.txt2vb-XXXXXX a.vb", "remove a.txt"}));
     EXPECT_EQ(files.files(), Files({{"a.vb", kV}}));
 }
