@@ -153,6 +153,51 @@ class Faults(unittest.TestCase):
                 self.assertEqual((proc.stderr, proc.returncode), (stderr, status(-2)), call)
                 self.assertEqual(read_tree(root), files, call)
 
+    @unittest.skipIf(harness.WINDOWS, "strace injects faults into Linux processes")
+    @unittest.skipUnless(shutil.which("strace"), "strace is not installed")
+    def test_any_system_call_that_fails_leaves_every_file_whole(self):
+        # Needs a real kernel and strace, which makes the Nth call of one
+        # kind fail, for every kind and N: each file is as it was or
+        # converted, nothing else is left, and a file left as it was is
+        # never a success. Only a lock whose removal fails stays.
+        text = {"t/f%d.txt" % i: b'line %d "q"\r\nsecond\r\n' % i for i in (1, 2, 3)}
+        expression = {rel: convert(data) for rel, data in text.items()}
+        appended = [b"HEAD\r\n" + b"".join(convert(text["t/f%d.txt" % i]) for i in range(1, k + 1)) for k in range(4)]
+        modes = [(["-r", "-t", "t/*.txt"], text, expression), (["-r", "-t", "-decode", "t/*.txt"], expression, text),
+                 (["-a:out.vb", "-t", "t/*.txt"], dict(text, **{"out.vb": appended[0]}), None)]
+        calls = ("openat", "close", "read", "write", "newfstatat", "getdents64", "renameat", "fchmod", "flistxattr",
+                 "fremovexattr", "flock", "unlinkat", "fcntl", "ftruncate", "pread64")
+        for args, before, after in modes:
+            for call in calls:
+                for n in range(1, 16):
+                    with tempfile.TemporaryDirectory() as root, tempfile.TemporaryDirectory() as scratch:
+                        write_files(root, before)
+                        trace = os.path.join(scratch, "trace")
+                        proc = subprocess.run(["strace", "-f", "-qq", "-o", trace, "-e", "trace=" + call, "-e",
+                                               "inject=%s:error=EIO:when=%d" % (call, n)] + harness.TOOL + ["-s"] + args,
+                                              cwd=root, stdin=subprocess.DEVNULL, capture_output=True, timeout=60,
+                                              env=dict(os.environ, ASAN_OPTIONS="detect_leaks=0"))
+                        with open(trace, "rb") as f:
+                            if b"(INJECTED)" not in f.read():
+                                break  # the run makes fewer such calls
+                        found = read_tree(root)
+                        where = "%s #%d in %s: %r" % (call, n, " ".join(args), proc.stderr)
+                        if after is None:
+                            # The append file holds whole expressions, all of them after a success.
+                            result = found.pop("out.vb")
+                            self.assertIn(result, appended, where)
+                            self.assertEqual(found, text, where)
+                            if result != appended[-1]:
+                                self.assertNotEqual(proc.returncode, 0, where)
+                            continue
+                        if call == "unlinkat":
+                            found.pop("_~null932", None)
+                        self.assertEqual(set(found), set(before), where)
+                        for rel, data in found.items():
+                            self.assertIn(data, (before[rel], after[rel]), where)
+                        if found != after:
+                            self.assertNotEqual(proc.returncode, 0, where)
+
     def test_read_only_file_is_kept_in_replace_mode(self):
         def setup(root):
             os.chmod(os.path.join(root, "a.txt"), 0o444)
