@@ -15,6 +15,8 @@ TOOL = []
 
 # Where the two builds legitimately differ, the difference lives here.
 WINDOWS = os.environ.get("TXT2VB_TARGET") == "windows"
+# A build with the sanitizers, whose runtime makes system calls of its own.
+SANITIZED = os.environ.get("TXT2VB_SANITIZED") == "1"
 E_ACUTE = b"\x82" if WINDOWS else b"\xc3\xa9"
 # Windows drops the final dots of a file name: "page." is made as "page".
 FINAL_DOTS_KEPT = not WINDOWS
