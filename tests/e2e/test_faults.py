@@ -42,6 +42,22 @@ def read_tree(root):
     return found
 
 
+def run_with_failing_call(root, args, call, n, on=None):
+    """Runs the tool with `args` in `root` under strace, which makes its
+    `n`th call of kind `call` (on the file `on` of `root` only, when given)
+    fail with EIO. Returns the process and whether the failure was made
+    (false: the run made fewer such calls)."""
+    with tempfile.TemporaryDirectory() as scratch:
+        trace = os.path.join(scratch, "trace")
+        only = ["-P", os.path.join(root, on)] if on else []
+        proc = subprocess.run(["strace", "-f", "-qq", "-o", trace] + only +
+                              ["-e", "trace=" + call, "-e", "inject=%s:error=EIO:when=%d" % (call, n)] +
+                              harness.TOOL + ["-s"] + args, cwd=root, stdin=subprocess.DEVNULL, capture_output=True,
+                              timeout=60, env=dict(os.environ, ASAN_OPTIONS="detect_leaks=0"))
+        with open(trace, "rb") as f:
+            return proc, b"(INJECTED)" in f.read()
+
+
 class Faults(unittest.TestCase):
     def assert_each_file_whole(self, before, after):
         for rel, content in before.items():
@@ -140,16 +156,10 @@ class Faults(unittest.TestCase):
             (["-r", "in.txt"], "_~null932", "flock", message % b"_~null932: "),
         ]
         for args, name, call, stderr in cases:
-            with tempfile.TemporaryDirectory() as root, tempfile.TemporaryDirectory() as scratch:
+            with tempfile.TemporaryDirectory() as root:
                 write_files(root, files)
-                trace = os.path.join(scratch, "trace")
-                proc = subprocess.run(["strace", "-f", "-qq", "-o", trace, "-P", os.path.join(root, name),
-                                       "-e", "trace=" + call, "-e", "inject=%s:error=EIO:when=1" % call] +
-                                      harness.TOOL + ["-s"] + args, cwd=root, stdin=subprocess.DEVNULL,
-                                      capture_output=True, timeout=60,
-                                      env=dict(os.environ, ASAN_OPTIONS="detect_leaks=0"))
-                with open(trace, "rb") as f:
-                    self.assertIn(b"(INJECTED)", f.read(), call)
+                proc, injected = run_with_failing_call(root, args, call, 1, on=name)
+                self.assertTrue(injected, call)
                 self.assertEqual((proc.stderr, proc.returncode), (stderr, status(-2)), call)
                 self.assertEqual(read_tree(root), files, call)
 
@@ -171,16 +181,11 @@ class Faults(unittest.TestCase):
         for args, before, after in modes:
             for call in calls:
                 for n in range(1, 16):
-                    with tempfile.TemporaryDirectory() as root, tempfile.TemporaryDirectory() as scratch:
+                    with tempfile.TemporaryDirectory() as root:
                         write_files(root, before)
-                        trace = os.path.join(scratch, "trace")
-                        proc = subprocess.run(["strace", "-f", "-qq", "-o", trace, "-e", "trace=" + call, "-e",
-                                               "inject=%s:error=EIO:when=%d" % (call, n)] + harness.TOOL + ["-s"] + args,
-                                              cwd=root, stdin=subprocess.DEVNULL, capture_output=True, timeout=60,
-                                              env=dict(os.environ, ASAN_OPTIONS="detect_leaks=0"))
-                        with open(trace, "rb") as f:
-                            if b"(INJECTED)" not in f.read():
-                                break  # the run makes fewer such calls
+                        proc, injected = run_with_failing_call(root, args, call, n)
+                        if not injected:
+                            break  # the run makes fewer such calls
                         found = read_tree(root)
                         where = "%s #%d in %s: %r" % (call, n, " ".join(args), proc.stderr)
                         if after is None:
