@@ -23,7 +23,8 @@ public:
     ExclusiveFileLock& operator=(const ExclusiveFileLock&) = delete;
 
     // False when the file cannot be made, checked or locked; `err` says
-    // which and why.
+    // which and why, and errno holds the reason (a caller may go on without
+    // a lock where the directory may not be written).
     bool acquire(const FileLocation& name, std::string* err);
     // Removes the lock file (while it is still the one held) and lets go.
     void release();

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/descriptors.h"
 #include "platform/exit_cleanup.h"
 #include "platform/posix/stat_identity.h"
 #include "platform/working_files.h"
@@ -42,7 +43,7 @@ bool ExclusiveFileLock::acquire(const FileLocation& name, std::string* err) {
         struct stat held;
         if (::fstat(fd, &held) != 0) {
             *err = name.native + ": " + std::strerror(errno);
-            ::close(fd);
+            closeDescriptorQuietly(fd);
             return false;
         }
         if (!S_ISREG(held.st_mode) || held.st_nlink > 1) {
@@ -57,7 +58,7 @@ bool ExclusiveFileLock::acquire(const FileLocation& name, std::string* err) {
         } while (result != 0 && errno == EINTR);
         if (result != 0) {
             *err = name.native + ": " + std::strerror(errno);
-            ::close(fd);
+            closeDescriptorQuietly(fd);
             return false;
         }
         identifyLockAtExit(slot, identityOf(held), fd);
